@@ -1,0 +1,31 @@
+#pragma once
+// File information and whole-file operations. Paths are UTF-16 (std::wstring of code units);
+// on POSIX systems they are converted to UTF-8.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace pw {
+
+struct FileInfo {
+    bool isFolder = false;
+    uint64_t size = 0;           // bytes; 0 for folders
+    int64_t lastWriteTime = 0;   // 100-nanosecond units since 1601-01-01 UTC, like FILETIME
+};
+
+// Empty when the path does not exist or cannot be queried.
+std::optional<FileInfo> GetFileInfo(const std::wstring& path);
+bool FileExists(const std::wstring& path);  // a file or a folder
+bool IsFolder(const std::wstring& path);
+
+bool DeleteFilePath(const std::wstring& path);
+// Fails when `to` exists.
+bool RenameFile(const std::wstring& from, const std::wstring& to);
+// Moves `from` over `to` in one step: readers see the old or the new file, never neither.
+// `to` need not exist. Both must be on one volume (use a temporary file beside `to`).
+bool ReplaceFileAtomic(const std::wstring& from, const std::wstring& to);
+
+// Folder part of a path including its trailing separator ('\\' or '/'); empty when none.
+std::wstring FolderOf(const std::wstring& path);
+
+}  // namespace pw
