@@ -13,9 +13,9 @@ class MessageTarget {
 public:
     using Handler = std::function<void(uintptr_t wParam, intptr_t lParam)>;
 
-    // Created on the owner thread. `name` names the hidden window (and the message registered
-    // for it) on Windows.
-    MessageTarget(const std::wstring& name, Handler handler);
+    // Created on the owner thread. On Windows, `windowName` names the hidden window and
+    // `messageName` the message registered for it (one registration per process).
+    MessageTarget(const std::wstring& windowName, const std::wstring& messageName, Handler handler);
     ~MessageTarget();  // messages still queued for the target are dropped
     MessageTarget(const MessageTarget&) = delete;
     MessageTarget& operator=(const MessageTarget&) = delete;
