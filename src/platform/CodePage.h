@@ -21,7 +21,8 @@ bool Utf16ToMultiByte(int codePage, std::wstring_view text, std::string& out);
 // Plain UTF-8 <-> UTF-16 code units, the same on every platform. Unpaired surrogates fail.
 bool Utf8ToUtf16(std::string_view bytes, std::wstring& out);
 bool Utf16ToUtf8(std::wstring_view text, std::string& out);
-// For literals and paths in our own code where failure cannot happen (ASCII) or does not matter.
+// For literals and paths in our own code where failure cannot happen (ASCII) or does not matter:
+// a bad sequence becomes U+FFFD.
 std::wstring Widen(std::string_view utf8);
 std::string Narrow(std::wstring_view utf16);
 

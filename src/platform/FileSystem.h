@@ -1,9 +1,11 @@
 #pragma once
 // File information and whole-file operations. Paths are UTF-16 (std::wstring of code units);
-// on POSIX systems they are converted to UTF-8.
+// on POSIX systems they are converted to UTF-8 and '\\' is taken as a separator like '/', so
+// that the Windows-style relative paths in our configuration files work there too.
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace pw {
 
@@ -25,7 +27,17 @@ bool RenameFile(const std::wstring& from, const std::wstring& to);
 // `to` need not exist. Both must be on one volume (use a temporary file beside `to`).
 bool ReplaceFileAtomic(const std::wstring& from, const std::wstring& to);
 
+// The whole content of a regular file; empty when it is missing, a folder, a device or unreadable.
+std::optional<std::string> ReadFileBytes(const std::wstring& path);
+// Writes `bytes` to a new temporary file beside `path`, flushes it to disk and replaces `path`
+// with it. On failure `path` is left as it was and the temporary file is removed.
+bool WriteFileAtomic(const std::wstring& path, std::string_view bytes);
+
 // Folder part of a path including its trailing separator ('\\' or '/'); empty when none.
 std::wstring FolderOf(const std::wstring& path);
+
+// False for a path that no system call could take whole: empty, or holding a NUL that would
+// silently cut it short and so name another file.
+bool IsPathUsable(const std::wstring& path);
 
 }  // namespace pw

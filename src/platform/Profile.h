@@ -4,8 +4,10 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace pw {
@@ -32,7 +34,9 @@ public:
     }
 };
 
-// Settings held in memory only; tests install one as the application profile.
+// Settings held in memory only; tests install one as the application profile. Like the
+// registry, each value has one type: reading it as another type finds nothing. Names are
+// compared exactly, which is stricter than the system profiles.
 class MemoryProfile : public Profile {
 public:
     std::optional<std::wstring> ReadString(const std::wstring& section, const std::wstring& key) override;
@@ -51,6 +55,31 @@ private:
         std::optional<std::vector<uint8_t>> bytes;
     };
     std::map<std::pair<std::wstring, std::wstring>, Value> values_;
+};
+
+// Settings in an ini file (the system profile outside Windows): integers in decimal, binary
+// data as hexadecimal digits, strings in double quotes with '\\', line feed and carriage return
+// written as \\, \n and \r so that any text survives. A value that is not in our quotes is
+// read as it stands. Every call reads the file afresh; every write rewrites it through a
+// temporary file and an atomic replace, and fails rather than overwrite a file it cannot read.
+// Names that the ini syntax cannot hold are refused: empty ones, control characters, blanks
+// at either end, ']' in a section, and in a key '=' or a first ';' or '['.
+class IniFileProfile : public Profile {
+public:
+    explicit IniFileProfile(std::wstring path) : path_(std::move(path)) {}
+    std::optional<std::wstring> ReadString(const std::wstring& section, const std::wstring& key) override;
+    std::optional<uint32_t> ReadInt(const std::wstring& section, const std::wstring& key) override;
+    std::optional<std::vector<uint8_t>> ReadBinary(const std::wstring& section, const std::wstring& key) override;
+    bool WriteString(const std::wstring& section, const std::wstring& key, const std::wstring& value) override;
+    bool WriteInt(const std::wstring& section, const std::wstring& key, uint32_t value) override;
+    bool WriteBinary(const std::wstring& section, const std::wstring& key, const std::vector<uint8_t>& value) override;
+
+private:
+    std::optional<std::wstring> Read(const std::wstring& section, const std::wstring& key);
+    bool Write(const std::wstring& section, const std::wstring& key, const std::wstring& text);
+
+    std::mutex mutex_;  // one read-change-write at a time within the process
+    std::wstring path_;
 };
 
 // The profile of the running application: the registry key HKEY_CURRENT_USER\Software\Penwright
