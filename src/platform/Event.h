@@ -1,5 +1,6 @@
 #pragma once
 // Auto- and manual-reset events with the semantics of Win32 event objects.
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
@@ -8,6 +9,7 @@ namespace pw {
 
 inline constexpr uint32_t kInfinite = 0xFFFFFFFFu;
 inline constexpr int kWaitTimeout = -1;
+inline constexpr size_t kMaxWaitEvents = 64;  // MAXIMUM_WAIT_OBJECTS
 
 class Event {
 public:
@@ -28,7 +30,8 @@ public:
     // Waits on several events. With waitAll clear, answers the index of the first signalled
     // event (lowest index wins); with waitAll set, answers 0 once all are signalled together.
     // Answers kWaitTimeout when the time runs out. Signals of auto-reset events are consumed
-    // only by the wait that succeeds.
+    // only by the wait that succeeds. As with WaitForMultipleObjects: at most
+    // kMaxWaitEvents events, none listed twice; otherwise (or for an empty list) kWaitTimeout.
     static int WaitMultiple(std::initializer_list<Event*> events, bool waitAll, uint32_t timeoutMs);
 
     struct Impl;
