@@ -1,0 +1,103 @@
+#pragma once
+// The whole text of one document as rows, the conversions between character positions and
+// display columns, and the edits made on it. A passive store: it tells nobody about an edit;
+// whoever edits reports the change to the parser and repaints.
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "buffer/CrlfStyle.h"
+#include "buffer/LineCol.h"
+#include "buffer/RowArray.h"
+#include "notify/NotificationConnection.h"
+#include "notify/NotificationSinkMT.h"
+#include "platform/MemFile.h"
+#include "platform/RefCounted.h"
+
+class CQELPenwrightBufferManager : public pw::RefCounted {
+public:
+    // Larger tab sizes are refused: display columns of long rows would leave the int range and
+    // the editor lays out one cell per column.
+    static constexpr int kMaxTabSize = 256;
+
+    CQELPenwrightBufferManager();
+
+    // The edit controls that share this buffer subscribe here.
+    CQELNotificationConnection* GetConnection() const { return connection.get(); }
+
+    int GetRowCount() const { return rows.GetRowCount(); }
+    // The row's text, followed by the line end of `style` (None = the buffer's own) when asked.
+    // A missing row gives an empty string, without line end.
+    std::wstring GetLineText(int row, bool withLineEnd = false, int style = CrlfStyle::None) const;
+    int GetLineTextLength(int row, bool withLineEnd = false, int style = CrlfStyle::None) const;
+
+    // Inserts text at a character position (1-based), splitting it into rows at its line ends;
+    // in overwrite mode the first line replaces as many characters as it has. `final` receives
+    // the position just after the inserted text. False only for a row below 1 or a position so
+    // far past the text that the filler would exceed RowArray::kMaxPadding.
+    bool InsertText(std::wstring_view text, int row, int col, bool canUndo, LineCol* final = nullptr);
+    // Rectangular paste: each line of the text goes into the next row at the display column of
+    // (row, col), padding short rows with blanks.
+    bool InsertTextBlock(std::wstring_view text, int row, int col, bool canUndo, LineCol* final = nullptr);
+    // Deletes from (row1, col1) up to (row2, col2): character positions, or display columns with
+    // `displayColumns`. A reversed range is put in order. Answers whether the text changed.
+    bool DeleteText(int row1, int col1, int row2, int col2, bool canUndo, bool displayColumns = false);
+    // Removes `count` whole rows from `row` on, clipped at the last row.
+    bool RemoveRows(int row, bool canUndo, int count = 1);
+    // Writes the UTF-16 text of a range given in display columns to the file, without a
+    // terminator. A range reaching past the last row ends at the end of the text. False, with
+    // nothing written, when the range starts outside the rows or a block is wider than
+    // RowArray::kMaxPadding columns.
+    bool GetText(int row1, int col1, int row2, int col2, pw::MemFile& file, bool block = false,
+                 bool forceCrLf = false) const;
+
+    // Display column (1-based) to 0-based character index; past the row's end each column is
+    // one index (virtual space), and a column inside a tab maps to the character after it.
+    virtual int DisplayColToCharIndex(int row, int displayCol) const;
+    // 0-based character index to the display column (1-based) at which that character starts.
+    virtual int CharIndexToDisplayCol(int row, int charIndex) const;
+    // Growth step in bytes for a memory file that gathers the text of rows row1..row2, whole
+    // kilobytes at averageLineLength bytes per row; the span counts at most the rows there are.
+    virtual size_t RangeGrowthSize(int row1, int row2) const;
+
+    int GetTabSize() const { return tabSize; }
+    // Sizes outside 1..kMaxTabSize are refused. With `save` the size is also written to the
+    // application profile; false when there is none or the write fails (the size is kept).
+    bool SetTabSize(int n, bool save);
+    int GetCrlfStyle() const { return crlfStyle; }
+    void SetCrlfStyle(int style);  // values outside 0..2 are ignored
+    // The line end of a style; None or a value outside 0..2 gives the buffer's own.
+    std::wstring_view GetLineEndText(int style = CrlfStyle::None) const;
+    // Whether the buffer's line end stands in `text` at `pos`, or, with `atEnd`, ends at `pos`
+    // (pos addresses its last character). Positions outside the text answer false.
+    bool IsLineEndAt(std::wstring_view text, size_t pos, bool atEnd) const;
+    void SetOverwriteFlag(bool on) { overwrite = on; }
+    bool GetOverwriteFlag() const { return overwrite; }
+    int GetCodePage() const { return codePage; }
+    const std::wstring& GetFileExt() const { return fileExt; }
+    void SetFileExt(const std::wstring& ext);  // extensions are compared without regard to case
+    void EnableSyntaxColoring(bool on);
+
+    void RemoveAll();
+    void Close();
+
+protected:
+    ~CQELPenwrightBufferManager() override;
+
+private:
+    std::wstring_view LineEndOrOwn(int style) const {
+        return LineEndText(style == CrlfStyle::None ? crlfStyle : style);
+    }
+
+    static constexpr int averageLineLength = 30;  // bytes per row, for sizing range buffers
+    pw::RefPtr<CQELNotificationConnection> connection;
+    int tabSize = 4;
+    int crlfStyle = CrlfStyle::CrLf;
+    int codePage = 0;  // the system's ANSI code page
+    bool unicode = false;
+    bool overwrite = false;
+    std::wstring fileExt;
+    bool syntaxColoring = true;
+    CQELNotificationSinkMT eventSink;  // our subscriptions to the configuration manager's events
+    RowArray rows;
+};

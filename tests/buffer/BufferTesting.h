@@ -1,0 +1,34 @@
+#pragma once
+// Helpers shared by the buffer tests.
+#include <string>
+#include <vector>
+
+#include "buffer/BufferManager.h"
+#include "platform/MemFile.h"
+#include "platform/RefCounted.h"
+
+using Buffer = pw::RefPtr<CQELPenwrightBufferManager>;
+using Rows = std::vector<std::wstring>;
+
+inline Rows RowsOf(const CQELPenwrightBufferManager& buffer) {
+    Rows rows;
+    for (int r = 1; r <= buffer.GetRowCount(); ++r) rows.push_back(buffer.GetLineText(r));
+    return rows;
+}
+
+// A buffer holding exactly these rows (none for an empty list).
+inline Buffer MakeBuffer(const Rows& rows) {
+    Buffer buffer = pw::MakeRef<CQELPenwrightBufferManager>();
+    if (rows.empty()) return buffer;
+    std::wstring text;
+    for (size_t i = 0; i < rows.size(); ++i) text += (i ? L"\r\n" : L"") + rows[i];
+    buffer->InsertText(text, 1, 1, false);
+    return buffer;
+}
+
+inline std::wstring TextOf(const CQELPenwrightBufferManager& buffer, int row1, int col1, int row2, int col2,
+                           bool block = false) {
+    pw::MemFile file(buffer.RangeGrowthSize(row1, row2));
+    buffer.GetText(row1, col1, row2, col2, file, block);
+    return file.Text();
+}

@@ -1,0 +1,73 @@
+#include "buffer/RowArray.h"
+
+#include <gtest/gtest.h>
+
+TEST(RowArray, SlotZeroHoldsNoRow) {
+    RowArray rows;
+    EXPECT_EQ(rows.GetRowCount(), 0);
+    EXPECT_FALSE(rows.InsertAt(0, L"x"));
+    EXPECT_FALSE(rows.InsertChars(0, 0, L"x"));
+    EXPECT_FALSE(rows.RemoveAt(0));
+    EXPECT_EQ(rows.GetAt(0), L"");
+    EXPECT_TRUE(rows.InsertAt(1, L"a"));
+    EXPECT_EQ(rows.GetRowCount(), 1);
+    EXPECT_EQ(rows.GetAt(1), L"a");
+}
+
+TEST(RowArray, WritingPastTheEndCreatesEmptyRows) {
+    RowArray rows;
+    EXPECT_TRUE(rows.InsertAt(3, L"c"));
+    EXPECT_EQ(rows.GetRowCount(), 3);
+    EXPECT_EQ(rows.GetAt(1), L"");
+    EXPECT_EQ(rows.GetLength(2), 0);
+    EXPECT_TRUE(rows.InsertChars(5, 0, L"e"));
+    EXPECT_EQ(rows.GetRowCount(), 5);
+    EXPECT_EQ(rows.GetAt(5), L"e");
+    // A gap beyond the padding limit is refused without growing anything.
+    EXPECT_FALSE(rows.InsertAt(5 + RowArray::kMaxPadding + 2, L"x"));
+    EXPECT_FALSE(rows.InsertChars(0x7FFFFFFF, 0, L"x"));
+    EXPECT_EQ(rows.GetRowCount(), 5);
+}
+
+TEST(RowArray, InsertAndRemoveShiftTheRowsAbove) {
+    RowArray rows;
+    for (int r = 1; r <= 4; ++r) rows.InsertAt(r, std::wstring(1, L'0' + r));
+    rows.InsertAt(2, L"new");
+    EXPECT_EQ(rows.GetAt(2), L"new");
+    EXPECT_EQ(rows.GetAt(3), L"2");
+    EXPECT_TRUE(rows.RemoveAt(1));
+    EXPECT_EQ(rows.GetAt(1), L"new");
+    EXPECT_TRUE(rows.RemoveAt(2, 100));  // clipped at the last row
+    EXPECT_EQ(rows.GetRowCount(), 1);
+    EXPECT_FALSE(rows.RemoveAt(2));
+    EXPECT_FALSE(rows.RemoveAt(1, 0));
+    EXPECT_FALSE(rows.RemoveAt(1, -3));
+    rows.RemoveAll();
+    EXPECT_EQ(rows.GetRowCount(), 0);
+}
+
+TEST(RowArray, InsertCharsPadsWithBlanks) {
+    RowArray rows;
+    rows.InsertAt(1, L"ab");
+    EXPECT_TRUE(rows.InsertChars(1, 5, L"x"));
+    EXPECT_EQ(rows.GetAt(1), L"ab   x");
+    EXPECT_TRUE(rows.InsertChars(1, -4, L"<"));
+    EXPECT_EQ(rows.GetAt(1), L"<ab   x");
+    EXPECT_TRUE(rows.InsertChars(2, 2, L"y"));  // missing row: created, then padded
+    EXPECT_EQ(rows.GetAt(2), L"  y");
+    EXPECT_FALSE(rows.InsertChars(1, 0x7FFFFFFF, L"z"));
+    EXPECT_EQ(rows.GetAt(1), L"<ab   x");
+}
+
+TEST(RowArray, DeleteCharsRules) {
+    RowArray rows;
+    rows.InsertAt(1, L"abcdef");
+    EXPECT_FALSE(rows.DeleteChars(1, -1, 2));
+    EXPECT_FALSE(rows.DeleteChars(1, 0, 0));
+    EXPECT_FALSE(rows.DeleteChars(1, 6, 1));   // at the end
+    EXPECT_FALSE(rows.DeleteChars(2, 0, 1));   // no such row
+    EXPECT_TRUE(rows.DeleteChars(1, 1, 2));
+    EXPECT_EQ(rows.GetAt(1), L"adef");
+    EXPECT_TRUE(rows.DeleteChars(1, 2, 0x7FFFFFFF));  // clipped
+    EXPECT_EQ(rows.GetAt(1), L"ad");
+}
