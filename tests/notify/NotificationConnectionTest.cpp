@@ -99,7 +99,7 @@ TEST(NotificationConnection, AdviseHandsOutDistinctCookiesAndRefusesNoSink) {
 
     connection->Unadvise(a);
     connection->Unadvise(a);       // no longer subscribed: ignored
-    connection->Unadvise(a + b);   // never handed out: ignored
+    connection->Unadvise(b + 1000);  // never handed out: ignored
     connection->SendEvent(1);
     EXPECT_EQ(sink.received.size(), 3u);
 
