@@ -2,7 +2,9 @@
 
 namespace pw {
 
-bool FileExists(const std::wstring& path) { return GetFileInfo(path).has_value(); }
+bool FileExists(const std::wstring& path) {
+    return GetFileInfo(path).has_value();
+}
 
 bool IsFolder(const std::wstring& path) {
     auto info = GetFileInfo(path);

@@ -11,8 +11,8 @@ namespace pw {
 
 struct FileInfo {
     bool isFolder = false;
-    uint64_t size = 0;           // bytes; 0 for folders
-    int64_t lastWriteTime = 0;   // 100-nanosecond units since 1601-01-01 UTC, like FILETIME
+    uint64_t size = 0;          // bytes; 0 for folders
+    int64_t lastWriteTime = 0;  // 100-nanosecond units since 1601-01-01 UTC, like FILETIME
 };
 
 // Empty when the path does not exist or cannot be queried.

@@ -43,7 +43,7 @@ public:
 
 private:
     std::optional<size_t> FindSection(const std::wstring& name) const;  // index of its header line
-    size_t SectionEnd(size_t header) const;                               // next header or the end
+    size_t SectionEnd(size_t header) const;                             // next header or the end
 
     std::vector<std::wstring> lines_;
 };

@@ -25,17 +25,22 @@ bool IsKeyName(const std::wstring& name) {
 std::wstring Quote(const std::wstring& value) {
     std::wstring quoted = L"\"";
     for (wchar_t c : value) {
-        if (c == L'\\') quoted += L"\\\\";
-        else if (c == L'\n') quoted += L"\\n";
-        else if (c == L'\r') quoted += L"\\r";
-        else quoted += c;
+        if (c == L'\\')
+            quoted += L"\\\\";
+        else if (c == L'\n')
+            quoted += L"\\n";
+        else if (c == L'\r')
+            quoted += L"\\r";
+        else
+            quoted += c;
     }
     return quoted + L'"';
 }
 
 // Undoes Quote; a value someone wrote by hand without our quotes stays as it is.
 std::wstring Unquote(const std::wstring& value) {
-    if (value.size() < 2 || value.front() != L'"' || value.back() != L'"') return value;
+    if (value.size() < 2 || value.front() != L'"' || value.back() != L'"')
+        return value;
     std::wstring text;
     for (size_t i = 1; i + 1 < value.size(); ++i) {
         wchar_t next = i + 2 < value.size() ? value[i + 1] : L'\0';
@@ -50,9 +55,12 @@ std::wstring Unquote(const std::wstring& value) {
 }
 
 int HexDigit(wchar_t c) {
-    if (c >= L'0' && c <= L'9') return c - L'0';
-    if (c >= L'A' && c <= L'F') return c - L'A' + 10;
-    if (c >= L'a' && c <= L'f') return c - L'a' + 10;
+    if (c >= L'0' && c <= L'9')
+        return c - L'0';
+    if (c >= L'A' && c <= L'F')
+        return c - L'A' + 10;
+    if (c >= L'a' && c <= L'f')
+        return c - L'a' + 10;
     return -1;
 }
 
@@ -65,30 +73,37 @@ std::optional<std::wstring> IniFileProfile::ReadString(const std::wstring& secti
 
 std::optional<uint32_t> IniFileProfile::ReadInt(const std::wstring& section, const std::wstring& key) {
     auto value = Read(section, key);
-    if (!value || value->empty() || value->size() > 10) return std::nullopt;
+    if (!value || value->empty() || value->size() > 10)
+        return std::nullopt;
     uint64_t number = 0;
     for (wchar_t c : *value) {
-        if (c < L'0' || c > L'9') return std::nullopt;
+        if (c < L'0' || c > L'9')
+            return std::nullopt;
         number = number * 10 + static_cast<uint64_t>(c - L'0');
     }
-    if (number > UINT32_MAX) return std::nullopt;
+    if (number > UINT32_MAX)
+        return std::nullopt;
     return static_cast<uint32_t>(number);
 }
 
-std::optional<std::vector<uint8_t>> IniFileProfile::ReadBinary(const std::wstring& section, const std::wstring& key) {
+std::optional<std::vector<uint8_t>> IniFileProfile::ReadBinary(const std::wstring& section,
+                                                               const std::wstring& key) {
     auto value = Read(section, key);
-    if (!value || value->size() % 2) return std::nullopt;
+    if (!value || value->size() % 2)
+        return std::nullopt;
     std::vector<uint8_t> bytes(value->size() / 2);
     for (size_t i = 0; i < bytes.size(); ++i) {
         int high = HexDigit((*value)[2 * i]);
         int low = HexDigit((*value)[2 * i + 1]);
-        if (high < 0 || low < 0) return std::nullopt;
+        if (high < 0 || low < 0)
+            return std::nullopt;
         bytes[i] = static_cast<uint8_t>(high << 4 | low);
     }
     return bytes;
 }
 
-bool IniFileProfile::WriteString(const std::wstring& section, const std::wstring& key, const std::wstring& value) {
+bool IniFileProfile::WriteString(const std::wstring& section, const std::wstring& key,
+                                 const std::wstring& value) {
     return Write(section, key, Quote(value));
 }
 
@@ -108,17 +123,20 @@ std::optional<std::wstring> IniFileProfile::Read(const std::wstring& section, co
     std::lock_guard lock(mutex_);
     IniDocument document;
     auto bytes = ReadFileBytes(path_);
-    if (!bytes || !document.Parse(*bytes)) return std::nullopt;
+    if (!bytes || !document.Parse(*bytes))
+        return std::nullopt;
     return document.Value(section, key);
 }
 
 bool IniFileProfile::Write(const std::wstring& section, const std::wstring& key, const std::wstring& text) {
-    if (!IsSectionName(section) || !IsKeyName(key)) return false;
+    if (!IsSectionName(section) || !IsKeyName(key))
+        return false;
     std::lock_guard lock(mutex_);
     IniDocument document;
     auto bytes = ReadFileBytes(path_);
     // A file that is there but cannot be read or decoded holds settings we must not destroy.
-    if (bytes ? !document.Parse(*bytes) : FileExists(path_)) return false;
+    if (bytes ? !document.Parse(*bytes) : FileExists(path_))
+        return false;
     document.SetValue(section, key, text);
     std::string out;
     return document.Serialize(out) && WriteFileAtomic(path_, out);

@@ -8,8 +8,12 @@ namespace {
 std::atomic<Profile*> appProfile{nullptr};
 }
 
-Profile* AppProfile() { return appProfile.load(); }
+Profile* AppProfile() {
+    return appProfile.load();
+}
 
-Profile* SetAppProfile(Profile* profile) { return appProfile.exchange(profile); }
+Profile* SetAppProfile(Profile* profile) {
+    return appProfile.exchange(profile);
+}
 
 }  // namespace pw

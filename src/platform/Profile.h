@@ -19,7 +19,8 @@ public:
     virtual std::optional<uint32_t> ReadInt(const std::wstring& section, const std::wstring& key) = 0;
     virtual std::optional<std::vector<uint8_t>> ReadBinary(const std::wstring& section,
                                                            const std::wstring& key) = 0;
-    virtual bool WriteString(const std::wstring& section, const std::wstring& key, const std::wstring& value) = 0;
+    virtual bool WriteString(const std::wstring& section, const std::wstring& key,
+                             const std::wstring& value) = 0;
     virtual bool WriteInt(const std::wstring& section, const std::wstring& key, uint32_t value) = 0;
     virtual bool WriteBinary(const std::wstring& section, const std::wstring& key,
                              const std::vector<uint8_t>& value) = 0;
@@ -28,7 +29,8 @@ public:
         auto v = ReadInt(section, key);
         return v ? static_cast<int>(*v) : fallback;
     }
-    std::wstring GetString(const std::wstring& section, const std::wstring& key, const std::wstring& fallback) {
+    std::wstring GetString(const std::wstring& section, const std::wstring& key,
+                           const std::wstring& fallback) {
         auto v = ReadString(section, key);
         return v ? *v : fallback;
     }
@@ -41,10 +43,13 @@ class MemoryProfile : public Profile {
 public:
     std::optional<std::wstring> ReadString(const std::wstring& section, const std::wstring& key) override;
     std::optional<uint32_t> ReadInt(const std::wstring& section, const std::wstring& key) override;
-    std::optional<std::vector<uint8_t>> ReadBinary(const std::wstring& section, const std::wstring& key) override;
-    bool WriteString(const std::wstring& section, const std::wstring& key, const std::wstring& value) override;
+    std::optional<std::vector<uint8_t>> ReadBinary(const std::wstring& section,
+                                                   const std::wstring& key) override;
+    bool WriteString(const std::wstring& section, const std::wstring& key,
+                     const std::wstring& value) override;
     bool WriteInt(const std::wstring& section, const std::wstring& key, uint32_t value) override;
-    bool WriteBinary(const std::wstring& section, const std::wstring& key, const std::vector<uint8_t>& value) override;
+    bool WriteBinary(const std::wstring& section, const std::wstring& key,
+                     const std::vector<uint8_t>& value) override;
 
     bool failWrites = false;  // lets tests see how callers handle a profile that cannot be written
 
@@ -69,10 +74,13 @@ public:
     explicit IniFileProfile(std::wstring path) : path_(std::move(path)) {}
     std::optional<std::wstring> ReadString(const std::wstring& section, const std::wstring& key) override;
     std::optional<uint32_t> ReadInt(const std::wstring& section, const std::wstring& key) override;
-    std::optional<std::vector<uint8_t>> ReadBinary(const std::wstring& section, const std::wstring& key) override;
-    bool WriteString(const std::wstring& section, const std::wstring& key, const std::wstring& value) override;
+    std::optional<std::vector<uint8_t>> ReadBinary(const std::wstring& section,
+                                                   const std::wstring& key) override;
+    bool WriteString(const std::wstring& section, const std::wstring& key,
+                     const std::wstring& value) override;
     bool WriteInt(const std::wstring& section, const std::wstring& key, uint32_t value) override;
-    bool WriteBinary(const std::wstring& section, const std::wstring& key, const std::vector<uint8_t>& value) override;
+    bool WriteBinary(const std::wstring& section, const std::wstring& key,
+                     const std::vector<uint8_t>& value) override;
 
 private:
     std::optional<std::wstring> Read(const std::wstring& section, const std::wstring& key);

@@ -8,15 +8,23 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-bool IsHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool IsLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+bool IsHighSurrogate(char32_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool IsLowSurrogate(char32_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
 
 // Length and first-byte payload of the sequence a lead byte opens; 0 for bytes that cannot lead.
 int SequenceLength(uint8_t lead, char32_t& code) {
-    if (lead < 0x80) return code = lead, 1;
-    if (lead >= 0xC2 && lead <= 0xDF) return code = lead & 0x1F, 2;
-    if (lead >= 0xE0 && lead <= 0xEF) return code = lead & 0x0F, 3;
-    if (lead >= 0xF0 && lead <= 0xF4) return code = lead & 0x07, 4;
+    if (lead < 0x80)
+        return code = lead, 1;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        return code = lead & 0x1F, 2;
+    if (lead >= 0xE0 && lead <= 0xEF)
+        return code = lead & 0x0F, 3;
+    if (lead >= 0xF0 && lead <= 0xF4)
+        return code = lead & 0x07, 4;
     return 0;
 }
 
@@ -25,11 +33,14 @@ int SequenceLength(uint8_t lead, char32_t& code) {
 // all refused, as are truncated sequences.
 bool DecodeOne(std::string_view bytes, size_t& pos, char32_t& code) {
     int length = SequenceLength(static_cast<uint8_t>(bytes[pos++]), code);
-    if (length == 0) return false;
+    if (length == 0)
+        return false;
     for (int i = 1; i < length; ++i) {
-        if (pos >= bytes.size()) return false;
+        if (pos >= bytes.size())
+            return false;
         auto next = static_cast<uint8_t>(bytes[pos]);
-        if ((next & 0xC0) != 0x80) return false;
+        if ((next & 0xC0) != 0x80)
+            return false;
         code = (code << 6) | (next & 0x3F);
         ++pos;
     }
@@ -73,7 +84,8 @@ bool Decode(std::string_view bytes, std::wstring& out, bool strict) {
     while (pos < bytes.size()) {
         char32_t code = 0;
         if (!DecodeOne(bytes, pos, code)) {
-            if (strict) return false;
+            if (strict)
+                return false;
             code = kReplacement;
         }
         AppendUtf16(out, code);
@@ -88,10 +100,12 @@ bool Encode(std::wstring_view text, std::string& out, bool strict) {
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
         auto code = static_cast<char32_t>(text[i]);
-        if (IsHighSurrogate(code) && i + 1 < text.size() && IsLowSurrogate(static_cast<char32_t>(text[i + 1]))) {
+        if (IsHighSurrogate(code) && i + 1 < text.size() &&
+            IsLowSurrogate(static_cast<char32_t>(text[i + 1]))) {
             code = 0x10000 + ((code - 0xD800) << 10) + (static_cast<char32_t>(text[++i]) - 0xDC00);
         } else if (IsHighSurrogate(code) || IsLowSurrogate(code) || code > 0xFFFF) {
-            if (strict) return false;
+            if (strict)
+                return false;
             code = kReplacement;
         }
         AppendUtf8(out, code);
@@ -101,9 +115,13 @@ bool Encode(std::wstring_view text, std::string& out, bool strict) {
 
 }  // namespace
 
-bool Utf8ToUtf16(std::string_view bytes, std::wstring& out) { return Decode(bytes, out, true); }
+bool Utf8ToUtf16(std::string_view bytes, std::wstring& out) {
+    return Decode(bytes, out, true);
+}
 
-bool Utf16ToUtf8(std::wstring_view text, std::string& out) { return Encode(text, out, true); }
+bool Utf16ToUtf8(std::wstring_view text, std::string& out) {
+    return Encode(text, out, true);
+}
 
 std::wstring Widen(std::string_view utf8) {
     std::wstring out;

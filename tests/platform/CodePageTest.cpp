@@ -19,11 +19,11 @@ TEST(Utf8, KnownEncodingsBothWays) {
     } cases[] = {
         {"", L""},
         {"plain", L"plain"},
-        {"\xC3\xA9", L"\x00E9"},                 // e acute, two bytes
-        {"\xE2\x82\xAC", L"\x20AC"},             // euro sign, three bytes
-        {"\xEF\xBF\xBF", L"\xFFFF"},             // the highest BMP code point
-        {"\xF0\x9F\x98\x80", L"\xD83D\xDE00"},   // beyond the BMP: a surrogate pair
-        {"\xF4\x8F\xBF\xBF", L"\xDBFF\xDFFF"},   // U+10FFFF
+        {"\xC3\xA9", L"\x00E9"},                // e acute, two bytes
+        {"\xE2\x82\xAC", L"\x20AC"},            // euro sign, three bytes
+        {"\xEF\xBF\xBF", L"\xFFFF"},            // the highest BMP code point
+        {"\xF0\x9F\x98\x80", L"\xD83D\xDE00"},  // beyond the BMP: a surrogate pair
+        {"\xF4\x8F\xBF\xBF", L"\xDBFF\xDFFF"},  // U+10FFFF
     };
     for (const auto& c : cases) {
         EXPECT_EQ(ToUtf16(c.utf8), c.utf16) << c.utf8;
@@ -68,10 +68,16 @@ TEST(Utf8, RefusesUnpairedSurrogates) {
 
 TEST(Utf8, WidenAndNarrowReplaceWhatTheyCannotConvert) {
     EXPECT_EQ(pw::Widen("path/\xC3\xA9"), L"path/\x00E9");
-    EXPECT_EQ(pw::Widen("a\xFF" "b"), L"a\xFFFD" L"b");
+    EXPECT_EQ(pw::Widen("a\xFF"
+                        "b"),
+              L"a\xFFFD"
+              L"b");
     EXPECT_EQ(pw::Widen("\xE2\x82"), L"\xFFFD");
     EXPECT_EQ(pw::Narrow(L"x\x20AC"), "x\xE2\x82\xAC");
-    EXPECT_EQ(pw::Narrow(L"a\xD800" L"b"), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(pw::Narrow(L"a\xD800"
+                         L"b"),
+              "a\xEF\xBF\xBD"
+              "b");
 }
 
 // Random text over every plane survives both directions unchanged.
@@ -82,7 +88,8 @@ TEST(Utf8, RandomCodePointsRoundTrip) {
         std::wstring text;
         for (int i = 0; i < 50; ++i) {
             uint32_t code = pick(random);
-            if (code >= 0xD800) code += 0x800;  // skip the surrogate range
+            if (code >= 0xD800)
+                code += 0x800;  // skip the surrogate range
             if (code < 0x10000) {
                 text.push_back(static_cast<wchar_t>(code));
             } else {
@@ -140,7 +147,8 @@ TEST(CodePage, KnownBytesDecodeAndEncode) {
         {pw::kCodePageUtf8, "\xE2\x82\xAC", L"\x20AC"},
     };
     for (const auto& k : known) {
-        if (!pw::IsCodePageAvailable(k.codePage)) continue;
+        if (!pw::IsCodePageAvailable(k.codePage))
+            continue;
         std::wstring text;
         ASSERT_TRUE(pw::MultiByteToUtf16(k.codePage, k.bytes, text)) << k.codePage;
         EXPECT_EQ(text, k.text) << k.codePage;
@@ -154,12 +162,14 @@ TEST(CodePage, KnownBytesDecodeAndEncode) {
 // alone and in one run with all the others (NUL included).
 TEST(CodePage, SingleBytePagesRoundTripEveryDefinedByte) {
     for (int codePage : {437, 850, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258}) {
-        if (!pw::IsCodePageAvailable(codePage)) continue;
+        if (!pw::IsCodePageAvailable(codePage))
+            continue;
         std::string defined;
         for (int b = 0; b < 256; ++b) {
             std::string one(1, static_cast<char>(b));
             std::wstring text;
-            if (!pw::MultiByteToUtf16(codePage, one, text)) continue;
+            if (!pw::MultiByteToUtf16(codePage, one, text))
+                continue;
             ASSERT_EQ(text.size(), 1u) << codePage << " byte " << b;
             std::string back;
             ASSERT_TRUE(pw::Utf16ToMultiByte(codePage, text, back)) << codePage << " byte " << b;
@@ -184,7 +194,8 @@ TEST(CodePage, DoubleBytePagesRoundTripText) {
         {950, L"\x4E2D\x6587 abc"},
     };
     for (const auto& [codePage, text] : samples) {
-        if (!pw::IsCodePageAvailable(codePage)) continue;
+        if (!pw::IsCodePageAvailable(codePage))
+            continue;
         std::string bytes;
         ASSERT_TRUE(pw::Utf16ToMultiByte(codePage, text, bytes)) << codePage;
         EXPECT_GT(bytes.size(), text.size()) << codePage;  // the ideographs took two bytes each
@@ -205,7 +216,8 @@ TEST(CodePage, UnrepresentableCharactersFailInsteadOfBecomingOthers) {
         {932, L"\xD55C"},    // a Hangul syllable in Japanese
     };
     for (const auto& [codePage, text] : cases) {
-        if (!pw::IsCodePageAvailable(codePage)) continue;
+        if (!pw::IsCodePageAvailable(codePage))
+            continue;
         std::string bytes;
         EXPECT_FALSE(pw::Utf16ToMultiByte(codePage, text, bytes)) << codePage << " gave " << bytes;
     }
@@ -216,13 +228,14 @@ TEST(CodePage, UnrepresentableCharactersFailInsteadOfBecomingOthers) {
 TEST(CodePage, InvalidBytesFailInsteadOfVanishing) {
     const KnownBytes cases[] = {
         {pw::kCodePageUtf8, "ok\xC0\x80", L""},
-        {932, "a\x93", L""},      // a lead byte with nothing after it
+        {932, "a\x93", L""},  // a lead byte with nothing after it
         {936, "\xD6\xD0\xD6", L""},
         {949, "\xC7", L""},
         {950, "abc\xA4", L""},
     };
     for (const auto& c : cases) {
-        if (!pw::IsCodePageAvailable(c.codePage)) continue;
+        if (!pw::IsCodePageAvailable(c.codePage))
+            continue;
         std::wstring text;
         EXPECT_FALSE(pw::MultiByteToUtf16(c.codePage, c.bytes, text)) << c.codePage;
     }

@@ -139,7 +139,8 @@ TEST(ReplaceFileAtomic, ReplacesAnExistingFileOrCreatesAMissingOne) {
 TEST(ReadFileBytes, ReadsEveryByteAndNothingElse) {
     TempFolder temp;
     std::string bytes;
-    for (int i = 0; i < 200000; ++i) bytes.push_back(static_cast<char>(i * 7));  // NULs, high bytes, > one chunk
+    for (int i = 0; i < 200000; ++i)
+        bytes.push_back(static_cast<char>(i * 7));  // NULs, high bytes, > one chunk
     EXPECT_EQ(pw::ReadFileBytes(temp.Write("binary", bytes)), bytes);
     EXPECT_EQ(pw::ReadFileBytes(temp.Write("empty", "")), std::string());
     EXPECT_FALSE(pw::ReadFileBytes(temp.Path("missing")));

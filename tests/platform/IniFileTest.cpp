@@ -69,8 +69,9 @@ TEST(IniFile, ReadsSectionsAndEntriesInFileOrder) {
     EXPECT_EQ(pw::IniSectionNames(path), (std::vector<std::wstring>{L"themes", L"Schemes", L"themes"}));
     EXPECT_EQ(Pairs(pw::IniSection(path, L"themes")),
               (Expected{{L"Default", L"themes\\default.ini"}, {L"Dark", L"themes\\dark.ini"}}));
-    EXPECT_EQ(Pairs(pw::IniSection(path, L"SCHEMES")),
-              (Expected{{L"cpp", L"schemes\\cpp.schclass"}, {L"bare line", L""}, {L"html", L"schemes\\html.schclass"}}));
+    EXPECT_EQ(Pairs(pw::IniSection(path, L"SCHEMES")), (Expected{{L"cpp", L"schemes\\cpp.schclass"},
+                                                                 {L"bare line", L""},
+                                                                 {L"html", L"schemes\\html.schclass"}}));
     EXPECT_TRUE(pw::IniSection(path, L"missing").empty());
 }
 
@@ -150,7 +151,7 @@ TEST(IniDocument, ParsesWhatTheFileReaderSees) {
 
 TEST(IniDocument, RefusesBytesThatAreNoText) {
     pw::IniDocument document;
-    EXPECT_FALSE(document.Parse("[s]\nk=\xC3("));                 // broken UTF-8
+    EXPECT_FALSE(document.Parse("[s]\nk=\xC3("));                  // broken UTF-8
     EXPECT_FALSE(document.Parse(std::string("\xFF\xFE[\0s", 5)));  // UTF-16 cut in the middle of a unit
     EXPECT_TRUE(document.SectionNames().empty());
     EXPECT_TRUE(document.Parse(""));
@@ -159,7 +160,8 @@ TEST(IniDocument, RefusesBytesThatAreNoText) {
 
 TEST(IniDocument, SetValueChangesOneLineAndKeepsTheRest) {
     pw::IniDocument document;
-    ASSERT_TRUE(document.Parse("; settings\r\n[Settings]\r\nTabSize=4\r\n; keep me\r\n\r\n[Other]\r\nx=1\r\n"));
+    ASSERT_TRUE(
+        document.Parse("; settings\r\n[Settings]\r\nTabSize=4\r\n; keep me\r\n\r\n[Other]\r\nx=1\r\n"));
     document.SetValue(L"settings", L"tabsize", L"8");  // names match without regard to case
     document.SetValue(L"Settings", L"AutoReload", L"1");
     document.SetValue(L"New", L"k", L"v");

@@ -22,7 +22,8 @@ public:
         const char* old = std::getenv("XDG_CONFIG_HOME");
         restore_ = Keep(std::string("XDG_CONFIG_HOME=") + (old ? old : ""));
         auto utf8 = folder.u8string();
-        putenv(Keep("XDG_CONFIG_HOME=" + std::string(reinterpret_cast<const char*>(utf8.data()), utf8.size())));
+        putenv(
+            Keep("XDG_CONFIG_HOME=" + std::string(reinterpret_cast<const char*>(utf8.data()), utf8.size())));
     }
     ~ScopedConfigHome() { putenv(restore_); }
     ScopedConfigHome(const ScopedConfigHome&) = delete;
@@ -133,18 +134,24 @@ TEST_P(StoredProfile, ValuesOutliveTheObjectThatWroteThem) {
     EXPECT_EQ(later->ReadString(section_, L"Font"), L"Courier New");
 }
 
-std::unique_ptr<pw::Profile> MakeMemory(const TempFolder&) { return std::make_unique<pw::MemoryProfile>(); }
+std::unique_ptr<pw::Profile> MakeMemory(const TempFolder&) {
+    return std::make_unique<pw::MemoryProfile>();
+}
 std::unique_ptr<pw::Profile> MakeIniFile(const TempFolder& temp) {
     return std::make_unique<pw::IniFileProfile>(temp.Path("profile.ini"));
 }
-std::unique_ptr<pw::Profile> MakeSystem(const TempFolder&) { return pw::MakeSystemProfile(); }
+std::unique_ptr<pw::Profile> MakeSystem(const TempFolder&) {
+    return pw::MakeSystemProfile();
+}
 
 INSTANTIATE_TEST_SUITE_P(Profiles, AnyProfile,
-                         testing::Values(ProfileKind{"Memory", MakeMemory}, ProfileKind{"IniFile", MakeIniFile},
+                         testing::Values(ProfileKind{"Memory", MakeMemory},
+                                         ProfileKind{"IniFile", MakeIniFile},
                                          ProfileKind{"System", MakeSystem}),
                          [](const testing::TestParamInfo<ProfileKind>& info) { return info.param.name; });
 INSTANTIATE_TEST_SUITE_P(Profiles, StoredProfile,
-                         testing::Values(ProfileKind{"IniFile", MakeIniFile}, ProfileKind{"System", MakeSystem}),
+                         testing::Values(ProfileKind{"IniFile", MakeIniFile},
+                                         ProfileKind{"System", MakeSystem}),
                          [](const testing::TestParamInfo<ProfileKind>& info) { return info.param.name; });
 
 TEST(MemoryProfile, AValueHasOneTypeAndWritesCanBeMadeToFail) {
@@ -171,8 +178,9 @@ TEST(IniFileProfile, WritesReadableTextAndKeepsTheRestOfTheFile) {
     ASSERT_TRUE(profile.WriteInt(L"Settings", L"TabSize", 8));
     ASSERT_TRUE(profile.WriteBinary(L"Settings", L"LogFont", {0x00, 0xAB, 0x7F}));
     ASSERT_TRUE(profile.WriteString(L"Settings", L"Find", L"a\\b\nc"));
-    EXPECT_EQ(temp.Read("profile.ini"),
-              "; my notes\n[Settings]\nTabSize=8\nLogFont=00AB7F\nFind=\"a\\\\b\\nc\"\n\n[Mine]\nkeep=this\n");
+    EXPECT_EQ(
+        temp.Read("profile.ini"),
+        "; my notes\n[Settings]\nTabSize=8\nLogFont=00AB7F\nFind=\"a\\\\b\\nc\"\n\n[Mine]\nkeep=this\n");
 }
 
 TEST(IniFileProfile, ReadsHandWrittenValuesAsTheyStand) {
@@ -193,8 +201,8 @@ TEST(IniFileProfile, RefusesNamesTheFileCannotHold) {
     TempFolder temp;
     pw::IniFileProfile profile(temp.Path("profile.ini"));
     const std::pair<std::wstring, std::wstring> bad[] = {
-        {L"", L"k"},       {L"S", L""},        {L"a]b", L"k"},    {L"S", L"a=b"}, {L"S", L";k"},
-        {L"S", L"[k"},     {L"S\n[X]", L"k"},  {L"S", L"k\nx"},   {L" S", L"k"},  {L"S", L"k "},
+        {L"", L"k"},   {L"S", L""},       {L"a]b", L"k"},  {L"S", L"a=b"}, {L"S", L";k"},
+        {L"S", L"[k"}, {L"S\n[X]", L"k"}, {L"S", L"k\nx"}, {L" S", L"k"},  {L"S", L"k "},
     };
     for (const auto& [section, key] : bad) EXPECT_FALSE(profile.WriteInt(section, key, 1));
     EXPECT_FALSE(pw::FileExists(temp.Path("profile.ini")));  // nothing was written at all

@@ -37,7 +37,8 @@ public:
     std::wstring Path(std::string_view name) const { return ApiPath(Native(name)); }
 
     std::wstring Write(std::string_view name, std::string_view bytes) const {
-        std::ofstream(Native(name), std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(Native(name), std::ios::binary)
+            .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         return Path(name);
     }
     std::string Read(std::string_view name) const {

@@ -1,9 +1,9 @@
 #include "platform/CodePage.h"
 
+#include <iconv.h>
 #include <array>
 #include <cerrno>
 #include <cstdint>
-#include <iconv.h>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -21,18 +21,19 @@ struct CodePageName {
 };
 
 constexpr CodePageName kCodePages[] = {
-    {437, true, {"IBM437", "CP437"}},   {850, true, {"IBM850", "CP850"}},   {932, false, {"CP932"}},
-    {936, false, {"GBK", "CP936"}},     {949, false, {"UHC", "CP949"}},     {950, false, {"BIG5"}},
-    {1250, true, {"CP1250"}},           {1251, true, {"CP1251"}},           {1252, true, {"CP1252"}},
-    {1253, true, {"CP1253"}},           {1254, true, {"CP1254"}},           {1255, true, {"CP1255"}},
-    {1256, true, {"CP1256"}},           {1257, true, {"CP1257"}},           {1258, true, {"CP1258"}},
+    {437, true, {"IBM437", "CP437"}}, {850, true, {"IBM850", "CP850"}}, {932, false, {"CP932"}},
+    {936, false, {"GBK", "CP936"}},   {949, false, {"UHC", "CP949"}},   {950, false, {"BIG5"}},
+    {1250, true, {"CP1250"}},         {1251, true, {"CP1251"}},         {1252, true, {"CP1252"}},
+    {1253, true, {"CP1253"}},         {1254, true, {"CP1254"}},         {1255, true, {"CP1255"}},
+    {1256, true, {"CP1256"}},         {1257, true, {"CP1257"}},         {1258, true, {"CP1258"}},
 };
 
 constexpr const char* kNoNames[2] = {};
 
 const CodePageName* FindCodePage(int codePage) {
     for (const auto& entry : kCodePages)
-        if (entry.codePage == codePage) return &entry;
+        if (entry.codePage == codePage)
+            return &entry;
     return nullptr;
 }
 
@@ -41,7 +42,9 @@ bool IsSingleByte(int codePage) {
     return entry && entry->singleByte;
 }
 
-bool IsUtf8(int codePage) { return codePage == kCodePageSystem || codePage == kCodePageUtf8; }
+bool IsUtf8(int codePage) {
+    return codePage == kCodePageSystem || codePage == kCodePageUtf8;
+}
 
 class Converter {
 public:
@@ -49,13 +52,16 @@ public:
     Converter(int codePage, bool toUtf16) {
         const CodePageName* entry = FindCodePage(codePage);
         for (const char* name : entry ? entry->names : kNoNames) {
-            if (!name) return;
+            if (!name)
+                return;
             cd_ = toUtf16 ? ::iconv_open("UTF-16LE", name) : ::iconv_open(name, "UTF-16LE");
-            if (Valid()) return;
+            if (Valid())
+                return;
         }
     }
     ~Converter() {
-        if (Valid()) ::iconv_close(cd_);
+        if (Valid())
+            ::iconv_close(cd_);
     }
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
@@ -78,7 +84,8 @@ public:
                                 : ::iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
             done = out.size() - dstLeft;
             if (r == static_cast<size_t>(-1)) {
-                if (errno != E2BIG) return false;
+                if (errno != E2BIG)
+                    return false;
                 out.resize(out.size() * 2);
             } else if (!flushing) {
                 flushing = true;
@@ -97,7 +104,8 @@ private:
 std::wstring FromUtf16Le(std::string_view bytes) {
     std::wstring text(bytes.size() / 2, L'\0');
     for (size_t i = 0; i < text.size(); ++i)
-        text[i] = static_cast<wchar_t>(static_cast<uint8_t>(bytes[2 * i]) | (static_cast<uint8_t>(bytes[2 * i + 1]) << 8));
+        text[i] = static_cast<wchar_t>(static_cast<uint8_t>(bytes[2 * i]) |
+                                       (static_cast<uint8_t>(bytes[2 * i + 1]) << 8));
     return text;
 }
 
@@ -112,7 +120,8 @@ struct ByteTable {
 
 std::unique_ptr<ByteTable> MakeByteTable(int codePage) {
     Converter converter(codePage, true);
-    if (!converter.Valid()) return nullptr;
+    if (!converter.Valid())
+        return nullptr;
     auto table = std::make_unique<ByteTable>();
     for (int b = 0; b < 256; ++b) {
         std::string utf16;
@@ -122,7 +131,8 @@ std::unique_ptr<ByteTable> MakeByteTable(int codePage) {
         if (one.Run(std::string_view(&byte, 1), utf16) && utf16.size() == 2)
             unit = static_cast<uint16_t>(FromUtf16Le(utf16)[0]);
         table->toUnit[b] = unit;
-        if (unit != ByteTable::kUndefined) table->toByte.emplace(unit, static_cast<uint8_t>(b));
+        if (unit != ByteTable::kUndefined)
+            table->toByte.emplace(unit, static_cast<uint8_t>(b));
     }
     return table;
 }
@@ -132,57 +142,71 @@ const ByteTable* SingleByteTable(int codePage) {
     static std::map<int, std::unique_ptr<ByteTable>> tables;
     std::lock_guard lock(mutex);
     auto it = tables.find(codePage);
-    if (it == tables.end()) it = tables.emplace(codePage, MakeByteTable(codePage)).first;
+    if (it == tables.end())
+        it = tables.emplace(codePage, MakeByteTable(codePage)).first;
     return it->second.get();
 }
 
 }  // namespace
 
-int SystemCodePage() { return kCodePageUtf8; }
+int SystemCodePage() {
+    return kCodePageUtf8;
+}
 
 bool IsCodePageAvailable(int codePage) {
-    if (IsUtf8(codePage)) return true;
-    if (IsSingleByte(codePage)) return SingleByteTable(codePage) != nullptr;
+    if (IsUtf8(codePage))
+        return true;
+    if (IsSingleByte(codePage))
+        return SingleByteTable(codePage) != nullptr;
     return Converter(codePage, true).Valid() && Converter(codePage, false).Valid();
 }
 
 bool MultiByteToUtf16(int codePage, std::string_view bytes, std::wstring& out) {
-    if (IsUtf8(codePage)) return Utf8ToUtf16(bytes, out);
+    if (IsUtf8(codePage))
+        return Utf8ToUtf16(bytes, out);
     if (IsSingleByte(codePage)) {
         const ByteTable* table = SingleByteTable(codePage);
-        if (!table) return false;
+        if (!table)
+            return false;
         out.resize(bytes.size());
         for (size_t i = 0; i < bytes.size(); ++i) {
             uint16_t unit = table->toUnit[static_cast<uint8_t>(bytes[i])];
-            if (unit == ByteTable::kUndefined) return false;
+            if (unit == ByteTable::kUndefined)
+                return false;
             out[i] = static_cast<wchar_t>(unit);
         }
         return true;
     }
     Converter converter(codePage, true);
     std::string utf16;
-    if (!converter.Valid() || !converter.Run(bytes, utf16)) return false;
+    if (!converter.Valid() || !converter.Run(bytes, utf16))
+        return false;
     out = FromUtf16Le(utf16);
     return true;
 }
 
 bool Utf16ToMultiByte(int codePage, std::wstring_view text, std::string& out) {
-    if (IsUtf8(codePage)) return Utf16ToUtf8(text, out);
+    if (IsUtf8(codePage))
+        return Utf16ToUtf8(text, out);
     for (wchar_t unit : text)
-        if (static_cast<uint32_t>(unit) > 0xFFFF) return false;  // only a wider wchar_t holds this: no UTF-16
+        if (static_cast<uint32_t>(unit) > 0xFFFF)
+            return false;  // only a wider wchar_t holds this: no UTF-16
     if (IsSingleByte(codePage)) {
         const ByteTable* table = SingleByteTable(codePage);
-        if (!table) return false;
+        if (!table)
+            return false;
         out.resize(text.size());
         for (size_t i = 0; i < text.size(); ++i) {
             auto it = table->toByte.find(static_cast<uint16_t>(text[i]));
-            if (it == table->toByte.end()) return false;
+            if (it == table->toByte.end())
+                return false;
             out[i] = static_cast<char>(it->second);
         }
         return true;
     }
     Converter converter(codePage, false);
-    if (!converter.Valid()) return false;
+    if (!converter.Valid())
+        return false;
     std::string utf16(text.size() * 2, '\0');
     for (size_t i = 0; i < text.size(); ++i) {
         utf16[2 * i] = static_cast<char>(text[i] & 0xFF);

@@ -10,13 +10,16 @@ namespace {
 // functions answer for a missing file.
 IniDocument Load(const std::wstring& path) {
     IniDocument document;
-    if (auto bytes = ReadFileBytes(path)) document.Parse(*bytes);
+    if (auto bytes = ReadFileBytes(path))
+        document.Parse(*bytes);
     return document;
 }
 
 }  // namespace
 
-std::vector<std::wstring> IniSectionNames(const std::wstring& path) { return Load(path).SectionNames(); }
+std::vector<std::wstring> IniSectionNames(const std::wstring& path) {
+    return Load(path).SectionNames();
+}
 
 std::vector<IniEntry> IniSection(const std::wstring& path, const std::wstring& section) {
     return Load(path).Section(section);

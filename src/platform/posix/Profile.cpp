@@ -1,7 +1,7 @@
 #include "platform/Profile.h"
 
-#include <cstdlib>
 #include <sys/stat.h>
+#include <cstdlib>
 
 #include "platform/CodePage.h"
 
@@ -12,7 +12,8 @@ namespace {
 // $XDG_CONFIG_HOME when it is an absolute path, as the base directory rules ask; else ~/.config.
 std::string ConfigHome() {
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg && xdg[0] == '/') return xdg;
+    if (xdg && xdg[0] == '/')
+        return xdg;
     const char* home = std::getenv("HOME");
     return home && home[0] == '/' ? std::string(home) + "/.config" : std::string();
 }
@@ -21,7 +22,8 @@ std::string ConfigHome() {
 void MakeFolders(const std::string& folder) {
     for (size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
         ::mkdir(folder.substr(0, slash).c_str(), 0700);
-        if (slash == std::string::npos) return;
+        if (slash == std::string::npos)
+            return;
     }
 }
 
@@ -32,7 +34,8 @@ void MakeFolders(const std::string& folder) {
 std::unique_ptr<Profile> MakeSystemProfile() {
     std::string home = ConfigHome();
     std::wstring path;
-    if (home.empty() || !Utf8ToUtf16(home + "/penwright/profile.ini", path)) return std::make_unique<IniFileProfile>(L"");
+    if (home.empty() || !Utf8ToUtf16(home + "/penwright/profile.ini", path))
+        return std::make_unique<IniFileProfile>(L"");
     MakeFolders(home + "/penwright");
     return std::make_unique<IniFileProfile>(path);
 }

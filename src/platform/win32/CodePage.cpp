@@ -8,11 +8,15 @@ namespace pw {
 
 namespace {
 
-int Resolve(int codePage) { return codePage == kCodePageSystem ? static_cast<int>(GetACP()) : codePage; }
+int Resolve(int codePage) {
+    return codePage == kCodePageSystem ? static_cast<int>(GetACP()) : codePage;
+}
 
 }  // namespace
 
-int SystemCodePage() { return static_cast<int>(GetACP()); }
+int SystemCodePage() {
+    return static_cast<int>(GetACP());
+}
 
 bool IsCodePageAvailable(int codePage) {
     codePage = Resolve(codePage);
@@ -22,14 +26,18 @@ bool IsCodePageAvailable(int codePage) {
 // UTF-8 goes through our own converter on every system, so it refuses the same input everywhere.
 bool MultiByteToUtf16(int codePage, std::string_view bytes, std::wstring& out) {
     codePage = Resolve(codePage);
-    if (codePage == kCodePageUtf8) return Utf8ToUtf16(bytes, out);
+    if (codePage == kCodePageUtf8)
+        return Utf8ToUtf16(bytes, out);
     out.clear();
-    if (bytes.size() > INT_MAX || !IsValidCodePage(static_cast<UINT>(codePage))) return false;
-    if (bytes.empty()) return true;
+    if (bytes.size() > INT_MAX || !IsValidCodePage(static_cast<UINT>(codePage)))
+        return false;
+    if (bytes.empty())
+        return true;
     auto cp = static_cast<UINT>(codePage);
     auto size = static_cast<int>(bytes.size());
     int n = MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, bytes.data(), size, nullptr, 0);
-    if (n <= 0) return false;
+    if (n <= 0)
+        return false;
     out.resize(static_cast<size_t>(n));
     return MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, bytes.data(), size, out.data(), n) == n;
 }
@@ -38,18 +46,23 @@ bool MultiByteToUtf16(int codePage, std::string_view bytes, std::wstring& out) {
 // either every character has its own bytes or the conversion fails.
 bool Utf16ToMultiByte(int codePage, std::wstring_view text, std::string& out) {
     codePage = Resolve(codePage);
-    if (codePage == kCodePageUtf8) return Utf16ToUtf8(text, out);
+    if (codePage == kCodePageUtf8)
+        return Utf16ToUtf8(text, out);
     out.clear();
-    if (text.size() > INT_MAX || !IsValidCodePage(static_cast<UINT>(codePage))) return false;
-    if (text.empty()) return true;
+    if (text.size() > INT_MAX || !IsValidCodePage(static_cast<UINT>(codePage)))
+        return false;
+    if (text.empty())
+        return true;
     auto cp = static_cast<UINT>(codePage);
     auto size = static_cast<int>(text.size());
     BOOL usedDefault = FALSE;
-    int n = WideCharToMultiByte(cp, WC_NO_BEST_FIT_CHARS, text.data(), size, nullptr, 0, nullptr, &usedDefault);
-    if (n <= 0 || usedDefault) return false;
+    int n =
+        WideCharToMultiByte(cp, WC_NO_BEST_FIT_CHARS, text.data(), size, nullptr, 0, nullptr, &usedDefault);
+    if (n <= 0 || usedDefault)
+        return false;
     out.resize(static_cast<size_t>(n));
-    return WideCharToMultiByte(cp, WC_NO_BEST_FIT_CHARS, text.data(), size, out.data(), n, nullptr, &usedDefault) ==
-               n &&
+    return WideCharToMultiByte(cp, WC_NO_BEST_FIT_CHARS, text.data(), size, out.data(), n, nullptr,
+                               &usedDefault) == n &&
            !usedDefault;
 }
 

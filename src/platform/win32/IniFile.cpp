@@ -11,12 +11,15 @@ namespace {
 // The private-profile functions look a name without a folder up in the Windows folder; a
 // relative path of ours means the current folder, as it does for every other file function.
 std::wstring FullPath(const std::wstring& path) {
-    if (!IsPathUsable(path)) return {};
+    if (!IsPathUsable(path))
+        return {};
     for (DWORD size = MAX_PATH;;) {
         std::wstring full(size, L'\0');
         DWORD n = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
-        if (n == 0) return {};
-        if (n < size) return full.substr(0, n);
+        if (n == 0)
+            return {};
+        if (n < size)
+            return full.substr(0, n);
         size = n;
     }
 }
@@ -28,7 +31,8 @@ std::wstring GrowingCall(Call call) {
     for (DWORD size = 4096; size <= (1u << 28); size *= 2) {
         std::wstring buffer(size, L'\0');
         DWORD n = call(buffer.data(), size);
-        if (n < size - 2) return buffer.substr(0, n);
+        if (n < size - 2)
+            return buffer.substr(0, n);
     }
     return {};
 }
@@ -38,8 +42,10 @@ std::vector<std::wstring> SplitAtNul(const std::wstring& list) {
     std::vector<std::wstring> items;
     for (size_t start = 0; start < list.size();) {
         size_t end = list.find(L'\0', start);
-        if (end == std::wstring::npos) end = list.size();
-        if (end > start) items.push_back(list.substr(start, end - start));
+        if (end == std::wstring::npos)
+            end = list.size();
+        if (end > start)
+            items.push_back(list.substr(start, end - start));
         start = end + 1;
     }
     return items;
@@ -49,16 +55,19 @@ std::vector<std::wstring> SplitAtNul(const std::wstring& list) {
 
 std::vector<std::wstring> IniSectionNames(const std::wstring& path) {
     std::wstring file = FullPath(path);
-    if (file.empty()) return {};
-    return SplitAtNul(GrowingCall(
-        [&](wchar_t* buffer, DWORD size) { return GetPrivateProfileSectionNamesW(buffer, size, file.c_str()); }));
+    if (file.empty())
+        return {};
+    return SplitAtNul(GrowingCall([&](wchar_t* buffer, DWORD size) {
+        return GetPrivateProfileSectionNamesW(buffer, size, file.c_str());
+    }));
 }
 
 std::vector<IniEntry> IniSection(const std::wstring& path, const std::wstring& section) {
     std::wstring file = FullPath(path);
-    if (file.empty() || section.find(L'\0') != std::wstring::npos) return {};
+    if (file.empty() || section.find(L'\0') != std::wstring::npos)
+        return {};
     std::vector<IniEntry> entries;
-    for (const auto& line : SplitAtNul(GrowingCall([&](wchar_t* buffer, DWORD size) {
+    for (const auto& line : SplitAtNul(GrowingCall([&](wchar_t*buffer, DWORD size) {
              return GetPrivateProfileSectionW(section.c_str(), buffer, size, file.c_str());
          })))
         entries.push_back(SplitIniLine(line));
