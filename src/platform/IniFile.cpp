@@ -93,9 +93,11 @@ bool IniDocument::Serialize(std::string& bytes) const {
 
 std::vector<std::wstring> IniDocument::SectionNames() const {
     std::vector<std::wstring> names;
-    for (const auto& line : lines_)
-        if (auto name = HeaderName(line))
+    for (const auto& line : lines_) {
+        auto name = HeaderName(line);
+        if (name && !name->empty())  // "[]" names nothing that could be looked up
             names.emplace_back(*name);
+    }
     return names;
 }
 

@@ -77,7 +77,7 @@ TEST(IniFile, ReadsSectionsAndEntriesInFileOrder) {
 
 TEST(IniFile, LineFeedAloneEndsLinesToo) {
     TempFolder temp;
-    auto path = temp.Write("lf.ini", "[a]\nx=1\ny = 2\n\n[b]\nz=3");  // no line end after the last line
+    auto path = temp.Write("lf.ini", "[a]\nx=1\ny = 2\n[]\n\n[b]\nz=3");  // no line end after the last line
     EXPECT_EQ(pw::IniSectionNames(path), (std::vector<std::wstring>{L"a", L"b"}));
     EXPECT_EQ(Pairs(pw::IniSection(path, L"a")), (Expected{{L"x", L"1"}, {L"y", L"2"}}));
     EXPECT_EQ(Pairs(pw::IniSection(path, L"b")), (Expected{{L"z", L"3"}}));
