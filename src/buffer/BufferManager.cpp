@@ -16,9 +16,13 @@ namespace {
 constexpr wchar_t kSettings[] = L"Settings";
 constexpr wchar_t kTabSizeKey[] = L"TabSize";
 
-bool IsValidTabSize(int n) { return n >= 1 && n <= CQELPenwrightBufferManager::kMaxTabSize; }
+bool IsValidTabSize(int n) {
+    return n >= 1 && n <= CQELPenwrightBufferManager::kMaxTabSize;
+}
 
-int ClampToInt(int64_t v) { return v > INT_MAX ? INT_MAX : static_cast<int>(v); }
+int ClampToInt(int64_t v) {
+    return v > INT_MAX ? INT_MAX : static_cast<int>(v);
+}
 
 bool EqualsNoCase(std::wstring_view a, std::wstring_view b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](wchar_t x, wchar_t y) {
@@ -28,37 +32,47 @@ bool EqualsNoCase(std::wstring_view a, std::wstring_view b) {
 
 }  // namespace
 
-CQELPenwrightBufferManager::CQELPenwrightBufferManager() : connection(pw::MakeRef<CQELNotificationConnection>()) {
+CQELPenwrightBufferManager::CQELPenwrightBufferManager()
+    : connection(pw::MakeRef<CQELNotificationConnection>()) {
     if (pw::Profile* profile = pw::AppProfile()) {
         int n = profile->GetInt(kSettings, kTabSizeKey, tabSize);
-        if (IsValidTabSize(n)) tabSize = n;
+        if (IsValidTabSize(n))
+            tabSize = n;
     }
 }
 
-CQELPenwrightBufferManager::~CQELPenwrightBufferManager() { Close(); }
+CQELPenwrightBufferManager::~CQELPenwrightBufferManager() {
+    Close();
+}
 
 std::wstring CQELPenwrightBufferManager::GetLineText(int row, bool withLineEnd, int style) const {
-    if (row < 1 || row > GetRowCount()) return {};
+    if (row < 1 || row > GetRowCount())
+        return {};
     std::wstring text(rows.GetAt(row));
-    if (withLineEnd) text += LineEndOrOwn(style);
+    if (withLineEnd)
+        text += LineEndOrOwn(style);
     return text;
 }
 
 int CQELPenwrightBufferManager::GetLineTextLength(int row, bool withLineEnd, int style) const {
-    if (row < 1 || row > GetRowCount()) return 0;
+    if (row < 1 || row > GetRowCount())
+        return 0;
     return rows.GetLength(row) + (withLineEnd ? static_cast<int>(LineEndOrOwn(style).size()) : 0);
 }
 
 bool CQELPenwrightBufferManager::InsertText(std::wstring_view text, int row, int col,
                                             [[maybe_unused]] bool canUndo, LineCol* final) {
-    if (row < 1) return false;
+    if (row < 1)
+        return false;
     col = std::max(col, 1);
     LineReader reader(text);
     std::optional<TextLine> line = reader.Next();
     if (!line) {
         // Nothing to insert, but the row is there afterwards, as the caller will expect.
-        if (!rows.InsertChars(row, 0, {})) return false;
-        if (final) *final = {row, col};
+        if (!rows.InsertChars(row, 0, {}))
+            return false;
+        if (final)
+            *final = {row, col};
         return true;
     }
 
@@ -98,18 +112,21 @@ bool CQELPenwrightBufferManager::InsertText(std::wstring_view text, int row, int
     // canUndo: the undo manager records the edit here, from (row, col) to `end`: a replace of
     // `overwritten` by `text` (grouping switched off first) when something was overwritten,
     // else an insert of `text`.
-    if (final) *final = end;
+    if (final)
+        *final = end;
     return true;
 }
 
 bool CQELPenwrightBufferManager::InsertTextBlock(std::wstring_view text, int row, int col,
                                                  [[maybe_unused]] bool canUndo, LineCol* final) {
-    if (row < 1) return false;
+    if (row < 1)
+        return false;
     col = std::max(col, 1);
     int target = CharIndexToDisplayCol(row, col - 1);
     // No row is padded by more than target - 1 blanks, so only the first row's creation can
     // still fail below, before anything has changed.
-    if (target - 1 > RowArray::kMaxPadding) return false;
+    if (target - 1 > RowArray::kMaxPadding)
+        return false;
 
     // canUndo: grouping is switched on here so that the pieces form one undo step.
     LineCol end{row, col};
@@ -117,30 +134,36 @@ bool CQELPenwrightBufferManager::InsertTextBlock(std::wstring_view text, int row
     LineReader reader(text);
     while (std::optional<TextLine> line = reader.Next()) {
         int index = DisplayColToCharIndex(r, target);
-        if (!rows.InsertChars(r, index, line->text)) return false;
+        if (!rows.InsertChars(r, index, line->text))
+            return false;
         // canUndo: an insert command for this piece, (r, index + 1) to `end`.
         end = {r, index + static_cast<int>(line->text.size()) + 1};
         ++r;
     }
     // canUndo: grouping is switched off here.
-    if (final) *final = end;
+    if (final)
+        *final = end;
     return true;
 }
 
-bool CQELPenwrightBufferManager::DeleteText(int row1, int col1, int row2, int col2, [[maybe_unused]] bool canUndo,
-                                            bool displayColumns) {
+bool CQELPenwrightBufferManager::DeleteText(int row1, int col1, int row2, int col2,
+                                            [[maybe_unused]] bool canUndo, bool displayColumns) {
     if (row2 < row1) {
         std::swap(row1, row2);
         std::swap(col1, col2);
     }
-    if (row1 < 1 || row1 > GetRowCount()) return false;
-    auto toIndex = [&](int r, int c) { return displayColumns ? DisplayColToCharIndex(r, c) : std::max(c, 1) - 1; };
+    if (row1 < 1 || row1 > GetRowCount())
+        return false;
+    auto toIndex = [&](int r, int c) {
+        return displayColumns ? DisplayColToCharIndex(r, c) : std::max(c, 1) - 1;
+    };
     int i1 = toIndex(row1, col1);
     int i2 = toIndex(row2, col2);
     // canUndo: the text of the range is gathered here, before it goes (GetText, not block, own
     // line end, into a memory file grown by RangeGrowthSize), and recorded as a delete command
     // from (row1, i1 + 1) to (row2, i2 + 1).
-    if (row1 == row2) return rows.DeleteChars(row1, std::min(i1, i2), std::abs(i2 - i1));
+    if (row1 == row2)
+        return rows.DeleteChars(row1, std::min(i1, i2), std::abs(i2 - i1));
 
     std::wstring_view last = rows.GetAt(row2);  // empty when row2 is past the end
     std::wstring rest(last.substr(std::min(static_cast<size_t>(i2), last.size())));
@@ -151,21 +174,24 @@ bool CQELPenwrightBufferManager::DeleteText(int row1, int col1, int row2, int co
 }
 
 bool CQELPenwrightBufferManager::RemoveRows(int row, [[maybe_unused]] bool canUndo, int count) {
-    if (row < 1 || count < 1) return false;
+    if (row < 1 || count < 1)
+        return false;
     int end = static_cast<int>(std::min<int64_t>(int64_t{row} + count, int64_t{GetRowCount()} + 1));
     // canUndo: the text from (row, 1) to (end, 1) is gathered here and recorded as a delete command.
     return rows.RemoveAt(row, end - row);
 }
 
-bool CQELPenwrightBufferManager::GetText(int row1, int col1, int row2, int col2, pw::MemFile& file, bool block,
-                                         bool forceCrLf) const {
+bool CQELPenwrightBufferManager::GetText(int row1, int col1, int row2, int col2, pw::MemFile& file,
+                                         bool block, bool forceCrLf) const {
     if (row2 < row1) {
         std::swap(row1, row2);
         std::swap(col1, col2);
     }
-    if ((row1 == row2 || block) && col2 < col1) std::swap(col1, col2);
+    if ((row1 == row2 || block) && col2 < col1)
+        std::swap(col1, col2);
     int64_t width = int64_t{col2} - col1;
-    if (row1 < 1 || row1 > GetRowCount() || (block && width > RowArray::kMaxPadding)) return false;
+    if (row1 < 1 || row1 > GetRowCount() || (block && width > RowArray::kMaxPadding))
+        return false;
     // An end past the last row is the end of the text: no line end is made up after the last
     // row, so that deleting the range and inserting its text again gives the rows back.
     bool toTextEnd = row2 > GetRowCount();
@@ -176,10 +202,13 @@ bool CQELPenwrightBufferManager::GetText(int row1, int col1, int row2, int col2,
         std::wstring_view s = rows.GetAt(r);
         int length = static_cast<int>(s.size());
         int from = r == row1 || block ? std::min(DisplayColToCharIndex(r, col1), length) : 0;
-        int to = (r == row2 && !toTextEnd) || block ? std::min(DisplayColToCharIndex(r, col2), length) : length;
+        int to =
+            (r == row2 && !toTextEnd) || block ? std::min(DisplayColToCharIndex(r, col2), length) : length;
         file.WriteText(s.substr(static_cast<size_t>(from), static_cast<size_t>(to - from)));
-        if (block && width - (to - from) >= 1) file.WriteText(std::wstring(static_cast<size_t>(width - (to - from)), L' '));
-        if (block || r < row2) file.WriteText(lineEnd);
+        if (block && width - (to - from) >= 1)
+            file.WriteText(std::wstring(static_cast<size_t>(width - (to - from)), L' '));
+        if (block || r < row2)
+            file.WriteText(lineEnd);
     }
     return true;
 }
@@ -193,7 +222,8 @@ int CQELPenwrightBufferManager::DisplayColToCharIndex(int row, int displayCol) c
         ++k;
     }
     // Every character takes at least one cell, so k stays below displayCol and fits an int.
-    if (cell + 1 < displayCol) return static_cast<int>(int64_t(k) + displayCol - cell - 1);
+    if (cell + 1 < displayCol)
+        return static_cast<int>(int64_t(k) + displayCol - cell - 1);
     return static_cast<int>(k);
 }
 
@@ -202,7 +232,8 @@ int CQELPenwrightBufferManager::CharIndexToDisplayCol(int row, int charIndex) co
     size_t n = std::min(static_cast<size_t>(std::max(charIndex, 0)), s.size());
     int64_t col = 1;
     for (size_t k = 0; k < n; ++k) col += s[k] == L'\t' ? tabSize - (col - 1) % tabSize : 1;
-    if (static_cast<size_t>(std::max(charIndex, 0)) > s.size()) col += charIndex - int64_t(s.size());
+    if (static_cast<size_t>(std::max(charIndex, 0)) > s.size())
+        col += charIndex - int64_t(s.size());
     return ClampToInt(col);
 }
 
@@ -213,15 +244,18 @@ size_t CQELPenwrightBufferManager::RangeGrowthSize(int row1, int row2) const {
 }
 
 bool CQELPenwrightBufferManager::SetTabSize(int n, bool save) {
-    if (!IsValidTabSize(n)) return false;
+    if (!IsValidTabSize(n))
+        return false;
     tabSize = n;
-    if (!save) return true;
+    if (!save)
+        return true;
     pw::Profile* profile = pw::AppProfile();
     return profile && profile->WriteInt(kSettings, kTabSizeKey, static_cast<uint32_t>(n));
 }
 
 void CQELPenwrightBufferManager::SetCrlfStyle(int style) {
-    if (style >= CrlfStyle::CrLf && style <= CrlfStyle::Lf) crlfStyle = style;
+    if (style >= CrlfStyle::CrLf && style <= CrlfStyle::Lf)
+        crlfStyle = style;
 }
 
 std::wstring_view CQELPenwrightBufferManager::GetLineEndText(int style) const {
@@ -231,14 +265,16 @@ std::wstring_view CQELPenwrightBufferManager::GetLineEndText(int style) const {
 bool CQELPenwrightBufferManager::IsLineEndAt(std::wstring_view text, size_t pos, bool atEnd) const {
     std::wstring_view lineEnd = LineEndText(crlfStyle);
     if (atEnd) {
-        if (pos >= text.size() || pos + 1 < lineEnd.size()) return false;
+        if (pos >= text.size() || pos + 1 < lineEnd.size())
+            return false;
         pos = pos + 1 - lineEnd.size();
     }
     return pos <= text.size() && text.substr(pos).starts_with(lineEnd);
 }
 
 void CQELPenwrightBufferManager::SetFileExt(const std::wstring& ext) {
-    if (EqualsNoCase(ext, fileExt)) return;
+    if (EqualsNoCase(ext, fileExt))
+        return;
     fileExt = ext;
     // With syntax colouring on, the schema that serves the extension is installed here.
 }

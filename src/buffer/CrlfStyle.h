@@ -13,8 +13,11 @@ inline constexpr int Lf = 2;
 // The UTF-16 line end of a style; any value outside 0..2 gives CR LF.
 constexpr std::wstring_view LineEndText(int style) {
     switch (style) {
-        case CrlfStyle::LfCr: return L"\n\r";
-        case CrlfStyle::Lf: return L"\n";
-        default: return L"\r\n";
+        case CrlfStyle::LfCr:
+            return L"\n\r";
+        case CrlfStyle::Lf:
+            return L"\n";
+        default:
+            return L"\r\n";
     }
 }

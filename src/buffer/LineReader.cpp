@@ -22,14 +22,17 @@ std::optional<TextLine> LineReader::Next() {
         size_t consumed = 1;
         if (text_[at] == L'\r') {
             style = CrlfStyle::CrLf;
-            if (hasNext && next == L'\n') consumed = 2;
+            if (hasNext && next == L'\n')
+                consumed = 2;
         } else if (text_[at] == L'\n') {
             style = CrlfStyle::Lf;
-            if (hasNext && next == L'\r') style = CrlfStyle::LfCr, consumed = 2;
+            if (hasNext && next == L'\r')
+                style = CrlfStyle::LfCr, consumed = 2;
         }
         pos_ = at + consumed;
         return TextLine{std::move(line), style};
     }
-    if (line.empty()) return std::nullopt;
+    if (line.empty())
+        return std::nullopt;
     return TextLine{std::move(line), CrlfStyle::None};
 }

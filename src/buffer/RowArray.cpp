@@ -3,19 +3,23 @@
 #include <algorithm>
 
 std::wstring_view RowArray::GetAt(int row) const {
-    if (row < 1 || row > GetRowCount() || !slots_[row]) return {};
+    if (row < 1 || row > GetRowCount() || !slots_[row])
+        return {};
     return *slots_[row];
 }
 
 std::wstring& RowArray::Writable(int row) {
-    if (static_cast<size_t>(row) >= slots_.size()) slots_.resize(static_cast<size_t>(row) + 1);
+    if (static_cast<size_t>(row) >= slots_.size())
+        slots_.resize(static_cast<size_t>(row) + 1);
     auto& slot = slots_[row];
-    if (!slot) slot = std::make_unique<std::wstring>();
+    if (!slot)
+        slot = std::make_unique<std::wstring>();
     return *slot;
 }
 
 bool RowArray::InsertAt(int row, std::wstring text) {
-    if (!CanWrite(row)) return false;
+    if (!CanWrite(row))
+        return false;
     if (row > GetRowCount()) {
         Writable(row) = std::move(text);
     } else {
@@ -25,7 +29,8 @@ bool RowArray::InsertAt(int row, std::wstring text) {
 }
 
 bool RowArray::RemoveAt(int row, int count) {
-    if (row < 1 || row > GetRowCount() || count < 1) return false;
+    if (row < 1 || row > GetRowCount() || count < 1)
+        return false;
     auto first = slots_.begin() + row;
     slots_.erase(first, first + std::min(count, GetRowCount() - row + 1));
     return true;
@@ -33,17 +38,20 @@ bool RowArray::RemoveAt(int row, int count) {
 
 bool RowArray::InsertChars(int row, int index, std::wstring_view text) {
     int length = GetLength(row);
-    if (!CanWrite(row) || (index > length && index - length > kMaxPadding)) return false;
+    if (!CanWrite(row) || (index > length && index - length > kMaxPadding))
+        return false;
     std::wstring& s = Writable(row);
     size_t at = static_cast<size_t>(std::max(index, 0));
-    if (at > s.size()) s.resize(at, L' ');
+    if (at > s.size())
+        s.resize(at, L' ');
     s.insert(at, text);
     return true;
 }
 
 bool RowArray::DeleteChars(int row, int index, int count) {
     int length = GetLength(row);
-    if (index < 0 || count < 1 || index >= length) return false;
+    if (index < 0 || count < 1 || index >= length)
+        return false;
     slots_[row]->erase(static_cast<size_t>(index), static_cast<size_t>(std::min(count, length - index)));
     return true;
 }

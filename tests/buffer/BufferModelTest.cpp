@@ -1,7 +1,7 @@
 // Random edit sequences checked against a plain model: the rows as a vector of strings, edited
 // through one flat string in which every line end is '\n'.
-#include <algorithm>
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <random>
 
 #include "buffer/BufferManager.h"
@@ -36,7 +36,8 @@ int BruteDisplayCol(std::wstring_view row, int index, int tabSize) {
 int BruteCharIndex(std::wstring_view row, int col, int tabSize) {
     std::vector<int> starts = CellStarts(row, tabSize);
     for (size_t k = 0; k < starts.size(); ++k)
-        if (starts[k] >= col) return static_cast<int>(k);
+        if (starts[k] >= col)
+            return static_cast<int>(k);
     return static_cast<int>(row.size()) + col - starts.back();
 }
 
@@ -68,11 +69,13 @@ struct Model {
         return p;
     }
     void MakeRow(int row) {
-        if (static_cast<int>(rows.size()) < row) rows.resize(static_cast<size_t>(row));
+        if (static_cast<int>(rows.size()) < row)
+            rows.resize(static_cast<size_t>(row));
     }
     void Pad(int row, int index) {
         std::wstring& s = rows[row - 1];
-        if (static_cast<int>(s.size()) < index) s.resize(static_cast<size_t>(index), L' ');
+        if (static_cast<int>(s.size()) < index)
+            s.resize(static_cast<size_t>(index), L' ');
     }
 
     // Every CR, LF, CR LF, LF CR and NUL becomes one '\n'.
@@ -85,7 +88,8 @@ struct Model {
                 continue;
             }
             out += L'\n';
-            if ((c == L'\r' && next == L'\n') || (c == L'\n' && next == L'\r')) ++i;
+            if ((c == L'\r' && next == L'\n') || (c == L'\n' && next == L'\r'))
+                ++i;
         }
         return out;
     }
@@ -93,31 +97,35 @@ struct Model {
     LineCol Insert(std::wstring_view text, int row, int col) {
         col = std::max(col, 1);
         MakeRow(row);
-        if (text.empty()) return {row, col};
+        if (text.empty())
+            return {row, col};
         std::wstring insert = Normalize(text);
-        if (text.back() == L'\0') insert.pop_back();  // a NUL ending the text leaves no row break
+        if (text.back() == L'\0')
+            insert.pop_back();  // a NUL ending the text leaves no row break
         int rest = static_cast<int>(rows[row - 1].size()) - (col - 1);
         Pad(row, col - 1);
         std::wstring flat = Flat();
         size_t at = Offset(row, col - 1);
         flat.insert(at, insert);
         if (overwrite && rest > 0)
-            flat.erase(at + insert.size(), std::min<size_t>(rest, insert.find(L'\n') == std::wstring::npos
-                                                                      ? insert.size()
-                                                                      : insert.find(L'\n')));
+            flat.erase(at + insert.size(),
+                       std::min<size_t>(rest, insert.find(L'\n') == std::wstring::npos ? insert.size()
+                                                                                       : insert.find(L'\n')));
         SetFlat(flat);
         return PositionOf(flat, at + insert.size());
     }
 
     LineCol InsertBlock(std::wstring_view text, int row, int col) {
         col = std::max(col, 1);
-        int target = BruteDisplayCol(row <= static_cast<int>(rows.size()) ? rows[row - 1] : L"", col - 1, tabSize);
+        int target =
+            BruteDisplayCol(row <= static_cast<int>(rows.size()) ? rows[row - 1] : L"", col - 1, tabSize);
         std::wstring all = Normalize(text);
         std::vector<std::wstring> lines;
         Model split;
         split.SetFlat(all);
         lines = split.rows;
-        if (lines.back().empty()) lines.pop_back();
+        if (lines.back().empty())
+            lines.pop_back();
         LineCol end{row, col};
         for (size_t k = 0; k < lines.size(); ++k) {
             int r = row + static_cast<int>(k);
@@ -131,22 +139,27 @@ struct Model {
     }
 
     bool Delete(int row1, int col1, int row2, int col2) {
-        if (row2 < row1) std::swap(row1, row2), std::swap(col1, col2);
+        if (row2 < row1)
+            std::swap(row1, row2), std::swap(col1, col2);
         int count = static_cast<int>(rows.size());
-        if (row1 < 1 || row1 > count) return false;
+        if (row1 < 1 || row1 > count)
+            return false;
         auto clip = [&](int r, int c) { return std::min<size_t>(std::max(c, 1) - 1, rows[r - 1].size()); };
         std::wstring flat = Flat();
         size_t from = Offset(row1, clip(row1, col1));
         size_t to = row2 > count ? flat.size() : Offset(row2, clip(row2, col2));
-        if (from > to) std::swap(from, to);
-        if (from == to) return false;
+        if (from > to)
+            std::swap(from, to);
+        if (from == to)
+            return false;
         flat.erase(from, to - from);
         SetFlat(flat);
         return true;
     }
 
     bool RemoveRows(int row, int count) {
-        if (row < 1 || count < 1 || row > static_cast<int>(rows.size())) return false;
+        if (row < 1 || count < 1 || row > static_cast<int>(rows.size()))
+            return false;
         rows.erase(rows.begin() + (row - 1), rows.begin() + std::min<size_t>(row - 1 + count, rows.size()));
         return true;
     }
@@ -164,14 +177,17 @@ protected:
         int length = Chance(15) ? Pick(120, 140) : Pick(0, 8);
         for (int i = 0; i < length; ++i) {
             int kind = Pick(0, 19);
-            if (!lineEnds || kind < 15) text += letters[kind % 4];
-            else text += kind == 19 ? L'\0' : kind % 2 ? L'\r' : L'\n';
+            if (!lineEnds || kind < 15)
+                text += letters[kind % 4];
+            else
+                text += kind == 19 ? L'\0' : kind % 2 ? L'\r' : L'\n';
         }
         return text;
     }
     int AnyRow() { return Pick(0, model_.rows.size() + 2) ? Pick(1, model_.rows.size() + 2) : Pick(-2, 0); }
     int AnyCol(int row) {
-        int length = row >= 1 && row <= static_cast<int>(model_.rows.size()) ? model_.rows[row - 1].size() : 0;
+        int length =
+            row >= 1 && row <= static_cast<int>(model_.rows.size()) ? model_.rows[row - 1].size() : 0;
         return Pick(-1, length + 3);
     }
 
@@ -187,7 +203,8 @@ TEST_F(BufferModel, RandomEditsMatchThePlainModel) {
         int row = AnyRow(), col = AnyCol(row);
         if (op < 40) {
             std::wstring text = RandomText(true);
-            if (Chance(20)) buffer_->SetOverwriteFlag(model_.overwrite = !model_.overwrite);
+            if (Chance(20))
+                buffer_->SetOverwriteFlag(model_.overwrite = !model_.overwrite);
             LineCol got{-1, -1};
             bool ok = buffer_->InsertText(text, row, col, false, &got);
             ASSERT_EQ(ok, row >= 1);
@@ -240,7 +257,8 @@ TEST_F(BufferModel, DeletingARangeAndInsertingItsTextRestoresTheRows) {
         std::wstring flat = model_.Flat();
         size_t from = model_.Offset(row1, i1), to = row2 > count ? flat.size() : model_.Offset(row2, i2);
         std::wstring expected = flat.substr(from, to - from);
-        for (size_t at = 0; (at = expected.find(L'\n', at)) != std::wstring::npos; at += 2) expected.insert(at, L"\r");
+        for (size_t at = 0; (at = expected.find(L'\n', at)) != std::wstring::npos; at += 2)
+            expected.insert(at, L"\r");
         ASSERT_EQ(file.Text(), expected);
 
         buffer_->DeleteText(row1, i1 + 1, row2, i2 + 1, false);

@@ -19,7 +19,8 @@ inline Rows RowsOf(const CQELPenwrightBufferManager& buffer) {
 // A buffer holding exactly these rows (none for an empty list).
 inline Buffer MakeBuffer(const Rows& rows) {
     Buffer buffer = pw::MakeRef<CQELPenwrightBufferManager>();
-    if (rows.empty()) return buffer;
+    if (rows.empty())
+        return buffer;
     std::wstring text;
     for (size_t i = 0; i < rows.size(); ++i) text += (i ? L"\r\n" : L"") + rows[i];
     buffer->InsertText(text, 1, 1, false);

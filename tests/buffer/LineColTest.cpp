@@ -1,7 +1,7 @@
 #include "buffer/LineCol.h"
 
-#include <algorithm>
 #include <gtest/gtest.h>
+#include <algorithm>
 
 TEST(LineCol, OrdersByRowThenColumn) {
     EXPECT_LT((LineCol{1, 9}), (LineCol{2, 1}));

@@ -64,8 +64,8 @@ TEST(RowArray, DeleteCharsRules) {
     rows.InsertAt(1, L"abcdef");
     EXPECT_FALSE(rows.DeleteChars(1, -1, 2));
     EXPECT_FALSE(rows.DeleteChars(1, 0, 0));
-    EXPECT_FALSE(rows.DeleteChars(1, 6, 1));   // at the end
-    EXPECT_FALSE(rows.DeleteChars(2, 0, 1));   // no such row
+    EXPECT_FALSE(rows.DeleteChars(1, 6, 1));  // at the end
+    EXPECT_FALSE(rows.DeleteChars(2, 0, 1));  // no such row
     EXPECT_TRUE(rows.DeleteChars(1, 1, 2));
     EXPECT_EQ(rows.GetAt(1), L"adef");
     EXPECT_TRUE(rows.DeleteChars(1, 2, 0x7FFFFFFF));  // clipped
