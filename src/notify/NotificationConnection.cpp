@@ -6,7 +6,8 @@
 #include "notify/NotificationSink.h"
 
 uintptr_t CQELNotificationConnection::Advise(uint32_t code, CQELNotificationSink* sink) {
-    if (!sink) return 0;
+    if (!sink)
+        return 0;
     pw::ScopedLock lock(*this);
     try {
         subscriptions_.push_back({code, sink, nextCookie_});
@@ -14,7 +15,8 @@ uintptr_t CQELNotificationConnection::Advise(uint32_t code, CQELNotificationSink
         return 0;
     }
     const uintptr_t cookie = nextCookie_;
-    if (++nextCookie_ == 0) nextCookie_ = 1;  // 0 means failure
+    if (++nextCookie_ == 0)
+        nextCookie_ = 1;  // 0 means failure
     return cookie;
 }
 
@@ -43,13 +45,15 @@ bool CQELNotificationConnection::SendEvent(uint32_t code, uintptr_t wParam, intp
     {
         pw::ScopedLock lock(*this);
         for (const Subscription& s : subscriptions_) {
-            if (s.code == code) matching.push_back(s);
+            if (s.code == code)
+                matching.push_back(s);
         }
     }
     for (const Subscription& s : matching) {
         {
             pw::ScopedLock lock(*this);
-            if (!IsSubscribed(s.cookie)) continue;  // an earlier handler unsubscribed it
+            if (!IsSubscribed(s.cookie))
+                continue;  // an earlier handler unsubscribed it
         }
         try {
             s.sink->OnEvent(code, wParam, lParam, flags);

@@ -2,13 +2,17 @@
 
 #include <utility>
 
-CQELNotificationSink::~CQELNotificationSink() { UnadviseAll(); }
+CQELNotificationSink::~CQELNotificationSink() {
+    UnadviseAll();
+}
 
 bool CQELNotificationSink::Advise(CQELNotificationConnection* connection, uint32_t code) {
-    if (!connection) return false;
+    if (!connection)
+        return false;
     const pw::RefPtr<CQELNotificationConnection> ref(connection);
     const uintptr_t cookie = connection->Advise(code, this);
-    if (cookie == 0) return false;
+    if (cookie == 0)
+        return false;
     try {
         subscriptions_.emplace(cookie, Subscription{code, ref});
     } catch (...) {

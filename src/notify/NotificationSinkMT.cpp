@@ -24,7 +24,8 @@ CQELNotificationSinkMT::~CQELNotificationSinkMT() {
     for (;;) {
         {
             pw::ScopedLock lock(lock_);
-            if (raisersInside_ == 0) return;
+            if (raisersInside_ == 0)
+                return;
         }
         pw::SleepMs(1);
     }
@@ -52,7 +53,8 @@ void CQELNotificationSinkMT::OnEvent(uint32_t code, uintptr_t wParam, intptr_t l
     }
     {
         pw::ScopedLock lock(lock_);
-        if (closing_) return;
+        if (closing_)
+            return;
         ++raisersInside_;
     }
     if (flags & qelEventPost) {
@@ -79,10 +81,12 @@ void CQELNotificationSinkMT::Post(const EventRecord& event) {
             lostEvents_ = 0;
             return;
         }
-        if (!mustArrive || onOwner) break;
+        if (!mustArrive || onOwner)
+            break;
         pw::SleepMs(100);
         pw::ScopedLock lock(lock_);
-        if (closing_) break;  // nobody will drain the queue any more
+        if (closing_)
+            break;  // nobody will drain the queue any more
     }
     {
         pw::ScopedLock lock(lock_);
@@ -106,7 +110,8 @@ void CQELNotificationSinkMT::OnMessage(uintptr_t wParam, intptr_t lParam) {
     {
         pw::ScopedLock lock(lock_);
         const auto it = pending_.find(static_cast<uint32_t>(lParam));
-        if (it == pending_.end()) return;
+        if (it == pending_.end())
+            return;
         event = it->second;
         pending_.erase(it);
     }
@@ -117,9 +122,11 @@ void CQELNotificationSinkMT::Deliver(const EventRecord& event) {
     Handler handler;  // a copy: the handler may destroy the sink and with it the map
     {
         pw::ScopedLock lock(lock_);
-        if (closing_) return;
+        if (closing_)
+            return;
         const auto it = handlers_.find(event.code);
-        if (it == handlers_.end()) return;
+        if (it == handlers_.end())
+            return;
         handler = it->second;
     }
     try {
@@ -134,4 +141,6 @@ uint32_t CQELNotificationSinkMT::LostEvents() {
     return lostEvents_;
 }
 
-void CQELNotificationSinkMT::SetQueueLimit(uint32_t limit) { target_->SetQueueLimit(limit); }
+void CQELNotificationSinkMT::SetQueueLimit(uint32_t limit) {
+    target_->SetQueueLimit(limit);
+}
