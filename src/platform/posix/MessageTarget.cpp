@@ -111,22 +111,21 @@ bool Run(MessageTargetState& target, uintptr_t wParam, intptr_t lParam) {
     return ok;
 }
 
-// Handles the next item of the calling thread's queue: sent items first, posted ones unless
-// sentOnly. False when there was none.
-bool HandleOne(ThreadQueue& queue, bool sentOnly) {
+enum class Kind { Sent, Posted };
+
+// Handles the next item of the given kind from the calling thread's queue; false when there
+// was none.
+bool HandleOne(ThreadQueue& queue, Kind kind) {
     Item item;
     {
         std::lock_guard<std::mutex> lock(queue.mutex);
-        if (!queue.sent.empty()) {
-            item = std::move(queue.sent.front());
-            queue.sent.pop_front();
-        } else if (!sentOnly && !queue.posted.empty()) {
-            item = std::move(queue.posted.front());
-            queue.posted.pop_front();
-            item.target->queuedPosts--;
-        } else {
+        std::deque<Item>& list = kind == Kind::Sent ? queue.sent : queue.posted;
+        if (list.empty())
             return false;
-        }
+        item = std::move(list.front());
+        list.pop_front();
+        if (kind == Kind::Posted)
+            item.target->queuedPosts--;
         // Queued items of a destroyed target were removed with it, so this one is alive.
         item.target->running++;
     }
@@ -134,6 +133,21 @@ bool HandleOne(ThreadQueue& queue, bool sentOnly) {
     if (item.slot)
         Complete(item.slot, ok);
     return true;
+}
+
+// Handles what was queued when it started, sent items first. Items that arrive meanwhile wait
+// for the next call: threads posting without pause must not keep the owner here forever.
+int HandleQueued(ThreadQueue& queue) {
+    size_t sent, posted;
+    {
+        std::lock_guard<std::mutex> lock(queue.mutex);
+        sent = queue.sent.size();
+        posted = queue.posted.size();
+    }
+    int handled = 0;
+    while (sent > 0 && HandleOne(queue, Kind::Sent)) --sent, ++handled;
+    while (posted > 0 && HandleOne(queue, Kind::Posted)) --posted, ++handled;
+    return handled;
 }
 
 bool PostTo(const std::shared_ptr<MessageTargetState>& target, uintptr_t wParam, intptr_t lParam) {
@@ -178,7 +192,7 @@ bool SendTo(const std::shared_ptr<MessageTargetState>& target, uintptr_t wParam,
             // Someone sends to us while we wait: handle it, or two threads sending to each
             // other would wait forever.
             lock.unlock();
-            HandleOne(*mine, true);
+            HandleOne(*mine, Kind::Sent);
             lock.lock();
             continue;
         }
@@ -258,7 +272,7 @@ int PumpMessages(uint32_t timeoutMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     int handled = 0;
     for (;;) {
-        while (HandleOne(*queue, false)) ++handled;
+        handled += HandleQueued(*queue);
         if (handled > 0 || timeoutMs == 0)
             return handled;
         std::unique_lock<std::mutex> lock(queue->mutex);
