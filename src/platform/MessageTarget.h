@@ -63,10 +63,11 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
-// Handles the calling thread's pending messages (sent and posted) until none is left; when there
-// was none, first waits up to timeoutMs (or kInfinite) for work to arrive. Answers how many were
-// handled. On Windows this is a message loop step (it dispatches all window messages, so the
-// count includes other windows' messages).
+// Handles the calling thread's pending messages (sent and posted); when there was none, first
+// waits up to timeoutMs (or kInfinite) for work to arrive. Messages that arrive while it handles
+// the pending ones wait for the next call, so threads posting without pause cannot keep the
+// caller here forever. Answers how many were handled. On Windows this is a message loop step (it
+// dispatches all window messages, so the count includes other windows' messages).
 int PumpMessages(uint32_t timeoutMs = 0);
 
 }  // namespace pw

@@ -125,8 +125,16 @@ LRESULT CALLBACK TargetWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         }
         return Run(*state, wParam, lParam) ? 1 : 0;
     }
-    if (message == WM_CLOSE) {  // posted by a destructor on another thread
-        DestroyWindow(hwnd);
+    if (message == WM_CLOSE) {
+        // Posted by a destructor on another thread. Nobody else closes the hidden window while
+        // its target lives (the system's "close all windows" included).
+        bool alive = true;
+        if (state) {
+            std::lock_guard<std::mutex> lock(state->mutex);
+            alive = state->alive;
+        }
+        if (!alive)
+            DestroyWindow(hwnd);
         return 0;
     }
     if (message == WM_NCDESTROY && state) {
@@ -138,9 +146,11 @@ LRESULT CALLBACK TargetWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
 }
 
 bool PostTo(MessageTargetState& state, uintptr_t wParam, intptr_t lParam) {
-    std::lock_guard<std::mutex> lock(state.mutex);  // PostMessage never blocks; the lock keeps
+    // PostMessage never blocks, so it may run under the lock, which keeps the window from being
+    // destroyed (and its handle from going stale) meanwhile.
+    std::lock_guard<std::mutex> lock(state.mutex);
     if (!state.alive || !state.hwnd)
-        return false;  // the handle from going stale meanwhile
+        return false;
     if (state.queuedPosts.fetch_add(1) >= state.limit.load()) {
         state.queuedPosts.fetch_sub(1);
         return false;
