@@ -16,6 +16,7 @@
 #include "platform/MessageTarget.h"
 #include "platform/Thread.h"
 #include "platform/Time.h"
+#include "PumpUntil.h"
 
 namespace {
 
@@ -53,13 +54,6 @@ private:
     std::mutex mutex_;
     std::vector<Call> calls_;
 };
-
-// Pumps the owner's messages until `done` holds. The bound only turns a lost event into a failure
-// instead of a hung test.
-bool PumpUntil(const std::function<bool()>& done) {
-    for (int i = 0; i < 6000 && !done(); ++i) pw::PumpMessages(10);
-    return done();
-}
 
 class NotificationSinkMT : public ::testing::Test {
 protected:

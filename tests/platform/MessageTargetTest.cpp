@@ -2,6 +2,7 @@
 #include "platform/MessageTarget.h"
 #include "platform/Thread.h"
 #include "platform/Time.h"
+#include "PumpUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -15,18 +16,6 @@ namespace {
 
 using pw::MessageTarget;
 
-// Pumps the calling thread's messages until `done` holds; fails the test after a generous time
-// rather than hanging the whole run.
-template <class Pred>
-bool PumpUntil(Pred done, uint32_t limitMs = 30000) {
-    uint32_t start = pw::TickCount();
-    while (!done()) {
-        if (pw::TickCount() - start > limitMs)
-            return false;
-        pw::PumpMessages(10);
-    }
-    return true;
-}
 
 // Everything a handler saw, for assertions on the owner thread.
 struct Calls {

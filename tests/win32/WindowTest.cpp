@@ -9,6 +9,7 @@
 #include "platform/MessageTarget.h"
 #include "platform/Thread.h"
 #include "platform/Time.h"
+#include "PumpUntil.h"
 
 namespace {
 
@@ -46,16 +47,6 @@ LRESULT CALLBACK TestWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-template <class Pred>
-bool PumpUntil(Pred done, uint32_t limitMs = 30000) {
-    uint32_t start = pw::TickCount();
-    while (!done()) {
-        if (pw::TickCount() - start > limitMs)
-            return false;
-        pw::PumpMessages(10);
-    }
-    return true;
-}
 
 TEST(Window, AVisibleWindowGetsAPostedMessageThroughThePump) {
     WNDCLASSEXW wc{};
