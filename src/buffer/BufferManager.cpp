@@ -289,6 +289,10 @@ void CQELPenwrightBufferManager::RemoveAll() {
     // The undo list is cleared here too.
 }
 
+void CQELPenwrightBufferManager::CancelParse() {}
+
+void CQELPenwrightBufferManager::ParserTextChanged(const LineCol&, const LineCol&, int) {}
+
 void CQELPenwrightBufferManager::Close() {
     eventSink.UnadviseAll();
     // The parser is closed here, before the rows go.

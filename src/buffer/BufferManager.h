@@ -81,6 +81,12 @@ public:
     void RemoveAll();
     void Close();
 
+    // Whoever changes rows tells the parser: cancel the parse in progress before the change,
+    // then the changed range (0-based columns; action 1 insert, 2 delete) after it. Both go to
+    // the buffer's parser, which arrives with the parsing engine; until then nothing listens.
+    void CancelParse();
+    void ParserTextChanged(const LineCol& start, const LineCol& end, int action);
+
 protected:
     ~CQELPenwrightBufferManager() override;
 
