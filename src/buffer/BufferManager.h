@@ -8,6 +8,7 @@
 
 #include "buffer/CrlfStyle.h"
 #include "buffer/LineCol.h"
+#include "buffer/LineMarksManager.h"
 #include "buffer/RowArray.h"
 #include "notify/NotificationConnection.h"
 #include "notify/NotificationSinkMT.h"
@@ -73,6 +74,9 @@ public:
     bool IsLineEndAt(std::wstring_view text, size_t pos, bool atEnd) const;
     void SetOverwriteFlag(bool on) { overwrite = on; }
     bool GetOverwriteFlag() const { return overwrite; }
+    // Marks live with the buffer so that every edit control sharing it sees the same ones.
+    CQELPenwrightLineMarksManager& GetLineMarks() { return lineMarks; }
+    const CQELPenwrightLineMarksManager& GetLineMarks() const { return lineMarks; }
     int GetCodePage() const { return codePage; }
     const std::wstring& GetFileExt() const { return fileExt; }
     void SetFileExt(const std::wstring& ext);  // extensions are compared without regard to case
@@ -102,6 +106,7 @@ private:
     int codePage = 0;  // the system's ANSI code page
     bool unicode = false;
     bool overwrite = false;
+    CQELPenwrightLineMarksManager lineMarks;
     std::wstring fileExt;
     bool syntaxColoring = true;
     CQELNotificationSinkMT eventSink;  // our subscriptions to the configuration manager's events
