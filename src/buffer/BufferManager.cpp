@@ -5,9 +5,11 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cwctype>
+#include <memory>
 #include <optional>
 #include <utility>
 
+#include "buffer/BufferCommands.h"
 #include "buffer/LineReader.h"
 #include "platform/Profile.h"
 
@@ -60,17 +62,22 @@ int CQELPenwrightBufferManager::GetLineTextLength(int row, bool withLineEnd, int
     return rows.GetLength(row) + (withLineEnd ? static_cast<int>(LineEndOrOwn(style).size()) : 0);
 }
 
-bool CQELPenwrightBufferManager::InsertText(std::wstring_view text, int row, int col,
-                                            [[maybe_unused]] bool canUndo, LineCol* final) {
+bool CQELPenwrightBufferManager::InsertText(std::wstring_view text, int row, int col, bool canUndo,
+                                            LineCol* final) {
     if (row < 1)
         return false;
     col = std::max(col, 1);
     LineReader reader(text);
     std::optional<TextLine> line = reader.Next();
+    std::wstring filler;
+    LineCol from = canUndo ? InsertStart(row, col - 1, line.has_value(), filler) : LineCol{};
     if (!line) {
         // Nothing to insert, but the row is there afterwards, as the caller will expect.
         if (!rows.InsertChars(row, 0, {}))
             return false;
+        if (canUndo)
+            undoManager.AddCommand(
+                std::make_unique<CQELPenwrightInsertStringCommand>(this, filler, from, LineCol{row, col}));
         if (final)
             *final = {row, col};
         return true;
@@ -109,16 +116,21 @@ bool CQELPenwrightBufferManager::InsertText(std::wstring_view text, int row, int
         rows.InsertAt(last + 1, std::move(tail));
         end = {last + 1, 1};
     }
-    // canUndo: the undo manager records the edit here, from (row, col) to `end`: a replace of
-    // `overwritten` by `text` (grouping switched off first) when something was overwritten,
-    // else an insert of `text`.
+    if (canUndo && !overwritten.empty()) {
+        undoManager.SetGroupMode(false);
+        undoManager.AddCommand(std::make_unique<CQELPenwrightReplaceStringCommand>(
+            this, std::wstring(text), std::move(overwritten), from, end));
+    } else if (canUndo) {
+        undoManager.AddCommand(
+            std::make_unique<CQELPenwrightInsertStringCommand>(this, filler.append(text), from, end));
+    }
     if (final)
         *final = end;
     return true;
 }
 
-bool CQELPenwrightBufferManager::InsertTextBlock(std::wstring_view text, int row, int col,
-                                                 [[maybe_unused]] bool canUndo, LineCol* final) {
+bool CQELPenwrightBufferManager::InsertTextBlock(std::wstring_view text, int row, int col, bool canUndo,
+                                                 LineCol* final) {
     if (row < 1)
         return false;
     col = std::max(col, 1);
@@ -128,26 +140,33 @@ bool CQELPenwrightBufferManager::InsertTextBlock(std::wstring_view text, int row
     if (target - 1 > RowArray::kMaxPadding)
         return false;
 
-    // canUndo: grouping is switched on here so that the pieces form one undo step.
+    if (canUndo)
+        undoManager.SetGroupMode(true);  // the pieces form one undo step
     LineCol end{row, col};
     int r = row;
+    bool inserted = true;
     LineReader reader(text);
     while (std::optional<TextLine> line = reader.Next()) {
         int index = DisplayColToCharIndex(r, target);
-        if (!rows.InsertChars(r, index, line->text))
-            return false;
-        // canUndo: an insert command for this piece, (r, index + 1) to `end`.
+        std::wstring filler;
+        LineCol from = canUndo ? InsertStart(r, index, true, filler) : LineCol{};
+        if (!(inserted = rows.InsertChars(r, index, line->text)))
+            break;
         end = {r, index + static_cast<int>(line->text.size()) + 1};
+        if (canUndo)
+            undoManager.AddCommand(
+                std::make_unique<CQELPenwrightInsertStringCommand>(this, filler + line->text, from, end));
         ++r;
     }
-    // canUndo: grouping is switched off here.
-    if (final)
+    if (canUndo)
+        undoManager.SetGroupMode(false);
+    if (inserted && final)
         *final = end;
-    return true;
+    return inserted;
 }
 
-bool CQELPenwrightBufferManager::DeleteText(int row1, int col1, int row2, int col2,
-                                            [[maybe_unused]] bool canUndo, bool displayColumns) {
+bool CQELPenwrightBufferManager::DeleteText(int row1, int col1, int row2, int col2, bool canUndo,
+                                            bool displayColumns) {
     if (row2 < row1) {
         std::swap(row1, row2);
         std::swap(col1, col2);
@@ -159,9 +178,8 @@ bool CQELPenwrightBufferManager::DeleteText(int row1, int col1, int row2, int co
     };
     int i1 = toIndex(row1, col1);
     int i2 = toIndex(row2, col2);
-    // canUndo: the text of the range is gathered here, before it goes (GetText, not block, own
-    // line end, into a memory file grown by RangeGrowthSize), and recorded as a delete command
-    // from (row1, i1 + 1) to (row2, i2 + 1).
+    if (canUndo)
+        RecordDelete(row1, i1, row2, i2);
     if (row1 == row2)
         return rows.DeleteChars(row1, std::min(i1, i2), std::abs(i2 - i1));
 
@@ -173,12 +191,53 @@ bool CQELPenwrightBufferManager::DeleteText(int row1, int col1, int row2, int co
     return cut || removed;  // rest is non-empty only when rows were removed
 }
 
-bool CQELPenwrightBufferManager::RemoveRows(int row, [[maybe_unused]] bool canUndo, int count) {
-    if (row < 1 || count < 1)
+bool CQELPenwrightBufferManager::RemoveRows(int row, bool canUndo, int count) {
+    if (row < 1 || count < 1 || row > GetRowCount())
         return false;
     int end = static_cast<int>(std::min<int64_t>(int64_t{row} + count, int64_t{GetRowCount()} + 1));
-    // canUndo: the text from (row, 1) to (end, 1) is gathered here and recorded as a delete command.
+    // Removing the last rows takes the line end before them too: redoing a deletion up to
+    // (end, 1) past the last row would leave an empty row behind.
+    if (canUndo && end > GetRowCount() && row > 1)
+        RecordDelete(row - 1, rows.GetLength(row - 1), end, 0);
+    else if (canUndo)
+        RecordDelete(row, 0, end, 0);
     return rows.RemoveAt(row, end - row);
+}
+
+LineCol CQELPenwrightBufferManager::InsertStart(int row, int index, bool pads, std::wstring& filler) const {
+    int count = GetRowCount();
+    LineCol from{row, index + 1};
+    if (row > count) {
+        from = count ? LineCol{count, rows.GetLength(count) + 1} : LineCol{1, 1};
+        for (int r = std::max(count, 1); r < row; ++r) filler += GetLineEndText();
+    }
+    int length = rows.GetLength(row);
+    if (pads && index > length) {
+        if (row <= count)
+            from = {row, length + 1};
+        filler.append(static_cast<size_t>(index - length), L' ');
+    }
+    return from;
+}
+
+void CQELPenwrightBufferManager::RecordDelete(int row1, int i1, int row2, int i2) {
+    // What DeleteText takes out: an index past a row's end stops at the end, and a range
+    // reaching past the last row ends at the end of the text.
+    int count = GetRowCount();
+    if (row2 > count) {
+        row2 = count;
+        i2 = rows.GetLength(count);
+    }
+    LineCol from{row1, std::min(i1, rows.GetLength(row1)) + 1};
+    LineCol to{row2, std::min(i2, rows.GetLength(row2)) + 1};
+    if (to < from)
+        std::swap(from, to);
+    if (from == to)
+        return;
+    pw::MemFile file(RangeGrowthSize(from.row, to.row));
+    GetText(from.row, CharIndexToDisplayCol(from.row, from.col - 1), to.row,
+            CharIndexToDisplayCol(to.row, to.col - 1), file);
+    undoManager.AddCommand(std::make_unique<CQELPenwrightDeleteStringCommand>(this, file.Text(), from, to));
 }
 
 bool CQELPenwrightBufferManager::GetText(int row1, int col1, int row2, int col2, pw::MemFile& file,
@@ -286,7 +345,7 @@ void CQELPenwrightBufferManager::EnableSyntaxColoring(bool on) {
 
 void CQELPenwrightBufferManager::RemoveAll() {
     rows.RemoveAll();
-    // The undo list is cleared here too.
+    undoManager.Clear();
 }
 
 void CQELPenwrightBufferManager::CancelParse() {}

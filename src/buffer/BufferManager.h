@@ -10,6 +10,7 @@
 #include "buffer/LineCol.h"
 #include "buffer/LineMarksManager.h"
 #include "buffer/RowArray.h"
+#include "buffer/UndoManager.h"
 #include "notify/NotificationConnection.h"
 #include "notify/NotificationSinkMT.h"
 #include "platform/MemFile.h"
@@ -77,6 +78,11 @@ public:
     // Marks live with the buffer so that every edit control sharing it sees the same ones.
     CQELPenwrightLineMarksManager& GetLineMarks() { return lineMarks; }
     const CQELPenwrightLineMarksManager& GetLineMarks() const { return lineMarks; }
+    // The recorded edits; the edit control undoes, redoes and groups through it.
+    UndoManager& GetUndoManager() { return undoManager; }
+    const UndoManager& GetUndoManager() const { return undoManager; }
+    // Whether the text differs from the last save, as far as the undo list can tell.
+    bool IsModified() const { return undoManager.IsModified(); }
     int GetCodePage() const { return codePage; }
     const std::wstring& GetFileExt() const { return fileExt; }
     void SetFileExt(const std::wstring& ext);  // extensions are compared without regard to case
@@ -98,6 +104,12 @@ private:
     std::wstring_view LineEndOrOwn(int style) const {
         return LineEndText(style == CrlfStyle::None ? crlfStyle : style);
     }
+    // Where an insertion at the 0-based `index` of `row` really begins, and the filler it
+    // creates there first: line ends down to a missing row and, when it `pads`, blanks up to an
+    // index past the row's end. Recorded with the text, undo takes the filler out again.
+    LineCol InsertStart(int row, int index, bool pads, std::wstring& filler) const;
+    // Records the deletion of the 0-based range (row1, i1)..(row2, i2) as DeleteText will make it.
+    void RecordDelete(int row1, int i1, int row2, int i2);
 
     static constexpr int averageLineLength = 30;  // bytes per row, for sizing range buffers
     pw::RefPtr<CQELNotificationConnection> connection;
@@ -106,6 +118,7 @@ private:
     int codePage = 0;  // the system's ANSI code page
     bool unicode = false;
     bool overwrite = false;
+    UndoManager undoManager;
     CQELPenwrightLineMarksManager lineMarks;
     std::wstring fileExt;
     bool syntaxColoring = true;

@@ -1,0 +1,141 @@
+#include "buffer/BufferCommands.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "buffer/BufferManager.h"
+#include "buffer/CaretTarget.h"
+#include "platform/StringTable.h"
+
+namespace {
+
+constexpr unsigned kMultipleOperationsText = 9715;
+constexpr unsigned kDeleteText = 9716;
+constexpr unsigned kInsertText = 9717;
+
+// The parser's change actions.
+constexpr int kParserInsert = 1;
+constexpr int kParserDelete = 2;
+
+// The parser counts columns from 0.
+LineCol ParserPos(LineCol p) {
+    return {p.row, std::max(p.col - 1, 0)};
+}
+
+// Replays must not depend on the mode the user happens to be in.
+class OverwriteMode {
+public:
+    OverwriteMode(CQELPenwrightBufferManager& buffer, bool on)
+        : buffer_(buffer), saved_(buffer.GetOverwriteFlag()) {
+        buffer_.SetOverwriteFlag(on);
+    }
+    ~OverwriteMode() { buffer_.SetOverwriteFlag(saved_); }
+    OverwriteMode(const OverwriteMode&) = delete;
+    OverwriteMode& operator=(const OverwriteMode&) = delete;
+
+private:
+    CQELPenwrightBufferManager& buffer_;
+    bool saved_;
+};
+
+}  // namespace
+
+CQELPenwrightBufferCommand::CQELPenwrightBufferCommand(CQELPenwrightBufferManager* bufferManager,
+                                                       std::wstring text, LineCol from, LineCol to)
+    : bufferManager(bufferManager), text(std::move(text)), from(from), to(to) {}
+
+void CQELPenwrightBufferCommand::Write(std::wstring_view s, LineCol at, bool overwriteMode) {
+    OverwriteMode mode(*bufferManager, overwriteMode);
+    bufferManager->CancelParse();
+    LineCol final = at;
+    bufferManager->InsertText(s, at.row, at.col, false, &final);
+    bufferManager->ParserTextChanged(ParserPos(at), ParserPos(final), kParserInsert);
+}
+
+void CQELPenwrightBufferCommand::Erase(LineCol a, LineCol b) {
+    bufferManager->CancelParse();
+    bufferManager->DeleteText(a.row, a.col, b.row, b.col, false, false);
+    bufferManager->ParserTextChanged(ParserPos(a), ParserPos(b), kParserDelete);
+}
+
+int CQELPenwrightBufferCommand::Finish(int kind, LineCol caretPos, LineCol& start, LineCol& end,
+                                       CaretTarget* caret) const {
+    start = std::min(from, to);
+    end = std::max(from, to);
+    if (caret)
+        caret->SetCaretPos(caretPos);
+    int rowsFlags = 0;
+    if (kind != EditAction::EditDelete)
+        rowsFlags |= EditAction::EditRowsAdded;
+    if (kind != EditAction::EditInsert)
+        rowsFlags |= EditAction::EditRowsRemoved;
+    return kind | (from.row != to.row ? rowsFlags : 0) | (from != to ? EditAction::EditRowChanged : 0);
+}
+
+CQELPenwrightInsertStringCommand::CQELPenwrightInsertStringCommand(CQELPenwrightBufferManager* bufferManager,
+                                                                   std::wstring text, LineCol from,
+                                                                   LineCol to)
+    : CQELPenwrightBufferCommand(bufferManager, std::move(text), from, to) {
+    commandText = pw::LoadString(kInsertText) + this->text;
+}
+
+int CQELPenwrightInsertStringCommand::Execute(LineCol& start, LineCol& end, CaretTarget* caret) {
+    if (!bufferManager)
+        return 0;
+    Write(text, from, false);
+    return Finish(EditAction::EditInsert, to, start, end, caret);
+}
+
+int CQELPenwrightInsertStringCommand::UnExecute(LineCol& start, LineCol& end, CaretTarget* caret) {
+    if (!bufferManager)
+        return 0;
+    Erase(from, to);
+    return Finish(EditAction::EditDelete, from, start, end, caret);
+}
+
+CQELPenwrightDeleteStringCommand::CQELPenwrightDeleteStringCommand(CQELPenwrightBufferManager* bufferManager,
+                                                                   std::wstring text, LineCol from,
+                                                                   LineCol to)
+    : CQELPenwrightBufferCommand(bufferManager, std::move(text), from, to) {
+    commandText = pw::LoadString(kDeleteText) + this->text;
+}
+
+int CQELPenwrightDeleteStringCommand::Execute(LineCol& start, LineCol& end, CaretTarget* caret) {
+    if (!bufferManager)
+        return 0;
+    Erase(from, to);
+    return Finish(EditAction::EditDelete, from, start, end, caret);
+}
+
+int CQELPenwrightDeleteStringCommand::UnExecute(LineCol& start, LineCol& end, CaretTarget* caret) {
+    if (!bufferManager)
+        return 0;
+    Write(text, from, false);
+    return Finish(EditAction::EditInsert, to, start, end, caret);
+}
+
+CQELPenwrightReplaceStringCommand::CQELPenwrightReplaceStringCommand(
+    CQELPenwrightBufferManager* bufferManager, std::wstring text, std::wstring replacedText, LineCol from,
+    LineCol to)
+    : CQELPenwrightBufferCommand(bufferManager, std::move(text), from, to),
+      replacedText(std::move(replacedText)) {
+    commandText = pw::LoadString(kMultipleOperationsText) + this->text;
+}
+
+int CQELPenwrightReplaceStringCommand::Execute(LineCol& start, LineCol& end, CaretTarget* caret) {
+    if (!bufferManager)
+        return 0;
+    // The text is as it was before the overwrite, so overwriting again does exactly the same.
+    Write(text, std::min(from, to), true);
+    return Finish(EditAction::EditReplace, from, start, end, caret);
+}
+
+int CQELPenwrightReplaceStringCommand::UnExecute(LineCol& start, LineCol& end, CaretTarget* caret) {
+    if (!bufferManager)
+        return 0;
+    // Overwriting back would leave the characters that the text had beyond the replaced ones,
+    // and its further lines: take the text out and put the replaced characters back instead.
+    Erase(from, to);
+    Write(replacedText, from, false);
+    return Finish(EditAction::EditReplace, from, start, end, caret);
+}
