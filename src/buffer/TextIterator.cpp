@@ -53,7 +53,7 @@ bool TextIterator::SeekTo(LineCol target, const pw::Event* stop) {
 
     // Start enough whole rows back that B characters lie before the target.
     int r = target.row;
-    int64_t before = std::min(target.col, StreamLength(r));
+    int64_t before = target.col;
     while (r > 1 && before < backWindow) before += StreamLength(--r);
     nextRow = firstRow = r;
     textFromTop = r == 1;
