@@ -1,7 +1,6 @@
 #pragma once
 // Several commands undone and redone as one step: a typing group, a rectangular paste, a
 // deletion merged with the insertion that replaced it.
-#include <cstddef>
 #include <memory>
 #include <vector>
 
@@ -19,7 +18,6 @@ public:
     // Adds the newest member.
     void Add(std::unique_ptr<CQELPenwrightCommand> command);
     bool IsEmpty() const { return commands.empty(); }
-    size_t GetCount() const { return commands.size(); }
 
 private:
     // Oldest first: groups grow at the back, one member per typed character.

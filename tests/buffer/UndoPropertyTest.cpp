@@ -1,6 +1,7 @@
 // Random edit sequences with undo, redo and saves, checked against a plain model of the undo
 // list: the text after every step, the position in the list and the step at the last save.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -108,7 +109,7 @@ void UndoProperty::Step() {
         for (int n = Pick(1, 6); n > 0; --n) caret_ = TypeChar(L"abcdefgh ;(\t\r"[Pick(0, 12)], caret_);
     } else if (op < 34) {  // a key typed over a selection: one step with the deletion
         EndGroup();
-        int row = Pick(1, Rows()), col = AnyCol(row), col2 = AnyCol(row);
+        int row = Pick(1, std::max(Rows(), 1)), col = AnyCol(row), col2 = AnyCol(row);
         bool deleted =
             Edit([&](auto& b, bool canUndo) { return b.DeleteText(row, col, row, col2, canUndo); });
         wchar_t c = L"xy("[Pick(0, 2)];
