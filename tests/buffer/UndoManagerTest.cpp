@@ -77,22 +77,6 @@ TEST_F(UndoSteps, TypingGroupsEndAtGroupBreakingCharacters) {
     EXPECT_EQ(undo().Redo(start_, end_, nullptr), 0);
 }
 
-TEST_F(UndoSteps, ANewChangeDropsWhatCouldBeRedone) {
-    buffer_->InsertText(L"1", 1, 1, true);
-    buffer_->InsertText(L"2", 1, 2, true);
-    EXPECT_EQ(Undo(), L"1");
-    EXPECT_TRUE(undo().CanRedo());
-    buffer_->InsertText(L"x", 1, 1, true);
-    EXPECT_FALSE(undo().CanRedo());
-    EXPECT_EQ(Undo(), L"1");
-    EXPECT_EQ(Undo(), L"");
-    // Opening a group is a change too: it drops the redo part.
-    undo().SetGroupMode(true);
-    undo().SetGroupMode(false);
-    EXPECT_FALSE(undo().CanRedo());
-    EXPECT_FALSE(undo().CanUndo());
-}
-
 TEST_F(UndoSteps, AnEmptyGroupLeavesNoStep) {
     buffer_->InsertText(L"x", 1, 1, true);
     undo().MarkSaved();
@@ -197,29 +181,6 @@ TEST(UndoList, ClearKeepsGroupModeAndTheSavedMark) {
     buffer->InsertText(L"e", 1, 1, true);
     buffer->RemoveAll();
     EXPECT_FALSE(undo.CanUndo());
-}
-
-TEST_F(UndoSteps, ModifiedFollowsTheSavedMark) {
-    EXPECT_FALSE(buffer_->IsModified());
-    buffer_->InsertText(L"x", 1, 1, true);
-    EXPECT_TRUE(buffer_->IsModified());
-    undo().MarkSaved();
-    EXPECT_FALSE(buffer_->IsModified());
-    buffer_->InsertText(L"y", 1, 2, true);
-    EXPECT_TRUE(buffer_->IsModified());
-    Undo();
-    EXPECT_FALSE(buffer_->IsModified());
-    Redo();
-    EXPECT_TRUE(buffer_->IsModified());
-    Undo();
-    Undo();
-    EXPECT_TRUE(buffer_->IsModified());
-    Redo();
-    EXPECT_FALSE(buffer_->IsModified());
-    Undo();
-    buffer_->InsertText(L"z", 1, 1, true);  // drops the saved step
-    Undo();
-    EXPECT_TRUE(buffer_->IsModified());
 }
 
 TEST_F(UndoSteps, ASaveInsideAGroupOrAMergeStillSeesLaterChanges) {
@@ -371,49 +332,41 @@ TEST(BufferCommands, DisplayTextsAndAMissingBuffer) {
     EXPECT_EQ(start, (LineCol{7, 7}));
 }
 
+void Overwrite(CQELPenwrightBufferManager& b, std::wstring_view text, int row, int col) {
+    b.SetOverwriteFlag(true);
+    b.InsertText(text, row, col, true);
+}
+
 // Each edit is undone to exactly the rows before it and redone to exactly the rows after it.
 struct ExactCase {
     const char* name;
     Rows rows;
-    bool overwrite;
     std::function<void(CQELPenwrightBufferManager&)> edit;
 };
 
 TEST(UndoExact, EveryKindOfEditComesBackExactly) {
     const ExactCase cases[] = {
-        {"overwrite longer than the rest of the row",
-         {L"abcd"},
-         true,
-         [](auto& b) { b.InsertText(L"WXYZ", 1, 3, true); }},
-        {"overwrite with several lines",
-         {L"abcd", L"e"},
-         true,
-         [](auto& b) { b.InsertText(L"1\r\n23\r\n4", 1, 2, true); }},
-        {"overwrite ending in a line end",
-         {L"abcd"},
-         true,
-         [](auto& b) { b.InsertText(L"12\n", 1, 2, true); }},
-        {"overwrite at the row's end", {L"abcd"}, true, [](auto& b) { b.InsertText(L"XY", 1, 5, true); }},
-        {"overwrite past the row's end", {L"abcd"}, true, [](auto& b) { b.InsertText(L"X\nY", 1, 8, true); }},
-        {"insert past the row's end", {L"ab"}, false, [](auto& b) { b.InsertText(L"x", 1, 6, true); }},
-        {"insert below the last row", {L"ab", L"c"}, false, [](auto& b) { b.InsertText(L"x", 5, 3, true); }},
-        {"empty insert below the last row", {L"ab"}, false, [](auto& b) { b.InsertText(L"", 3, 3, true); }},
+        {"overwrite longer than the rest", {L"abcd"}, [](auto& b) { Overwrite(b, L"WXYZ", 1, 3); }},
+        {"overwrite with lines", {L"abcd", L"e"}, [](auto& b) { Overwrite(b, L"1\r\n23\r\n4", 1, 2); }},
+        {"overwrite ending in a line end", {L"abcd"}, [](auto& b) { Overwrite(b, L"12\n", 1, 2); }},
+        {"overwrite at the row's end", {L"abcd"}, [](auto& b) { Overwrite(b, L"XY", 1, 5); }},
+        {"overwrite past the row's end", {L"abcd"}, [](auto& b) { Overwrite(b, L"X\nY", 1, 8); }},
+        {"insert past the row's end", {L"ab"}, [](auto& b) { b.InsertText(L"x", 1, 6, true); }},
+        {"insert below the last row", {L"ab", L"c"}, [](auto& b) { b.InsertText(L"x", 5, 3, true); }},
+        {"empty insert below the last row", {L"ab"}, [](auto& b) { b.InsertText(L"", 3, 3, true); }},
         {"block past the rows' ends",
          {L"abcdef", L"a"},
-         false,
          [](auto& b) { b.InsertTextBlock(L"1\r\n2\r\n\r\n3", 1, 5, true); }},
-        {"delete past the ends", {L"abc", L"def"}, false, [](auto& b) { b.DeleteText(1, 9, 5, 1, true); }},
+        {"delete past the ends", {L"abc", L"def"}, [](auto& b) { b.DeleteText(1, 9, 5, 1, true); }},
         {"delete in display columns",
          {L"\tab", L"c\td"},
-         false,
          [](auto& b) { b.DeleteText(1, 6, 2, 3, true, true); }},
-        {"remove the last rows", {L"a", L"b", L"c"}, false, [](auto& b) { b.RemoveRows(2, true, 5); }},
-        {"remove middle rows", {L"a", L"b", L"c"}, false, [](auto& b) { b.RemoveRows(1, true, 2); }},
+        {"remove the last rows", {L"a", L"b", L"c"}, [](auto& b) { b.RemoveRows(2, true, 5); }},
+        {"remove middle rows", {L"a", L"b", L"c"}, [](auto& b) { b.RemoveRows(1, true, 2); }},
     };
     for (const ExactCase& c : cases) {
         SCOPED_TRACE(c.name);
         Buffer b = MakeBuffer(c.rows);
-        b->SetOverwriteFlag(c.overwrite);
         c.edit(*b);
         Rows after = RowsOf(*b);
         ASSERT_NE(after, c.rows);
