@@ -3,6 +3,7 @@
 // display columns, and the edits made on it. A passive store: it tells nobody about an edit;
 // whoever edits reports the change to the parser and repaints.
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,10 @@
 #include "notify/NotificationSinkMT.h"
 #include "platform/MemFile.h"
 #include "platform/RefCounted.h"
+
+namespace pw {
+class Archive;
+}
 
 class CQELPenwrightBufferManager : public pw::RefCounted {
 public:
@@ -84,12 +89,32 @@ public:
     // Whether the text differs from the last save, as far as the undo list can tell.
     bool IsModified() const { return undoManager.IsModified(); }
     int GetCodePage() const { return codePage; }
+    bool IsUnicode() const { return unicode; }  // the text came from, and is saved as, UTF-16
+    void SetUnicode(bool on) { unicode = on; }
     const std::wstring& GetFileExt() const { return fileExt; }
     void SetFileExt(const std::wstring& ext);  // extensions are compared without regard to case
     void EnableSyntaxColoring(bool on);
 
     void RemoveAll();
     void Close();
+
+    // Loads or stores the whole text (BufferSerialize.cpp). Loading: `unicode` 1 forces UTF-16,
+    // other values let the bytes decide; storing: 1 UTF-16, 0 8-bit, -1 the buffer's flag.
+    // `writeSignature`: a stored UTF-16 text begins with its byte-order mark. `codePage` (-1 =
+    // keep) becomes the code page of 8-bit text first. `fileExt` selects the schema; none means
+    // the extension of the stream's path. Storing stops after the row that takes the bytes
+    // written past `dataSizeLimit` (0 or less: no limit). Throws pw::FileException when the
+    // stream fails, the code page is unknown, or a row has characters the code page cannot
+    // hold. A load that fails leaves the text as it was. A file that begins with the UTF-8 mark
+    // is read as UTF-8 and saved so again, mark included, until another code page is chosen.
+    void SerializeText(pw::Archive& archive, int unicode, bool writeSignature, int codePage,
+                       std::optional<std::wstring_view> fileExt, int dataSizeLimit);
+    // The framework's entry: the text in the buffer's own form; a store marks the undo list saved.
+    void Serialize(pw::Archive& archive);
+    // The whole text as one string (at most maxChars characters when not negative) and back;
+    // setting it makes the buffer's text UTF-16.
+    std::wstring GetWholeText(int maxChars = -1);
+    void SetWholeText(std::wstring_view text);
 
     // Whoever changes rows tells the parser: cancel the parse in progress before the change,
     // then the changed range (0-based columns; action 1 insert, 2 delete) after it. Both go to
@@ -110,6 +135,8 @@ private:
     LineCol InsertStart(int row, int index, bool pads, std::wstring& filler) const;
     // Records the deletion of the 0-based range (row1, i1)..(row2, i2) as DeleteText will make it.
     void RecordDelete(int row1, int i1, int row2, int i2);
+    void LoadText(pw::Archive& archive, bool forceUtf16);
+    void StoreText(pw::Archive& archive, bool wide, bool writeSignature, int dataSizeLimit);
 
     static constexpr int averageLineLength = 30;  // bytes per row, for sizing range buffers
     pw::RefPtr<CQELNotificationConnection> connection;
@@ -117,6 +144,7 @@ private:
     int crlfStyle = CrlfStyle::CrLf;
     int codePage = 0;  // the system's ANSI code page
     bool unicode = false;
+    bool utf8Signature = false;  // the text came from UTF-8 with its mark: 8-bit saves write it so
     bool overwrite = false;
     UndoManager undoManager;
     CQELPenwrightLineMarksManager lineMarks;
