@@ -1,0 +1,179 @@
+#pragma once
+// One compiled lexical class of a language: its name, the condition lists that class matching
+// runs, its place among the other classes (relation rules, parent, child lists) and a dictionary
+// of typed properties such as colours and parser options.
+//
+// A child holds a counted reference to its parent and the parent holds its children, so a tree
+// of classes lives until Clear breaks it from the top. Classes are not locked: the schema's locks
+// keep one class from being changed and asked by two threads at once, and that covers the cached
+// answers, which are filled on first use.
+#include <array>
+#include <cstdint>
+#include <map>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "lexer/LexTextAttributes.h"
+#include "lexer/LexValue.h"
+#include "lexer/LexValueList.h"
+#include "platform/RefCounted.h"
+
+struct LexAttrDef;
+
+class LexClass : public pw::RefCounted {
+public:
+    enum ParentMode : int { kParentNone = 0, kParentFile = 1, kParentNamed = 2, kParentDynamic = 3 };
+    enum ChildrenMode : int { kChildrenNone = 1, kChildrenAny = 2, kChildrenListed = 3 };
+
+    // The condition lists, each under its key ("previous:class" ... "skip:tag").
+    enum Condition : int {
+        kPreviousClass,
+        kPreviousTag,
+        kPreviousTagSeparators,
+        kStartClass,
+        kStartTag,
+        kEndClass,
+        kEndTag,
+        kEndSeparators,
+        kTokenTag,
+        kTokenStartSeparators,
+        kTokenEndSeparators,
+        kSkipTag,
+        kConditionCount
+    };
+    // The groups whose empty flags class matching tests.
+    enum ConditionGroup : int { kPrevious, kStart, kEnd, kToken, kSkip, kGroupCount };
+
+    struct Rule {
+        int mode;
+        std::vector<std::wstring> names;
+    };
+
+    LexClass() = default;
+
+    const std::wstring& GetName() const { return name_; }
+    void SetName(std::wstring name) { name_ = std::move(name); }
+
+    // 1 when the attribute was taken, 0 when it was rejected.
+    int ApplyAttribute(const LexAttrDef& attr);
+
+    // "name" gives the name as class names; a condition key or "_active_tags" its list as a list
+    // value; anything else an empty value. Keys compare without regard to case.
+    virtual pw::RefPtr<LexValue> GetValue(std::wstring_view key) const;
+
+    const LexValueList& GetConditionList(Condition condition) const { return conditions_[condition]; }
+    const LexValueList& GetActiveTags() const { return activeTags_; }
+    // Set at creation; cleared by any attribute of the group, even one whose values were all ignored.
+    bool IsGroupEmpty(ConditionGroup group) const { return groupEmpty_[group]; }
+    // True while no condition list holds an entry.
+    bool IsEmpty() const { return empty_; }
+
+    // Properties. Keys compare without regard to case. A lookup that finds nothing answers an
+    // empty value; with `searchAncestors` the parent classes are asked in turn up to the root.
+    pw::RefPtr<LexValue> GetProperty(std::wstring_view key, bool searchAncestors) const;
+    // The number of a number property as a flag; `def` when absent, not a number, or -1.
+    bool GetFlag(std::wstring_view key, bool searchAncestors, bool def) const;
+    int32_t GetNumber(std::wstring_view key, bool searchAncestors, int32_t def) const;
+    // Values never change once made, so holding the caller's value is as good as a copy. A null
+    // value is ignored.
+    void SetProperty(std::wstring_view key, pw::RefPtr<LexValue> value);
+    // Removes the properties whose key begins with `prefix` (case ignored); all of them for "".
+    void RemoveProperties(std::wstring_view prefix = {});
+    // Replaces the properties with `prefix` by those of `other` with that prefix.
+    void CopyProperties(const LexClass& other, std::wstring_view prefix = {});
+
+    // Cached answers, computed on first use and kept until ResetCache.
+    bool IsCaseSensitive() const;       // "CaseSensitive" > 0, inherited
+    int IsCollapsable() const;          // "Collapsable" of the class itself, 0 when absent
+    bool IsRestartRunLoop() const;      // "RestartRunLoop", true unless the class says otherwise
+    bool IsEndClassParentThis() const;  // "End:Class:Parent" holds "this"
+    // Fills `attrs` from "txt:" properties, inherited: a colour pair only when the class has one
+    // of its colours, the font flags always.
+    void GetTextAttributes(LexTextAttributes& attrs) const;
+    void ResetCache();
+
+    // A class added to itself goes to the self list, once. Any other child gets this class as its
+    // parent and joins the dynamic or the ordinary list. Refused (false): a null child, a second
+    // self entry, and an ancestor of this class, which would close the parent chain into a loop.
+    bool AddChild(const pw::RefPtr<LexClass>& child, bool dynamic);
+    const std::vector<pw::RefPtr<LexClass>>& GetChildren() const { return children_; }
+    const std::vector<pw::RefPtr<LexClass>>& GetDynamicChildren() const { return dynamicChildren_; }
+    const std::vector<pw::RefPtr<LexClass>>& GetSelfChildren() const { return selfChildren_; }
+    const pw::RefPtr<LexClass>& GetParent() const { return parent_; }
+    // The nearest ancestor named `name` (case ignored), or null.
+    pw::RefPtr<LexClass> FindAncestor(std::wstring_view name) const;
+
+    Rule GetParentRule() const { return parentRule_; }
+    Rule GetChildrenRule() const { return childrenRule_; }
+
+    // Breaks the tree below this class from the top down: the children of every level are
+    // cleared and released, then this class drops its conditions, properties and parent.
+    void Clear();
+    // Takes over `other`'s relations, parent, name, conditions and properties; the child lists
+    // and the active tags, which follow from the children, start empty.
+    virtual void CopyFrom(const LexClass& other);
+    // A new class of the same variant, copied from this one.
+    virtual pw::RefPtr<LexClass> Clone() const;
+
+    // The groups of a condition key's values: quoted text and "@" sets for "tag" and
+    // "separators" keys, unquoted names for "class" keys; everything else is ignored.
+    static LexValueList BuildValueGroups(const std::vector<std::wstring>& nameParts,
+                                         const std::vector<std::wstring>& values);
+    // A value of at least two characters between single quotes; `text` gets what lies between.
+    static bool ParseQuoted(std::wstring_view value, std::wstring& text);
+    // A value of at least two characters that begins with "@".
+    static bool ParseCharSetRef(std::wstring_view value, LexCharSet& set);
+
+protected:
+    ~LexClass() override;
+
+private:
+    enum class Stage { kTaken, kRejected, kPassed };
+
+    Stage ApplyRelationAttr(const LexAttrDef& attr);
+    Stage ApplyConditionAttr(const LexAttrDef& attr);
+    Stage ApplyPropertyAttr(const LexAttrDef& attr);
+    // Clears this class alone, handing its children to `pending`.
+    void ClearOwn(std::vector<pw::RefPtr<LexClass>>& pending);
+    bool HasAncestor(const LexClass* cls) const;
+
+    std::wstring name_;
+    std::map<std::wstring, pw::RefPtr<LexValue>> properties_;  // by folded key
+    std::array<LexValueList, kConditionCount> conditions_;
+    std::array<bool, kGroupCount> groupEmpty_{true, true, true, true, true};
+    bool empty_ = true;
+    LexValueList activeTags_;
+
+    Rule parentRule_{kParentNone, {}};
+    Rule childrenRule_{kChildrenAny, {}};
+    pw::RefPtr<LexClass> parent_;
+    std::vector<pw::RefPtr<LexClass>> children_;
+    std::vector<pw::RefPtr<LexClass>> dynamicChildren_;
+    std::vector<pw::RefPtr<LexClass>> selfChildren_;
+
+    static constexpr int kNotComputed = -1;
+    mutable int caseSensitive_ = kNotComputed;
+    mutable int collapsable_ = kNotComputed;
+    mutable int restartRunLoop_ = kNotComputed;
+    mutable int endClassParentThis_ = kNotComputed;
+    mutable bool textAttributesComputed_ = false;
+    mutable LexTextAttributes textAttributes_;
+};
+
+// The relation rules by which the class set links the classes of a language.
+
+// Whether `child` belongs among the children of `parent`: never when the parent's children mode
+// is none; else when the child names the parent (mode named) and, in listed mode, the parent
+// lists the child. A class that names itself may contain itself.
+bool IsChildClass(const LexClass& child, const LexClass& parent);
+// Whether the class is a top class of its language (parent mode file).
+bool IsTopLevelClass(const LexClass& cls);
+// -1 when `cls` is not dynamic; 1 when it may appear inside the class named `name`: one of its
+// parent names is `name`, or names a class in `classes` that may itself appear there; else 0.
+// Parent chains that come round to a class already seen end the search.
+int MayAppearDynamically(std::wstring_view name, const LexClass& cls,
+                         std::span<const pw::RefPtr<LexClass>> classes);
+// The first class named `name` (case ignored), or null.
+LexClass* FindClassByName(std::span<const pw::RefPtr<LexClass>> classes, std::wstring_view name);
