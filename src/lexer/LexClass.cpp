@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <iterator>
 #include <utility>
 
 #include "lexer/LexClassDef.h"
@@ -90,20 +91,19 @@ LexClass::Stage LexClass::ApplyRelationAttr(const LexAttrDef& attr) {
 
 LexClass::Stage LexClass::ApplyConditionAttr(const LexAttrDef& attr) {
     std::wstring key = attr.FullName();
+    // The active tags are computed from the tag lists; values written for them make no groups
+    // (their key's last part is neither "tag" nor "class"), but the key is no property either.
+    if (EqualNoCase(key, kActiveTagsKey))
+        return Stage::kTaken;
     const ConditionKey* entry = FindConditionKey(key);
-    LexValueList* list = entry ? &conditions_[entry->condition] : nullptr;
-    if (!entry && EqualNoCase(key, kActiveTagsKey))
-        list = &activeTags_;
-    if (!list)
+    if (!entry)
         return Stage::kPassed;
-
     LexValueList groups = BuildValueGroups(attr.nameParts, attr.values);
-    list->insert(list->end(), groups.begin(), groups.end());
-    if (entry) {
-        groupEmpty_[entry->group] = false;
-        if (!groups.empty())
-            empty_ = false;
-    }
+    LexValueList& list = conditions_[entry->condition];
+    list.insert(list.end(), groups.begin(), groups.end());
+    groupEmpty_[entry->group] = false;
+    if (!groups.empty())
+        empty_ = false;
     return Stage::kTaken;
 }
 
@@ -347,12 +347,8 @@ void LexClass::Clear() {
 }
 
 void LexClass::ClearOwn(std::vector<pw::RefPtr<LexClass>>& pending) {
-    // The self entry goes to the pending list too, so that this class is released only after it
-    // is done with its own members.
-    for (auto* list : {&children_, &dynamicChildren_, &selfChildren_}) {
-        std::move(list->begin(), list->end(), std::back_inserter(pending));
-        list->clear();
-    }
+    // The parent goes last: it may hold the last reference to this class.
+    TakeChildLists(pending);
     for (LexValueList& list : conditions_) list.clear();
     activeTags_.clear();
     properties_.clear();
@@ -360,9 +356,21 @@ void LexClass::ClearOwn(std::vector<pw::RefPtr<LexClass>>& pending) {
     parent_.reset();
 }
 
+void LexClass::TakeChildLists(std::vector<pw::RefPtr<LexClass>>& out) {
+    for (auto* list : {&children_, &dynamicChildren_, &selfChildren_}) {
+        std::move(list->begin(), list->end(), std::back_inserter(out));
+        list->clear();
+    }
+}
+
 void LexClass::CopyFrom(const LexClass& other) {
     if (&other == this)
         return;
+    // What this class lets go of is released on return: the self entry or the old parent may
+    // hold the last reference to this class.
+    std::vector<pw::RefPtr<LexClass>> released;
+    TakeChildLists(released);
+    released.push_back(parent_);
     parentRule_ = other.parentRule_;
     childrenRule_ = other.childrenRule_;
     // Taking the parent of a descendant of this class would close the parent chain into a loop.
@@ -382,12 +390,6 @@ void LexClass::CopyFrom(const LexClass& other) {
     properties_ = other.properties_;
     ResetCache();
     activeTags_.clear();
-    // Released last: the self entry may hold the last reference to this class.
-    std::vector<pw::RefPtr<LexClass>> released;
-    for (auto* list : {&children_, &dynamicChildren_, &selfChildren_}) {
-        std::move(list->begin(), list->end(), std::back_inserter(released));
-        list->clear();
-    }
 }
 
 pw::RefPtr<LexClass> LexClass::Clone() const {

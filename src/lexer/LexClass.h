@@ -137,6 +137,8 @@ private:
     Stage ApplyPropertyAttr(const LexAttrDef& attr);
     // Clears this class alone, handing its children to `pending`.
     void ClearOwn(std::vector<pw::RefPtr<LexClass>>& pending);
+    // Moves the three child lists to the end of `out`.
+    void TakeChildLists(std::vector<pw::RefPtr<LexClass>>& out);
     bool HasAncestor(const LexClass* cls) const;
 
     std::wstring name_;
