@@ -1,0 +1,530 @@
+#include "lexer/SchemaReader.h"
+
+#include <algorithm>
+#include <cwctype>
+#include <optional>
+#include <utility>
+
+#include "lexer/LexText.h"
+#include "platform/CodePage.h"
+#include "platform/FileSystem.h"
+
+namespace {
+
+constexpr size_t kNone = static_cast<size_t>(-1);
+
+enum class TokenKind { None, Blank, Word, Other, Quoted, Comment, LineEnd, Assign };
+
+struct Token {
+    TokenKind kind = TokenKind::None;
+    std::wstring text;  // empty for blanks
+    size_t start = 0;   // in the text: the first character and one past the last
+    size_t end = 0;
+    SchemaSpot spot;  // of the first character
+};
+
+TokenKind KindOf(wchar_t c) {
+    if (std::iswalpha(static_cast<wint_t>(c)))
+        return TokenKind::Word;
+    switch (c) {
+        case L'\'':
+            return TokenKind::Quoted;
+        case L'/':
+            return TokenKind::Comment;
+        case L' ':
+        case L'\t':
+        case L',':
+            return TokenKind::Blank;
+        case L'\r':
+        case L'\n':
+            return TokenKind::LineEnd;
+        case L'=':
+        case L':':
+            return TokenKind::Assign;
+        default:
+            return TokenKind::Other;
+    }
+}
+
+bool IsBlankOrLineEnd(wchar_t c) {
+    return c == L' ' || c == L'\t' || c == L',' || c == L'\r' || c == L'\n';
+}
+
+// Whether `c` goes on with a token of `kind` (quoted text has rules of its own).
+bool Continues(TokenKind kind, wchar_t c) {
+    switch (kind) {
+        case TokenKind::Word:
+            return !IsBlankOrLineEnd(c) && c != L'\'' && c != L'/' && c != L'=' && c != L':';
+        case TokenKind::Other:  // runs through "=", ":" and quotes: "@alpha:not", "0x00FF00"
+            return !IsBlankOrLineEnd(c) && c != L'/';
+        case TokenKind::Comment:
+            return c != L'\r' && c != L'\n';
+        case TokenKind::LineEnd:
+            return c == L'\r' || c == L'\n';
+        case TokenKind::Assign:
+            return c == L'=' || c == L':';
+        default:  // a blank is one character
+            return false;
+    }
+}
+
+bool IsSignificant(TokenKind kind) {
+    return kind != TokenKind::None && kind != TokenKind::Blank && kind != TokenKind::Comment;
+}
+
+bool IsBlockStart(const Token& token) {
+    return EqualNoCase(token.text, L"lexClass:");
+}
+
+bool IsAssign(const Token& token, std::wstring_view text) {
+    return token.kind == TokenKind::Assign && token.text == text;
+}
+
+// Cuts schema text into tokens. Each character is taken once, so a line feed is counted once.
+class Scanner {
+public:
+    explicit Scanner(std::wstring_view text) : text(text) {}
+
+    bool AtEnd() const { return pos >= text.size(); }
+    size_t Line() const { return line; }
+
+    // The next token; of kind None at the end of the text.
+    const Token& Read() {
+        token.text.clear();
+        token.start = pos;
+        token.spot = {line, pos - lineStart};
+        token.kind = AtEnd() ? TokenKind::None : KindOf(text[pos]);
+        if (token.kind == TokenKind::Quoted) {
+            ReadQuoted();
+        } else if (token.kind != TokenKind::None) {
+            do Take();
+            while (!AtEnd() && Continues(token.kind, text[pos]));
+            if (token.kind != TokenKind::Blank)
+                token.text.assign(text.substr(token.start, pos - token.start));
+            // The block keyword takes the colon along, written exactly so and without a blank.
+            if (token.kind == TokenKind::Word && token.text == L"lexClass")
+                while (!AtEnd() && (text[pos] == L':' || text[pos] == L'=')) {
+                    token.text += text[pos];
+                    Take();
+                }
+        }
+        token.end = pos;
+        return token;
+    }
+
+    // The next token that is no blank or comment; of kind None at the end of the text. A colon
+    // directly after the previous token only joins name parts and is passed over.
+    const Token& ReadSignificant() {
+        Read();
+        if (IsAssign(token, L":"))
+            token.kind = TokenKind::None;
+        while (!IsSignificant(token.kind) && !AtEnd()) Read();
+        return token;
+    }
+
+private:
+    void Take() {
+        if (text[pos++] == L'\n') {
+            ++line;
+            lineStart = pos;
+        }
+    }
+
+    // Up to and with the closing quote, which is one not preceded by a backslash. Unclosed text
+    // ends before the line end. A quote right after the opening one is dropped, so that "''"
+    // opens no empty text. The character after the closing quote starts the next token.
+    void ReadQuoted() {
+        Take();
+        token.text = L"'";
+        while (!AtEnd() && text[pos] != L'\r' && text[pos] != L'\n') {
+            wchar_t c = text[pos];
+            Take();
+            if (c == L'\'' && token.text.size() == 1)
+                continue;
+            token.text += c;
+            if (c == L'\'' && token.text[token.text.size() - 2] != L'\\')
+                return;
+        }
+    }
+
+    std::wstring_view text;
+    size_t pos = 0;
+    size_t line = 1;
+    size_t lineStart = 0;  // where the current line begins
+    Token token;
+};
+
+// Reads the statements of one block; true when it stopped at the next "lexClass:", false at
+// the end of the text.
+bool ReadBlock(Scanner& scanner, LexClassDef& block) {
+    for (;;) {
+        LexAttrDef attribute;
+        bool isName = false;
+        bool started = false;
+        for (;;) {  // name parts, which may run over several lines, up to "="
+            const Token& token = scanner.ReadSignificant();
+            if (IsBlockStart(token))
+                return true;
+            if (!IsSignificant(token.kind))
+                return false;
+            if (token.kind == TokenKind::LineEnd)
+                continue;
+            if (!started)
+                attribute.start = token.spot;
+            started = true;
+            if (IsAssign(token, L"="))
+                break;
+            if (EqualNoCase(token.text, L"name"))
+                isName = true;
+            else
+                attribute.nameParts.push_back(token.text);
+            attribute.line = token.spot.line;
+        }
+        size_t valueStart = kNone;
+        size_t valueEnd = 0;
+        for (;;) {  // values, up to the line end
+            const Token& token = scanner.ReadSignificant();
+            if (!IsSignificant(token.kind) || token.kind == TokenKind::LineEnd)
+                break;
+            if (valueStart == kNone) {
+                valueStart = token.start;
+                attribute.value = token.spot;
+                if (isName)
+                    block.name = token.text;
+            }
+            valueEnd = token.end;
+            if (!isName)
+                attribute.values.push_back(SchemaReader::Unescape(token.text));
+        }
+        if (valueStart == kNone)
+            continue;
+        block.lastLine = attribute.value.line;
+        attribute.valueLength = valueEnd - valueStart;
+        if (!isName)
+            block.attributes.push_back(std::move(attribute));
+    }
+}
+
+// The characters that have an escape, and the letters that stand for them after a backslash.
+constexpr std::wstring_view kEscapedChars = L"\\'\a\b\f\n\r\t\v";
+constexpr std::wstring_view kEscapeLetters = L"\\'abfnrtv";
+
+// A value's outer quotes, which escaping leaves alone, and the text between them.
+struct QuotedParts {
+    std::wstring_view open, inner, close;
+};
+
+QuotedParts SplitQuotes(std::wstring_view value) {
+    if (value.empty() || value.front() != L'\'' || value.back() != L'\'')
+        return {{}, value, {}};
+    if (value.size() == 1)
+        return {value, {}, {}};
+    return {value.substr(0, 1), value.substr(1, value.size() - 2), value.substr(value.size() - 1)};
+}
+
+struct SchemaText {
+    std::wstring text;
+    bool bytewise = false;  // not valid in the system code page: one character per byte
+};
+
+// Missing, a folder or unreadable: none.
+std::optional<SchemaText> LoadSchemaText(const std::wstring& path) {
+    std::optional<std::string> bytes = pw::ReadFileBytes(path);
+    if (!bytes)
+        return std::nullopt;
+    SchemaText loaded;
+    if (!pw::MultiByteToUtf16(pw::kCodePageSystem, *bytes, loaded.text)) {
+        // Any byte stands for itself: the structure, which is ASCII, reads as it should, and
+        // writing back gives the untouched lines their bytes again.
+        loaded.bytewise = true;
+        loaded.text.resize(bytes->size());
+        for (size_t i = 0; i < bytes->size(); ++i) loaded.text[i] = static_cast<unsigned char>((*bytes)[i]);
+    }
+    return loaded;
+}
+
+bool EncodeSchemaText(std::wstring_view text, bool bytewise, std::string& bytes) {
+    if (!bytewise)
+        return pw::Utf16ToMultiByte(pw::kCodePageSystem, text, bytes);
+    bytes.resize(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (static_cast<uint32_t>(text[i]) > 0xFF)
+            return false;
+        bytes[i] = static_cast<char>(text[i]);
+    }
+    return true;
+}
+
+// The lines as a text-mode reader gives them: split at each line feed, a CR before it dropped,
+// nothing after a final line feed.
+std::vector<std::wstring> SplitLines(std::wstring_view text) {
+    std::vector<std::wstring> lines;
+    for (size_t from = 0; from < text.size();) {
+        size_t end = std::min(text.find(L'\n', from), text.size());
+        std::wstring_view line = text.substr(from, end - from);
+        if (!line.empty() && line.back() == L'\r')
+            line.remove_suffix(1);
+        lines.emplace_back(line);
+        from = end + 1;
+    }
+    return lines;
+}
+
+// A CR that ends a line without a line feed puts two statements on one line of the file, and
+// a line-by-line rewrite could not keep both.
+bool HasLoneCr(std::wstring_view text) {
+    for (size_t i = text.find(L'\r'); i != std::wstring_view::npos; i = text.find(L'\r', i + 1))
+        if (i + 1 < text.size() && text[i + 1] != L'\n')
+            return true;
+    return false;
+}
+
+// Text that would end a line or the schema where it is written.
+bool BreaksLine(std::wstring_view text) {
+    return text.find_first_of(std::wstring_view(L"\r\n\0", 3)) != std::wstring_view::npos;
+}
+
+// The values escaped and joined with ", "; false when one holds a NUL, which would end the
+// schema text for the reader.
+bool JoinValues(const std::vector<std::wstring>& values, std::wstring& joined) {
+    joined.clear();
+    for (const std::wstring& value : values) {
+        if (value.find(L'\0') != std::wstring::npos)
+            return false;
+        if (!joined.empty())
+            joined += L", ";
+        joined += SchemaReader::Escape(value);
+    }
+    return true;
+}
+
+bool NewAttributeLine(std::wstring_view indent, const LexAttrDef& attribute, std::wstring& line) {
+    std::wstring values;
+    std::wstring name = attribute.FullName();
+    if (BreaksLine(name) || !JoinValues(attribute.values, values))
+        return false;
+    line.assign(indent).append(name).append(L" = ").append(values);
+    return true;
+}
+
+std::wstring_view LeadingBlanks(std::wstring_view line) {
+    return line.substr(0, std::min(line.find_first_not_of(L" \t"), line.size()));
+}
+
+// Builds the new text of a schema file from its lines, the blocks read from them and the
+// edited classes, copying every line that no change touches.
+class Merger {
+public:
+    explicit Merger(std::vector<std::wstring> lines) : lines(std::move(lines)) {}
+
+    // False when an edited name or value cannot be written.
+    bool Run(const std::vector<LexClassDef>& blocks, const std::vector<LexClassDef>& classes) {
+        std::vector<bool> written(classes.size(), false);
+        for (const LexClassDef& block : blocks) {
+            auto edited = std::find_if(classes.begin(), classes.end(),
+                                       [&](const LexClassDef& c) { return EqualNoCase(c.name, block.name); });
+            if (edited == classes.end()) {
+                LeaveOutBlock(block);
+                continue;
+            }
+            written[edited - classes.begin()] = true;
+            if (!MergeBlock(block, *edited))
+                return false;
+        }
+        CopyThrough(lines.size());
+        for (size_t i = 0; i < classes.size(); ++i)
+            if (!written[i] && !AppendClass(classes[i]))
+                return false;
+        return true;
+    }
+
+    const std::wstring& Text() const { return text; }
+
+private:
+    void Emit(std::wstring_view line) { text.append(line).append(L"\r\n"); }
+    // Copies the lines after the last one used, up to and with `through`.
+    void CopyThrough(size_t through) {
+        for (size_t n = last + 1; n <= std::min(through, lines.size()); ++n) Emit(lines[n - 1]);
+        SkipThrough(through);
+    }
+    void SkipThrough(size_t through) { last = std::max(last, through); }
+
+    // With the block goes its conventional closing comment when that follows directly.
+    void LeaveOutBlock(const LexClassDef& block) {
+        CopyThrough(block.firstLine - 1);
+        SkipThrough(block.lastLine);
+        if (last < lines.size() && StartsWithNoCase(Trim(lines[last]), L"//:lexClass"))
+            SkipThrough(last + 1);
+    }
+
+    bool MergeBlock(const LexClassDef& block, const LexClassDef& edited) {
+        std::wstring indent = L"\t";
+        std::vector<bool> written(edited.attributes.size(), false);
+        for (const LexAttrDef& attribute : block.attributes) {
+            size_t match = FindUnwritten(edited.attributes, written, attribute);
+            if (match == kNone) {
+                LeaveOutAttribute(block, attribute);
+                continue;
+            }
+            written[match] = true;
+            std::wstring values;
+            if (!JoinValues(edited.attributes[match].values, values))
+                return false;
+            CopyThrough(attribute.value.line - 1);
+            indent = LeadingBlanks(lines[attribute.start.line - 1]);
+            std::wstring line = lines[attribute.value.line - 1];
+            line.replace(attribute.value.column, attribute.valueLength, values);
+            Emit(line);
+            SkipThrough(attribute.value.line);
+        }
+        // New attributes go after the block's last line, which may be its name line.
+        CopyThrough(block.lastLine);
+        std::wstring line;
+        for (size_t i = 0; i < edited.attributes.size(); ++i) {
+            if (written[i])
+                continue;
+            if (!NewAttributeLine(indent, edited.attributes[i], line))
+                return false;
+            Emit(line);
+        }
+        return true;
+    }
+
+    static size_t FindUnwritten(const std::vector<LexAttrDef>& attributes, const std::vector<bool>& written,
+                                const LexAttrDef& attribute) {
+        std::wstring name = attribute.FullName();
+        for (size_t i = 0; i < attributes.size(); ++i)
+            if (!written[i] && attributes[i].nameParts.size() == attribute.nameParts.size() &&
+                EqualNoCase(attributes[i].FullName(), name))
+                return i;
+        return kNone;
+    }
+
+    // Its lines go, except the "lexClass:" that may stand before it on its first line.
+    void LeaveOutAttribute(const LexClassDef& block, const LexAttrDef& attribute) {
+        CopyThrough(attribute.start.line - 1);
+        if (attribute.start.line == block.firstLine && last < attribute.start.line) {
+            std::wstring_view before = lines[attribute.start.line - 1];
+            before = before.substr(0, attribute.start.column);
+            Emit(before.substr(0, before.find_last_not_of(L" \t") + 1));
+        }
+        SkipThrough(attribute.value.line);
+    }
+
+    // A class without a name is no class to the reader, so it is not written.
+    bool AppendClass(const LexClassDef& added) {
+        if (added.name.empty())
+            return true;
+        if (BreaksLine(added.name))
+            return false;
+        Emit(L"");
+        Emit(L"lexClass:");
+        Emit(L"\tname = " + added.name);
+        std::wstring line;
+        for (const LexAttrDef& attribute : added.attributes) {
+            if (!NewAttributeLine(L"\t", attribute, line))
+                return false;
+            Emit(line);
+        }
+        Emit(L"//:lexClass");
+        return true;
+    }
+
+    std::vector<std::wstring> lines;
+    size_t last = 0;  // the last line copied or left out
+    std::wstring text;
+};
+
+}  // namespace
+
+SchemaReader& SchemaReader::Instance() {
+    static SchemaReader reader;
+    return reader;
+}
+
+void SchemaReader::ReadSchemaFile(const std::wstring& path, bool keepInCache) {
+    std::optional<SchemaText> loaded = LoadSchemaText(path);
+    ParseText(loaded ? std::wstring_view(loaded->text) : std::wstring_view());
+    if (keepInCache)
+        cache[FoldCase(path)] = SchemaFileDefs{definitions, false};
+}
+
+void SchemaReader::ParseText(std::wstring_view text) {
+    definitions.clear();
+    Scanner scanner(text.substr(0, text.find(L'\0')));
+    for (;;) {  // text before the first block belongs to none
+        const Token& token = scanner.ReadSignificant();
+        if (IsBlockStart(token))
+            break;
+        if (!IsSignificant(token.kind))
+            return;
+    }
+    for (bool more = true; more;) {
+        LexClassDef block;
+        block.firstLine = block.lastLine = scanner.Line();
+        more = ReadBlock(scanner, block);
+        if (!block.name.empty())
+            definitions.push_back(std::move(block));
+    }
+}
+
+void SchemaReader::CopyCache(SchemaCache& destination) const {
+    destination = cache;
+}
+
+int SchemaReader::WriteBack(const std::wstring& path, const SchemaFileDefs& edited) {
+    definitions.clear();
+    if (!edited.modified)
+        return 0;
+    // A file that is there but cannot be read is not replaced by the edited classes alone.
+    SchemaText loaded;
+    if (pw::FileExists(path)) {
+        std::optional<SchemaText> read = LoadSchemaText(path);
+        if (!read)
+            return 0;
+        loaded = std::move(*read);
+    }
+    std::wstring_view parsed = std::wstring_view(loaded.text).substr(0, loaded.text.find(L'\0'));
+    if (HasLoneCr(parsed))
+        return 0;
+    ParseText(parsed);
+    std::vector<LexClassDef> blocks = std::move(definitions);
+    definitions.clear();
+    Merger merger(SplitLines(loaded.text));
+    std::string bytes;
+    if (!merger.Run(blocks, edited.classes) || !EncodeSchemaText(merger.Text(), loaded.bytewise, bytes))
+        return 0;
+    return pw::WriteFileAtomic(path, bytes) ? 1 : 0;
+}
+
+std::wstring SchemaReader::Unescape(std::wstring_view value) {
+    QuotedParts parts = SplitQuotes(Trim(value));
+    std::wstring out(parts.open);
+    for (size_t i = 0; i < parts.inner.size(); ++i) {
+        size_t escape = i + 1 < parts.inner.size() && parts.inner[i] == L'\\'
+                            ? kEscapeLetters.find(parts.inner[i + 1])
+                            : kNone;
+        if (escape == kNone) {
+            out += parts.inner[i];
+        } else {
+            out += kEscapedChars[escape];
+            ++i;
+        }
+    }
+    return out.append(parts.close);
+}
+
+std::wstring SchemaReader::Escape(std::wstring_view value) {
+    QuotedParts parts = SplitQuotes(Trim(value));
+    std::wstring out(parts.open);
+    for (wchar_t c : parts.inner) {
+        size_t escape = kEscapedChars.find(c);
+        if (escape == std::wstring_view::npos) {
+            out += c;
+        } else {
+            out += L'\\';
+            out += kEscapeLetters[escape];
+        }
+    }
+    return out.append(parts.close);
+}
