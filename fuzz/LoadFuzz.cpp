@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "buffer/BufferManager.h"
 #include "platform/Archive.h"
