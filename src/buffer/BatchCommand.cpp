@@ -1,7 +1,6 @@
 #include "buffer/BatchCommand.h"
 
 #include <algorithm>
-#include <ranges>
 #include <utility>
 
 #include "platform/StringTable.h"
@@ -10,12 +9,13 @@ namespace {
 
 constexpr unsigned kMultipleOperationsText = 9715;
 
-template <class Members>
-int RunAll(Members&& members, bool redo, LineCol& start, LineCol& end, CaretTarget* caret) {
+template <class It>
+int RunAll(It first, It last, bool redo, LineCol& start, LineCol& end, CaretTarget* caret) {
     int flags = 0;
     start = kRangeStartUnset;
     end = kRangeEndUnset;
-    for (auto& command : members) {
+    for (; first != last; ++first) {
+        auto& command = *first;
         // A member that does nothing leaves these alone and must not widen the range.
         LineCol s = kRangeStartUnset, e = kRangeEndUnset;
         flags |= redo ? command->Execute(s, e, caret) : command->UnExecute(s, e, caret);
@@ -32,11 +32,11 @@ CQELPenwrightBatchCommand::CQELPenwrightBatchCommand() {
 }
 
 int CQELPenwrightBatchCommand::Execute(LineCol& start, LineCol& end, CaretTarget* caret) {
-    return RunAll(commands, true, start, end, caret);
+    return RunAll(commands.begin(), commands.end(), true, start, end, caret);
 }
 
 int CQELPenwrightBatchCommand::UnExecute(LineCol& start, LineCol& end, CaretTarget* caret) {
-    return RunAll(commands | std::views::reverse, false, start, end, caret);
+    return RunAll(commands.rbegin(), commands.rend(), false, start, end, caret);
 }
 
 void CQELPenwrightBatchCommand::Add(std::unique_ptr<CQELPenwrightCommand> command) {
