@@ -8,6 +8,7 @@
 #include "lexer/LexClassDef.h"
 #include "lexer/LexFileClass.h"
 #include "lexer/LexText.h"
+#include "lexer/SchemaReader.h"
 #include "platform/CodePage.h"
 
 namespace {
@@ -556,4 +557,76 @@ TEST(LexClass, DynamicAppearanceFollowsChainsAndEndsOnCycles) {
     all.push_back(Make(L"G", {Attr(L"parent:dyn", {L"Plain"})}));
     EXPECT_EQ(may(L"G", L"Outer"), 0);
     EXPECT_EQ(may(L"G", L"plain"), 1);
+}
+
+// The way the configuration builds a language: one class per block of schema text, named from
+// the block, with every attribute applied in file order.
+TEST(LexClass, ClassesFromSchemaText) {
+    SchemaReader reader;
+    reader.ParseText(
+        L"lexClass:\r\n"
+        L"\tname = c_cpp\r\n"
+        L"\tparent:file = <*.c|*.cpp|*.h>\r\n"
+        L"\tCaseSensitive = 0\r\n"
+        L"\ttxt:colorFG = 0x102030 // schema notation\r\n"
+        L"//:lexClass\r\n"
+        L"lexClass:\r\n"
+        L"\tname = c_comment\r\n"
+        L"\tparent = c_cpp\r\n"
+        L"\tstart:tag = '/*'\r\n"
+        L"\tend:tag = '*/'\r\n"
+        L"\tCollapsable = 1\r\n"
+        L"\tCollapsedText = '/*...*/'\r\n"
+        L"\ttxt:colorFG = 0x00A000\r\n"
+        L"//:lexClass\r\n"
+        L"lexClass:\r\n"
+        L"\tname = c_keyword\r\n"
+        L"\tparent = c_cpp\r\n"
+        L"\ttoken:tag = 'if', 'else', 'while'\r\n"
+        L"\ttoken:start:separators = @specs, ' '\r\n"
+        L"\ttoken:end:separators = @specs, @eol:not, ' '\r\n"
+        L"\ttxt:Bold = 1\r\n"
+        L"//:lexClass\r\n");
+    std::vector<ClassPtr> classes;
+    for (const LexClassDef& def : reader.GetDefinitions()) {
+        ClassPtr cls = pw::MakeRef<LexClass>();
+        cls->SetName(def.name);
+        for (const LexAttrDef& attr : def.attributes) EXPECT_EQ(cls->ApplyAttribute(attr), 1);
+        classes.push_back(cls);
+    }
+    ASSERT_EQ(classes.size(), 3u);
+    const LexClass& top = *classes[0];
+    const LexClass& comment = *classes[1];
+    const LexClass& keyword = *classes[2];
+
+    EXPECT_TRUE(IsTopLevelClass(top));
+    EXPECT_TRUE(IsChildClass(comment, top));
+    EXPECT_TRUE(IsChildClass(keyword, top));
+    EXPECT_FALSE(IsChildClass(keyword, comment));
+    EXPECT_FALSE(top.IsCaseSensitive());
+    EXPECT_EQ(top.GetNumber(L"txt:colorFG", false, 0), 0x302010);
+    EXPECT_TRUE(top.IsEmpty());
+
+    EXPECT_EQ(Describe(comment.GetConditionList(LexClass::kStartTag)), L"/*");
+    EXPECT_EQ(Describe(comment.GetConditionList(LexClass::kEndTag)), L"*/");
+    EXPECT_EQ(comment.IsCollapsable(), 1);
+    EXPECT_EQ(StringsOf(comment, L"CollapsedText"), Strings{L"/*...*/"});
+    EXPECT_FALSE(comment.IsGroupEmpty(LexClass::kStart));
+    EXPECT_TRUE(comment.IsGroupEmpty(LexClass::kToken));
+
+    EXPECT_EQ(Describe(keyword.GetConditionList(LexClass::kTokenTag)), L"if,else,while");
+    EXPECT_EQ(Describe(keyword.GetConditionList(LexClass::kTokenStartSeparators)), L"@4| ");
+    EXPECT_EQ(Describe(keyword.GetConditionList(LexClass::kTokenEndSeparators)), L"@4|@!5| ");
+
+    // Linked under a file-class copy of the top class, the children inherit its colours.
+    pw::RefPtr<LexFileClass> file = pw::MakeRef<LexFileClass>();
+    file->CopyFrom(top);
+    EXPECT_EQ(file->GetValue(L"IsExt=.CPP")->GetNumber(), 1);
+    ClassPtr keywordInstance = keyword.Clone();
+    ASSERT_TRUE(file->AddChild(keywordInstance, false));
+    LexTextAttributes attrs;
+    keywordInstance->GetTextAttributes(attrs);
+    EXPECT_EQ(attrs.text.custom, 0x302010);
+    EXPECT_EQ(attrs.weight, LexTextAttributes::kBold);
+    file->Clear();
 }
