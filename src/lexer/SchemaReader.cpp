@@ -315,20 +315,25 @@ std::wstring_view LeadingBlanks(std::wstring_view line) {
 // edited classes, copying every line that no change touches.
 class Merger {
 public:
-    explicit Merger(std::vector<std::wstring> lines) : lines(std::move(lines)) {}
+    // `hidden`: where a NUL ends the text the reader sees; line 0 when there is none.
+    Merger(std::vector<std::wstring> lines, SchemaSpot hidden) : lines(std::move(lines)), hidden(hidden) {}
 
     // False when an edited name or value cannot be written.
     bool Run(const std::vector<LexClassDef>& blocks, const std::vector<LexClassDef>& classes) {
+        // Blocks of one name take the edited classes of that name in turn, so that a second
+        // block is not overwritten with the first one's attributes.
         std::vector<bool> written(classes.size(), false);
         for (const LexClassDef& block : blocks) {
-            auto edited = std::find_if(classes.begin(), classes.end(),
-                                       [&](const LexClassDef& c) { return EqualNoCase(c.name, block.name); });
-            if (edited == classes.end()) {
+            size_t edited = 0;
+            while (edited < classes.size() &&
+                   (written[edited] || !EqualNoCase(classes[edited].name, block.name)))
+                ++edited;
+            if (edited == classes.size()) {
                 LeaveOutBlock(block);
                 continue;
             }
-            written[edited - classes.begin()] = true;
-            if (!MergeBlock(block, *edited))
+            written[edited] = true;
+            if (!MergeBlock(block, classes[edited]))
                 return false;
         }
         CopyThrough(lines.size());
@@ -345,9 +350,15 @@ private:
     // Copies the lines after the last one used, up to and with `through`.
     void CopyThrough(size_t through) {
         for (size_t n = last + 1; n <= std::min(through, lines.size()); ++n) Emit(lines[n - 1]);
-        SkipThrough(through);
+        last = std::max(last, through);
     }
-    void SkipThrough(size_t through) { last = std::max(last, through); }
+    // Leaves the lines out, except what follows a NUL: the reader never saw it, and it stays
+    // unseen instead of coming to light.
+    void SkipThrough(size_t through) {
+        if (last < hidden.line && hidden.line <= through)
+            Emit(std::wstring_view(lines[hidden.line - 1]).substr(hidden.column));
+        last = std::max(last, through);
+    }
 
     // With the block goes its conventional closing comment when that follows directly.
     void LeaveOutBlock(const LexClassDef& block) {
@@ -375,7 +386,7 @@ private:
             std::wstring line = lines[attribute.value.line - 1];
             line.replace(attribute.value.column, attribute.valueLength, values);
             Emit(line);
-            SkipThrough(attribute.value.line);
+            last = attribute.value.line;
         }
         // New attributes go after the block's last line, which may be its name line.
         CopyThrough(block.lastLine);
@@ -431,6 +442,7 @@ private:
     }
 
     std::vector<std::wstring> lines;
+    SchemaSpot hidden;
     size_t last = 0;  // the last line copied or left out
     std::wstring text;
 };
@@ -490,7 +502,12 @@ int SchemaReader::WriteBack(const std::wstring& path, const SchemaFileDefs& edit
     ParseText(parsed);
     std::vector<LexClassDef> blocks = std::move(definitions);
     definitions.clear();
-    Merger merger(SplitLines(loaded.text));
+    SchemaSpot hidden;
+    if (parsed.size() < loaded.text.size()) {
+        hidden.line = std::count(parsed.begin(), parsed.end(), L'\n') + 1;
+        hidden.column = parsed.size() - (parsed.rfind(L'\n') + 1);
+    }
+    Merger merger(SplitLines(loaded.text), hidden);
     std::string bytes;
     if (!merger.Run(blocks, edited.classes) || !EncodeSchemaText(merger.Text(), loaded.bytewise, bytes))
         return 0;

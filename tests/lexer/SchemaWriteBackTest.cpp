@@ -197,6 +197,13 @@ TEST_F(SchemaWriteBackTest, OddLayoutsKeepWhatIsNotTheirs) {
     EXPECT_EQ(text, Join({"lexClass:", "\tname = x", "lexClass:", "name = y", "\tv = 2", "// y ends",
                           "lexClass: name = z", "\tend", "= 'e'", "last line without end"},
                          "\r\n"));
+
+    // Two blocks of one name each keep their own attributes.
+    auto [twice, both] =
+        WriteBack(Join({"lexClass: name = d", "\tv = 1", "lexClass: name = D", "\tw = 2"}, "\r\n"),
+                  [](SchemaFileDefs& defs) { defs.classes[1].attributes[0].values = {L"3"}; });
+    EXPECT_EQ(twice, 1);
+    EXPECT_EQ(both, Join({"lexClass: name = d", "\tv = 1", "lexClass: name = D", "\tw = 3"}, "\r\n"));
 }
 
 TEST_F(SchemaWriteBackTest, KeepsTheBytesOfTextTheReaderDoesNotSee) {
@@ -210,6 +217,12 @@ TEST_F(SchemaWriteBackTest, KeepsTheBytesOfTextTheReaderDoesNotSee) {
     std::string expected = original;
     expected.replace(expected.find("v = 1"), 5, "v = 2");
     EXPECT_EQ(text, expected);
+
+    // Leaving out the block that a NUL ends keeps what follows the NUL, unseen as before.
+    auto [removed, rest] = WriteBack("lexClass: name = a\r\n\tv = 1\0 hidden\r\nlexClass: name = b\r\n"s,
+                                     [](SchemaFileDefs& defs) { defs.classes.clear(); });
+    EXPECT_EQ(removed, 1);
+    EXPECT_EQ(rest, "\0 hidden\r\nlexClass: name = b\r\n"s);
 
     // A missing file is made from the edited classes.
     SchemaFileDefs defs;
