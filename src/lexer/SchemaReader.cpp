@@ -1,6 +1,7 @@
 #include "lexer/SchemaReader.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cwctype>
 #include <optional>
 #include <utility>
