@@ -1,14 +1,18 @@
 // Speed of the schema reader on a 1 MB schema file of many classes with many attributes each:
-// reading and parsing it whole, and writing one changed colour back into it.
+// reading and parsing it whole, and writing one changed colour back into it. And the start-up
+// cost of the configuration we ship: reading and compiling every schema it names.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
+#include <vector>
 
+#include "lexer/LexClass.h"
 #include "lexer/SchemaReader.h"
 #include "platform/CodePage.h"
+#include "platform/IniFile.h"
 
 namespace {
 
@@ -91,6 +95,42 @@ void WriteBackOneColourIntoOneMegabyteSchema(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * file.Size());
 }
 BENCHMARK(WriteBackOneColourIntoOneMegabyteSchema)->Unit(benchmark::kMillisecond);
+
+// A file of the shipped configuration, found from this source file: bench/ lies beside config/.
+std::wstring ShippedConfigPath(std::wstring_view relative) {
+    std::filesystem::path folder =
+        std::filesystem::path(__FILE__).parent_path().parent_path() / "config" / "EditConfig";
+    return pw::Widen(folder.string()) + L"/" + std::wstring(relative);
+}
+
+// What the configuration manager does for the schemes at start-up, without building the trees.
+void ReadAndCompileShippedSchemas(benchmark::State& state) {
+    std::vector<std::wstring> paths;
+    for (const pw::IniEntry& entry : pw::IniSection(ShippedConfigPath(L"Penwright.ini"), L"schemes"))
+        paths.push_back(ShippedConfigPath(entry.value));
+    if (paths.empty()) {
+        state.SkipWithError("no shipped configuration");
+        return;
+    }
+    SchemaReader reader;
+    size_t classes = 0;
+    for (auto _ : state) {
+        classes = 0;
+        for (const std::wstring& path : paths) {
+            reader.ReadSchemaFile(path, true);
+            for (const LexClassDef& def : reader.GetDefinitions()) {
+                pw::RefPtr<LexClass> cls = pw::MakeRef<LexClass>();
+                cls->SetName(def.name);
+                for (const LexAttrDef& attr : def.attributes) cls->ApplyAttribute(attr);
+                ++classes;
+            }
+        }
+        benchmark::DoNotOptimize(classes);
+    }
+    state.counters["schemas"] = static_cast<double>(paths.size());
+    state.counters["classes"] = static_cast<double>(classes);
+}
+BENCHMARK(ReadAndCompileShippedSchemas)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
