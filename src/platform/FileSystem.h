@@ -30,7 +30,8 @@ bool ReplaceFileAtomic(const std::wstring& from, const std::wstring& to);
 // The whole content of a regular file; empty when it is missing, a folder, a device or unreadable.
 std::optional<std::string> ReadFileBytes(const std::wstring& path);
 // Writes `bytes` to a new temporary file beside `path`, flushes it to disk and replaces `path`
-// with it. On failure `path` is left as it was and the temporary file is removed.
+// with it, keeping its permissions (DiskFile's Replace mode). Fails for a folder or device at
+// `path`. On failure `path` is left as it was and the temporary file is removed.
 bool WriteFileAtomic(const std::wstring& path, std::string_view bytes);
 
 // Folder part of a path including its trailing separator ('\\' or '/'); empty when none.

@@ -10,6 +10,7 @@
 
 #include "buffer/BufferManager.h"
 #include "buffer/BufferTesting.h"
+#include "FileExceptionTesting.h"
 #include "platform/Archive.h"
 #include "platform/CodePage.h"
 #include "platform/DiskFile.h"
@@ -20,6 +21,7 @@
 namespace {
 
 using Cause = pw::FileException::Cause;
+using pwtest::CauseOf;
 
 std::string BytesOf(const pw::MemFile& file) {
     return std::string(reinterpret_cast<const char*>(file.Data()), file.Size());
@@ -70,17 +72,6 @@ std::string Encoded(int codePage, std::wstring_view text) {
     std::string bytes;
     EXPECT_TRUE(pw::Utf16ToMultiByte(codePage, text, bytes));
     return bytes;
-}
-
-template <class F>
-Cause CauseOf(F operation) {
-    try {
-        operation();
-    } catch (const pw::FileException& e) {
-        return e.GetCause();
-    }
-    ADD_FAILURE() << "no FileException";
-    return Cause::Generic;
 }
 
 // --- Files made from rows load as those rows and save back unchanged ---------------------------

@@ -7,6 +7,7 @@
 #include <random>
 #include <string>
 
+#include "FileExceptionTesting.h"
 #include "platform/DiskFile.h"
 #include "platform/FileException.h"
 #include "platform/MemFile.h"
@@ -15,23 +16,13 @@
 namespace {
 
 using Cause = pw::FileException::Cause;
+using pwtest::CauseOf;
 using Mode = pw::DiskFile::Mode;
 
 std::string RandomBytes(std::mt19937& random, size_t n) {
     std::string bytes(n, '\0');
     for (char& c : bytes) c = static_cast<char>(random() & 0xFF);
     return bytes;
-}
-
-template <class F>
-Cause CauseOf(F operation) {
-    try {
-        operation();
-    } catch (const pw::FileException& e) {
-        return e.GetCause();
-    }
-    ADD_FAILURE() << "no FileException";
-    return Cause::Generic;
 }
 
 size_t EntriesIn(const std::filesystem::path& folder) {

@@ -152,8 +152,13 @@ TEST(WriteFileAtomic, WritesNewAndReplacesOldLeavingNoTemporaryFile) {
     auto path = temp.Path("out.txt");
     ASSERT_TRUE(pw::WriteFileAtomic(path, std::string("first\0line", 10)));
     EXPECT_EQ(temp.Read("out.txt"), std::string("first\0line", 10));
+    // The replacement keeps the permissions of the file it replaces.
+    namespace fs = std::filesystem;
+    fs::permissions(temp.Native("out.txt"), fs::perms::owner_read | fs::perms::owner_write);
+    fs::perms before = fs::status(temp.Native("out.txt")).permissions();
     ASSERT_TRUE(pw::WriteFileAtomic(path, "second"));
     EXPECT_EQ(temp.Read("out.txt"), "second");
+    EXPECT_EQ(fs::status(temp.Native("out.txt")).permissions(), before);
     ASSERT_TRUE(pw::WriteFileAtomic(path, ""));
     EXPECT_EQ(temp.Read("out.txt"), "");
     int files = 0;

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "platform/CodePage.h"
+#include "platform/posix/NativePath.h"
 
 namespace pw {
 
@@ -50,26 +51,41 @@ Cause CauseOf(int error) {
     throw FileException(CauseOf(errno), path);
 }
 
-// Our paths are UTF-16 with either separator; the system takes UTF-8 with '/'.
-std::string NativePath(const std::wstring& path) {
-    std::string native;
-    if (!Utf16ToUtf8(path, native))
+// NativePath() with the failure the stream layer reports.
+std::string NativeOrThrow(const std::wstring& path) {
+    std::optional<std::string> native = NativePath(path);
+    if (!native)
         throw FileException(Cause::BadPath, path);
-    for (char& c : native)
-        if (c == '\\')
-            c = '/';
-    return native;
+    return *native;
 }
 
 int Descriptor(intptr_t handle) {
     return static_cast<int>(handle);
 }
 
+// Moves `bytes` from `offset` on with `transfer` (pread or pwrite on the part from `done` on),
+// resuming after interruptions and partial transfers; stops early only where one moves nothing.
+template <class Transfer>
+size_t TransferAt(uint64_t offset, size_t bytes, const std::wstring& path, Transfer transfer) {
+    size_t done = 0;
+    while (done < bytes) {
+        ssize_t n = transfer(done, bytes - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            Fail(path);
+        if (n == 0)
+            break;
+        done += static_cast<size_t>(n);
+    }
+    return done;
+}
+
 }  // namespace
 
 DiskFile::Handle DiskFile::OpenExisting(const std::wstring& path) {
     // Non-blocking so that a FIFO in place of the file cannot hang us before the type check.
-    int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    int fd = ::open(NativeOrThrow(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         Fail(path);
     struct stat st;
@@ -81,7 +97,7 @@ DiskFile::Handle DiskFile::OpenExisting(const std::wstring& path) {
 }
 
 DiskFile::Handle DiskFile::CreateBeside(const std::wstring& path, std::wstring& tempPath) {
-    std::string native = NativePath(path);
+    std::string native = NativeOrThrow(path);
     struct stat old;
     bool replacing = ::stat(native.c_str(), &old) == 0;
     if (replacing && !S_ISREG(old.st_mode))
@@ -110,35 +126,21 @@ DiskFile::Handle DiskFile::CreateBeside(const std::wstring& path, std::wstring& 
 }
 
 size_t DiskFile::ReadAt(Handle handle, uint64_t offset, void* data, size_t bytes, const std::wstring& path) {
-    size_t done = 0;
-    while (done < bytes) {
-        ssize_t n = ::pread(Descriptor(handle), static_cast<char*>(data) + done, bytes - done,
-                            static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            Fail(path);
-        if (n == 0)
-            break;
-        done += static_cast<size_t>(n);
-    }
-    return done;
+    auto* out = static_cast<char*>(data);
+    return TransferAt(offset, bytes, path, [&](size_t done, size_t n, off_t at) {
+        return ::pread(Descriptor(handle), out + done, n, at);
+    });
 }
 
 void DiskFile::WriteAt(Handle handle, uint64_t offset, const void* data, size_t bytes,
                        const std::wstring& path) {
-    size_t done = 0;
-    while (done < bytes) {
-        ssize_t n = ::pwrite(Descriptor(handle), static_cast<const char*>(data) + done, bytes - done,
-                             static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            Fail(path);
-        if (n == 0)
-            throw FileException(Cause::HardIO, path);
-        done += static_cast<size_t>(n);
-    }
+    const auto* in = static_cast<const char*>(data);
+    size_t written = TransferAt(offset, bytes, path, [&](size_t done, size_t n, off_t at) {
+        return ::pwrite(Descriptor(handle), in + done, n, at);
+    });
+    // A write that moves nothing would never finish.
+    if (written < bytes)
+        throw FileException(Cause::HardIO, path);
 }
 
 uint64_t DiskFile::SizeOf(Handle handle, const std::wstring& path) {

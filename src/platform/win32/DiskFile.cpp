@@ -4,6 +4,8 @@
 
 #include <atomic>
 
+#include "platform/FileSystem.h"
+
 namespace pw {
 
 namespace {
@@ -59,6 +61,27 @@ OVERLAPPED At(uint64_t offset) {
 
 constexpr DWORD kMaxTransfer = 1u << 30;
 
+// Moves `bytes` from `offset` on with `transfer` (ReadFile or WriteFile on the part from `done`
+// on), in pieces a DWORD can count; stops early at the end of the file or where one moves nothing.
+template <class Transfer>
+size_t TransferAt(uint64_t offset, size_t bytes, const std::wstring& path, Transfer transfer) {
+    size_t done = 0;
+    while (done < bytes) {
+        DWORD chunk = bytes - done > kMaxTransfer ? kMaxTransfer : static_cast<DWORD>(bytes - done);
+        OVERLAPPED at = At(offset + done);
+        DWORD moved = 0;
+        if (!transfer(done, chunk, moved, at)) {
+            if (GetLastError() == ERROR_HANDLE_EOF)
+                break;
+            Fail(path);
+        }
+        if (moved == 0)
+            break;
+        done += moved;
+    }
+    return done;
+}
+
 }  // namespace
 
 DiskFile::Handle DiskFile::OpenExisting(const std::wstring& path) {
@@ -76,8 +99,7 @@ DiskFile::Handle DiskFile::OpenExisting(const std::wstring& path) {
 }
 
 DiskFile::Handle DiskFile::CreateBeside(const std::wstring& path, std::wstring& tempPath) {
-    DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    if (IsFolder(path))
         throw FileException(Cause::AccessDenied, path);
     // CREATE_NEW makes the name ours alone; the counter and the process id keep attempts apart.
     static std::atomic<unsigned> counter{0};
@@ -97,36 +119,21 @@ DiskFile::Handle DiskFile::CreateBeside(const std::wstring& path, std::wstring& 
 }
 
 size_t DiskFile::ReadAt(Handle handle, uint64_t offset, void* data, size_t bytes, const std::wstring& path) {
-    size_t done = 0;
-    while (done < bytes) {
-        DWORD chunk = bytes - done > kMaxTransfer ? kMaxTransfer : static_cast<DWORD>(bytes - done);
-        OVERLAPPED at = At(offset + done);
-        DWORD read = 0;
-        if (!ReadFile(Native(handle), static_cast<char*>(data) + done, chunk, &read, &at)) {
-            if (GetLastError() == ERROR_HANDLE_EOF)
-                break;
-            Fail(path);
-        }
-        if (read == 0)
-            break;
-        done += read;
-    }
-    return done;
+    auto* out = static_cast<char*>(data);
+    return TransferAt(offset, bytes, path, [&](size_t done, DWORD n, DWORD& moved, OVERLAPPED& at) {
+        return ReadFile(Native(handle), out + done, n, &moved, &at);
+    });
 }
 
 void DiskFile::WriteAt(Handle handle, uint64_t offset, const void* data, size_t bytes,
                        const std::wstring& path) {
-    size_t done = 0;
-    while (done < bytes) {
-        DWORD chunk = bytes - done > kMaxTransfer ? kMaxTransfer : static_cast<DWORD>(bytes - done);
-        OVERLAPPED at = At(offset + done);
-        DWORD written = 0;
-        if (!WriteFile(Native(handle), static_cast<const char*>(data) + done, chunk, &written, &at))
-            Fail(path);
-        if (written == 0)
-            throw FileException(Cause::HardIO, path);
-        done += written;
-    }
+    const auto* in = static_cast<const char*>(data);
+    size_t written = TransferAt(offset, bytes, path, [&](size_t done, DWORD n, DWORD& moved, OVERLAPPED& at) {
+        return WriteFile(Native(handle), in + done, n, &moved, &at);
+    });
+    // A write that moves nothing would never finish.
+    if (written < bytes)
+        throw FileException(Cause::HardIO, path);
 }
 
 uint64_t DiskFile::SizeOf(Handle handle, const std::wstring& path) {
