@@ -350,7 +350,7 @@ void LexClass::ClearOwn(std::vector<pw::RefPtr<LexClass>>& pending) {
     // The parent goes last: it may hold the last reference to this class.
     TakeChildLists(pending);
     for (LexValueList& list : conditions_) list.clear();
-    activeTags_.clear();
+    ClearIndexes();
     properties_.clear();
     ResetCache();
     parent_.reset();
@@ -389,7 +389,7 @@ void LexClass::CopyFrom(const LexClass& other) {
     }
     properties_ = other.properties_;
     ResetCache();
-    activeTags_.clear();
+    ClearIndexes();
 }
 
 pw::RefPtr<LexClass> LexClass::Clone() const {

@@ -15,12 +15,17 @@
 #include <string_view>
 #include <vector>
 
+#include "buffer/LineCol.h"
 #include "lexer/LexTextAttributes.h"
 #include "lexer/LexValue.h"
 #include "lexer/LexValueList.h"
+#include "lexer/TagTrie.h"
 #include "platform/RefCounted.h"
 
 struct LexAttrDef;
+class LexParseContext;
+class TextBlock;
+class TextIterator;
 
 class LexClass : public pw::RefCounted {
 public:
@@ -117,6 +122,42 @@ public:
     // A new class of the same variant, copied from this one.
     virtual pw::RefPtr<LexClass> Clone() const;
 
+    // Preparation before a parse, after the attributes are applied and the classes linked; again
+    // whenever attributes, children or case sensitivity change.
+    // Puts each tag list's strings first, longest before their prefixes, and builds the token
+    // index. False when a token tag too long for the index was left out of it.
+    bool BuildIndexes();
+    // Computes the active tags from this class and, depth first, its children, and their index.
+    // A class met again below itself adds its own start side only. False when a tag too long for
+    // the index was left out of it.
+    bool BuildActiveTags();
+    // The leading groups of the active tags that belong to the start side.
+    size_t GetActiveStartCount() const { return activeStartCount_; }
+    const TagTrie& GetActiveTagIndex() const { return activeIndex_; }
+
+    // One step of the class at the iterator's position: `open` holds its open block (null when
+    // none) and receives a block it starts. Answers LexRunFlag bits. `lookBackFrom` is where
+    // looking back for classes starts, the context's newest block when null.
+    virtual int Run(TextIterator* it, LexParseContext* ctx, TextBlock*& open,
+                    TextBlock* lookBackFrom = nullptr);
+    // The steps of Run.
+    bool CheckPrevious(TextIterator& it, LexParseContext& ctx, TextBlock* lookBackFrom);
+    int RunStart(TextIterator& it, LexParseContext& ctx, TextBlock*& open, TextBlock* lookBackFrom);
+    int RunToken(TextIterator& it, LexParseContext& ctx, TextBlock*& open);
+    int RunSkip(TextIterator& it);
+    int RunEnd(TextIterator& it, LexParseContext& ctx, TextBlock& open, TextBlock* lookBackFrom);
+    // The length of the first entry of `list` that matches forwards at `offset` characters from
+    // the position, or backwards ending just before it; 0 when none does. Strings follow the
+    // class's case rule, sets compare exact characters, and an empty string never matches.
+    size_t MatchTagList(TextIterator& it, const LexValueList& list, bool backwards, int offset = 0);
+    // Whether the token separators hold around a token of `length` at the position.
+    bool MatchTokenSeparators(size_t length, TextIterator& it);
+    // Whether the most recent block (or `from`) is of a class named in `classList`, starts at or
+    // after `lowerLimit` when that is valid and has `parent` as its parent when that is given.
+    // Every caller looks at one block, so only that one is examined.
+    static bool FindPreviousClassBlock(TextBlock*& found, LexParseContext& ctx, const LexValueList& classList,
+                                       LineCol lowerLimit, TextBlock* parent, TextBlock* from);
+
     // The groups of a condition key's values: quoted text and "@" sets for "tag" and
     // "separators" keys, unquoted names for "class" keys; everything else is ignored.
     static LexValueList BuildValueGroups(const std::vector<std::wstring>& nameParts,
@@ -129,6 +170,9 @@ public:
 protected:
     ~LexClass() override;
 
+    // A block of this class at the position, with nothing consumed.
+    int CreateAtPosition(TextIterator& it, LexParseContext& ctx, TextBlock*& open);
+
 private:
     enum class Stage { kTaken, kRejected, kPassed };
 
@@ -140,6 +184,10 @@ private:
     // Moves the three child lists to the end of `out`.
     void TakeChildLists(std::vector<pw::RefPtr<LexClass>>& out);
     bool HasAncestor(const LexClass* cls) const;
+    // `done` holds the classes computed in this pass, `path` those being computed.
+    bool BuildActiveTags(std::vector<const LexClass*>& path, std::vector<const LexClass*>& done);
+    // The active tags, their start count and both indexes, which follow from lists and children.
+    void ClearIndexes();
 
     std::wstring name_;
     std::map<std::wstring, pw::RefPtr<LexValue>> properties_;  // by folded key
@@ -147,6 +195,9 @@ private:
     std::array<bool, kGroupCount> groupEmpty_{true, true, true, true, true};
     bool empty_ = true;
     LexValueList activeTags_;
+    size_t activeStartCount_ = 0;
+    TagTrie activeIndex_;
+    TagTrie tokenIndex_;
 
     Rule parentRule_{kParentNone, {}};
     Rule childrenRule_{kChildrenAny, {}};

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "buffer/TextIterator.h"
+#include "lexer/LexParseContext.h"
 #include "lexer/LexText.h"
 
 namespace {
@@ -61,4 +63,23 @@ bool LexFileClass::HasExtension(std::wstring_view extension) const {
     const std::vector<std::wstring>& extensions = GetExtensions();
     return std::any_of(extensions.begin(), extensions.end(),
                        [&](const std::wstring& e) { return EqualNoCase(e, extension); });
+}
+
+int LexFileClass::Run(TextIterator* it, LexParseContext* ctx, TextBlock*& open, TextBlock* /*lookBackFrom*/) {
+    if (!it || !ctx)
+        return kRunFailed | kRunConsumed;
+    if (!open)
+        return HasExtension(it->GetFileExt()) ? CreateAtPosition(*it, *ctx, open) : 0;
+    if (it->IsEOF()) {
+        ctx->SetBlockEnd(*open, it->GetPosition(), 0);
+        return kRunEnded | kRunConsumed;
+    }
+    if (GetChildren().empty() && GetDynamicChildren().empty())
+        return 0;
+    int flags = ctx->RunChildren(*this, *it, *open) & ~(kRunStarted | kRunEnded);
+    if (it->IsEOF()) {
+        ctx->SetBlockEnd(*open, it->GetPosition(), 0);
+        flags |= kRunEnded;
+    }
+    return flags;
 }

@@ -14,6 +14,10 @@ public:
     pw::RefPtr<LexValue> GetValue(std::wstring_view key) const override;
     void CopyFrom(const LexClass& other) override;
     pw::RefPtr<LexClass> Clone() const override;
+    // Opens a block at the position when the document's extension is one of the class's, then
+    // runs the children until the text ends, where the block ends.
+    int Run(TextIterator* it, LexParseContext* ctx, TextBlock*& open,
+            TextBlock* lookBackFrom = nullptr) override;
 
     // The extensions as written between "|", without "*" (".c", ".h"); parsed on first use.
     const std::vector<std::wstring>& GetExtensions() const;

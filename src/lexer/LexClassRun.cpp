@@ -1,0 +1,342 @@
+// Class matching: what one class does at one text position when the parser offers it.
+#include <algorithm>
+#include <climits>
+#include <unordered_set>
+
+#include "buffer/TextIterator.h"
+#include "lexer/LexClass.h"
+#include "lexer/LexParseContext.h"
+#include "lexer/LexText.h"
+
+namespace {
+
+constexpr LexClass::Condition kTagLists[] = {
+    LexClass::kPreviousTag,
+    LexClass::kPreviousTagSeparators,
+    LexClass::kStartTag,
+    LexClass::kEndTag,
+    LexClass::kEndSeparators,
+    LexClass::kTokenTag,
+    LexClass::kTokenStartSeparators,
+    LexClass::kTokenEndSeparators,
+    LexClass::kSkipTag,
+};
+
+// Tags this long cannot lie in any text window; they never match.
+constexpr size_t kMaxMatchLength = INT_MAX / 4;
+
+// The text `offset` characters from the position (NUL-terminated, with `count` characters loaded
+// when the text has them), or null when that lies behind what the iterator holds.
+const wchar_t* TextAt(TextIterator& it, int offset, int count) {
+    it.SetViewOffset(0);
+    const wchar_t* here = it.GetTextPtr(std::max(offset + count, 0));
+    it.SetViewOffset(offset);
+    const wchar_t* there = it.GetTextPtr(0);
+    it.SetViewOffset(0);
+    return offset < 0 && here - there != -offset ? nullptr : there;
+}
+
+// How many characters behind the position may be looked at.
+int BackAvailable(TextIterator& it) {
+    const int most = it.GetMaxBackOffset();
+    const wchar_t* here = TextAt(it, 0, 0);
+    it.SetViewOffset(-most);
+    const wchar_t* back = it.GetTextPtr(0);
+    it.SetViewOffset(0);
+    return static_cast<int>(here - back);
+}
+
+bool MatchString(TextIterator& it, const std::wstring& tag, bool backwards, int offset, bool exact) {
+    if (tag.empty() || tag.size() > kMaxMatchLength)
+        return false;
+    const int length = static_cast<int>(tag.size());
+    const wchar_t* text = TextAt(it, backwards ? offset - length : offset, length);
+    if (!text)
+        return false;
+    for (int i = 0; i < length; ++i) {
+        // NUL ends the text; no tag matches across it.
+        if (text[i] == L'\0' || (exact ? text[i] != tag[i] : FoldCase(text[i]) != FoldCase(tag[i])))
+            return false;
+    }
+    return true;
+}
+
+// One group of all the strings, in descending order, then the character sets as they came.
+LexValueList Ordered(const LexValueList& list, bool exact) {
+    std::vector<std::wstring> strings;
+    LexValueList sets;
+    for (const pw::RefPtr<LexValue>& group : list) {
+        if (group->GetKind() == LexValue::kStrings)
+            strings.insert(strings.end(), group->GetStrings().begin(), group->GetStrings().end());
+        else if (group->GetKind() == LexValue::kCharSet)
+            sets.push_back(group);
+    }
+    std::stable_sort(strings.begin(), strings.end(), [exact](const std::wstring& a, const std::wstring& b) {
+        return exact ? a > b : FoldCase(a) > FoldCase(b);
+    });
+    LexValueList ordered;
+    if (!strings.empty())
+        ordered.push_back(LexValue::MakeStrings(std::move(strings)));
+    ordered.insert(ordered.end(), sets.begin(), sets.end());
+    return ordered;
+}
+
+void Append(LexValueList& to, const LexValueList& from, size_t count) {
+    const LexValueList part(from.begin(),
+                            from.begin() + static_cast<ptrdiff_t>(std::min(count, from.size())));
+    to.insert(to.end(), part.begin(), part.end());
+}
+
+}  // namespace
+
+void LexClass::ClearIndexes() {
+    activeTags_.clear();
+    activeStartCount_ = 0;
+    activeIndex_.Clear();
+    tokenIndex_.Clear();
+}
+
+bool LexClass::BuildIndexes() {
+    const bool exact = IsCaseSensitive();
+    for (Condition condition : kTagLists) conditions_[condition] = Ordered(conditions_[condition], exact);
+    return tokenIndex_.Build(conditions_[kTokenTag], !exact);
+}
+
+bool LexClass::BuildActiveTags() {
+    std::vector<const LexClass*> path;
+    std::vector<const LexClass*> done;
+    return BuildActiveTags(path, done);
+}
+
+bool LexClass::BuildActiveTags(std::vector<const LexClass*>& path, std::vector<const LexClass*>& done) {
+    activeTags_.clear();
+    if (!conditions_[kStartTag].empty()) {
+        Append(activeTags_, conditions_[kStartTag], SIZE_MAX);
+    } else {
+        Append(activeTags_, conditions_[kPreviousTag], SIZE_MAX);
+        Append(activeTags_, conditions_[kPreviousTagSeparators], SIZE_MAX);
+    }
+    Append(activeTags_, conditions_[kTokenTag], SIZE_MAX);
+    // Set before descending: a child that contains this class again takes this much of it.
+    activeStartCount_ = activeTags_.size();
+    path.push_back(this);
+    bool complete = true;
+    for (const auto* list : {&children_, &dynamicChildren_}) {
+        for (const pw::RefPtr<LexClass>& child : *list) {
+            const bool seen = std::find(path.begin(), path.end(), child.get()) != path.end() ||
+                              std::find(done.begin(), done.end(), child.get()) != done.end();
+            if (!seen)
+                complete = child->BuildActiveTags(path, done) && complete;
+            Append(activeTags_, child->activeTags_, child->activeStartCount_);
+        }
+    }
+    path.pop_back();
+    done.push_back(this);
+    activeStartCount_ = activeTags_.size();
+    for (Condition condition : {kSkipTag, kEndTag, kEndSeparators})
+        Append(activeTags_, conditions_[condition], SIZE_MAX);
+    return activeIndex_.Build(activeTags_, true) && complete;
+}
+
+size_t LexClass::MatchTagList(TextIterator& it, const LexValueList& list, bool backwards, int offset) {
+    const bool exact = IsCaseSensitive();
+    for (const pw::RefPtr<LexValue>& group : list) {
+        if (group->GetKind() == LexValue::kStrings) {
+            for (const std::wstring& tag : group->GetStrings())
+                if (MatchString(it, tag, backwards, offset, exact))
+                    return tag.size();
+        } else if (group->GetKind() == LexValue::kCharSet) {
+            const wchar_t* text = TextAt(it, backwards ? offset - 1 : offset, 1);
+            if (text && *text != L'\0' && group->GetCharSet().Matches(*text))
+                return 1;
+        }
+    }
+    return 0;
+}
+
+bool LexClass::FindPreviousClassBlock(TextBlock*& found, LexParseContext& ctx, const LexValueList& classList,
+                                      LineCol lowerLimit, TextBlock* parent, TextBlock* from) {
+    TextBlock* block = from ? from : ctx.GetNewestBlock();
+    if (!block)
+        return false;
+    const LexClass* cls = ctx.GetBlockClass(*block);
+    if (!cls || (lowerLimit.IsValid() && ctx.GetBlockStart(*block) < lowerLimit) ||
+        (parent && ctx.GetBlockParent(*block) != parent))
+        return false;
+    for (const pw::RefPtr<LexValue>& group : classList) {
+        if (group->GetKind() != LexValue::kClassNames)
+            continue;
+        for (const std::wstring& name : group->GetStrings()) {
+            if (EqualNoCase(name, cls->GetName())) {
+                found = block;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+bool LexClass::CheckPrevious(TextIterator& it, LexParseContext& ctx, TextBlock* lookBackFrom) {
+    TextBlock* found = nullptr;
+    const LexValueList& classes = conditions_[kPreviousClass];
+    if (!classes.empty() && !FindPreviousClassBlock(found, ctx, classes, {}, nullptr, lookBackFrom))
+        return false;
+    const LexValueList& tags = conditions_[kPreviousTag];
+    if (tags.empty())
+        return true;
+    int back = 0;
+    const LexValueList& separators = conditions_[kPreviousTagSeparators];
+    if (!separators.empty()) {
+        const int available = BackAvailable(it);
+        while (back < available && MatchTagList(it, separators, true, -back) > 0) ++back;
+    }
+    return MatchTagList(it, tags, true, -back) > 0;
+}
+
+int LexClass::CreateAtPosition(TextIterator& it, LexParseContext& ctx, TextBlock*& open) {
+    TextBlock* block = ctx.CreateBlock(*this, it.GetPosition(), 0);
+    if (!block)
+        return kRunFailed | kRunConsumed | kRunStarted;
+    open = block;
+    return kRunConsumed | kRunStarted;
+}
+
+int LexClass::RunStart(TextIterator& it, LexParseContext& ctx, TextBlock*& open, TextBlock* lookBackFrom) {
+    const LexValueList& classes = conditions_[kStartClass];
+    const LexValueList& tags = conditions_[kStartTag];
+    // Start values that were all rejected leave no condition to hold: such a class never starts.
+    if (classes.empty() && tags.empty())
+        return 0;
+    TextBlock* found = nullptr;
+    if (!classes.empty() && !FindPreviousClassBlock(found, ctx, classes, {}, nullptr, lookBackFrom))
+        return 0;
+    size_t tagLength = 0;
+    if (!tags.empty() && (tagLength = MatchTagList(it, tags, false)) == 0)
+        return 0;
+    int flags = kRunStarted;
+    if (found && parent_) {
+        const LexClass* foundClass = ctx.GetBlockClass(*found);
+        if (!foundClass || !EqualNoCase(foundClass->GetName(), parent_->GetName()))
+            flags |= kRunOutsideParent;
+    }
+    LineCol start = it.GetPosition();
+    int startExtent = static_cast<int>(tagLength);
+    if (tagLength == 0 && found) {
+        start = ctx.GetBlockStart(*found);
+        startExtent = ctx.GetBlockStartExtent(*found);
+    }
+    TextBlock* block = ctx.CreateBlock(*this, start, startExtent);
+    if (!block)
+        return flags | kRunFailed;
+    open = block;
+    if (tagLength > 0) {
+        it.Advance(startExtent, 0);
+        flags |= kRunConsumed;
+    }
+    return flags;
+}
+
+bool LexClass::MatchTokenSeparators(size_t length, TextIterator& it) {
+    const LexValueList& before = conditions_[kTokenStartSeparators];
+    const LexValueList& after = conditions_[kTokenEndSeparators];
+    if (!before.empty() && MatchTagList(it, before, true) == 0)
+        return false;
+    return after.empty() || MatchTagList(it, after, false, static_cast<int>(length)) > 0;
+}
+
+int LexClass::RunToken(TextIterator& it, LexParseContext& ctx, TextBlock*& open) {
+    if (conditions_[kTokenTag].empty())
+        return 0;
+    const wchar_t* text = TextAt(it, 0, static_cast<int>(TagTrie::kMaxTagLength));
+    size_t length = tokenIndex_.Find(text, TagTrie::Mode::kLongest);
+    if (length == 0 && tokenIndex_.HasNegatedSets() && *text != L'\0' && !tokenIndex_.InNegatedSets(*text))
+        length = 1;
+    if (length == 0 || !MatchTokenSeparators(length, it))
+        return 0;
+    const LineCol start = it.GetPosition();
+    TextBlock* block = ctx.CreateBlock(*this, start, static_cast<int>(length));
+    it.Advance(static_cast<int>(length), 0);
+    const int flags = kRunStarted | kRunEnded | kRunConsumed;
+    if (!block)
+        return flags | kRunFailed;
+    open = block;
+    LineCol end = it.GetPosition();
+    it.StepBack(end);
+    ctx.SetBlockEnd(*block, end, end.Packed() - start.Packed());
+    return flags;
+}
+
+int LexClass::RunSkip(TextIterator& it) {
+    const LexValueList& tags = conditions_[kSkipTag];
+    if (tags.empty())
+        return 0;
+    int flags = 0;
+    while (!it.IsEOF()) {
+        const size_t length = MatchTagList(it, tags, false);
+        if (length == 0)
+            break;
+        it.Advance(static_cast<int>(length), 0);
+        flags = kRunConsumed;
+    }
+    return flags;
+}
+
+int LexClass::RunEnd(TextIterator& it, LexParseContext& ctx, TextBlock& open, TextBlock* lookBackFrom) {
+    const LexValueList& classes = conditions_[kEndClass];
+    const LexValueList& tags = conditions_[kEndTag];
+    const LexValueList& separators = conditions_[kEndSeparators];
+    // End values that were all rejected leave no condition to hold: such a block does not end
+    // by itself rather than at once.
+    if (classes.empty() && tags.empty() && separators.empty())
+        return 0;
+    TextBlock* found = nullptr;
+    if (!classes.empty() && !FindPreviousClassBlock(found, ctx, classes, ctx.GetBlockStart(open),
+                                                    IsEndClassParentThis() ? &open : nullptr, lookBackFrom))
+        return 0;
+    size_t tagLength = 0;
+    if (!tags.empty() && (tagLength = MatchTagList(it, tags, false)) == 0)
+        return 0;
+    if (!separators.empty() && MatchTagList(it, separators, false, static_cast<int>(tagLength)) == 0)
+        return 0;
+    if (tags.empty() && separators.empty()) {
+        ctx.SetBlockEnd(open, ctx.GetBlockEnd(*found), ctx.GetBlockEndExtent(*found));
+        return kRunEnded | kRunConsumed;
+    }
+    const LineCol tagStart = it.GetPosition();
+    if (tagLength > 0)
+        it.Advance(static_cast<int>(tagLength), 0);
+    LineCol end = it.GetPosition();
+    if (end > LineCol{1, 0})
+        it.StepBack(end);
+    // Without an end tag the block ends on the character before the separator, and no end text
+    // lies inside it: the extent is that of the end tag alone, never negative.
+    const int endExtent = tagLength > 0 ? end.Packed() - tagStart.Packed() : 0;
+    ctx.SetBlockEnd(open, end, endExtent);
+    return kRunEnded | kRunConsumed;
+}
+
+int LexClass::Run(TextIterator* it, LexParseContext* ctx, TextBlock*& open, TextBlock* lookBackFrom) {
+    if (!it || !ctx)
+        return kRunFailed | kRunConsumed;
+    if (open) {
+        int flags = RunSkip(*it);
+        flags |= RunEnd(*it, *ctx, *open, lookBackFrom);
+        if (flags & (kRunFailed | kRunEnded))
+            return flags;
+        if (!children_.empty() || !dynamicChildren_.empty() || !selfChildren_.empty()) {
+            flags |= ctx->RunChildren(*this, *it, *open) & ~(kRunStarted | kRunEnded);
+            if (flags & (kRunFailed | kRunStopped | kRunCancelled))
+                return flags;
+        }
+        return flags | RunEnd(*it, *ctx, *open, lookBackFrom);
+    }
+    const bool previous = IsGroupEmpty(kPrevious) || CheckPrevious(*it, *ctx, lookBackFrom);
+    if (!IsGroupEmpty(kStart))
+        return previous ? RunStart(*it, *ctx, open, lookBackFrom) : 0;
+    if (!previous)
+        return 0;
+    if (IsGroupEmpty(kToken))
+        return CreateAtPosition(*it, *ctx, open);
+    const int flags = RunToken(*it, *ctx, open);
+    return flags & (kRunFailed | kRunEnded) ? flags : 0;
+}
