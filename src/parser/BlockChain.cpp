@@ -1,0 +1,275 @@
+#include "parser/BlockChain.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "platform/CriticalSection.h"  // ScopedLock
+
+namespace {
+
+using Lock = pw::ScopedLock<pw::TimedMutex>;
+
+// Packed positions (row * 4096 + column) in 64 bits: in 32 bits row << 12 overflows past row
+// 524,287 and every comparison beyond it would go wrong. The column keeps the 12-bit field the
+// token extents are measured in, except that a negative column (the end of a block emptied at
+// column 0) stays below its row instead of wrapping to 4095.
+int64_t Packed(LineCol p) {
+    return int64_t{p.row} * 4096 + (p.col < 0 ? p.col : (p.col & 0xFFF));
+}
+
+int32_t AddClamped(int32_t value, int64_t delta) {
+    return static_cast<int32_t>(std::clamp<int64_t>(value + delta, std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
+}
+
+// One edit as the position rules see it.
+class Edit {
+public:
+    Edit(LineCol s, LineCol e, bool insert)
+        : s_(s),
+          e_(e),
+          insert_(insert),
+          x_(insert ? s : e),
+          dRow_(int64_t{e.row} - s.row),
+          dCol_(int64_t{e.col} - s.col),
+          editRow_(insert ? e.row : s.row) {
+        if (!insert) {
+            dRow_ = -dRow_;
+            dCol_ = -dCol_;
+        }
+    }
+
+    // Pass 1 looks at the restart block and its ancestors, pass 2 along the chain after it.
+    // Each answers whether it emptied or reopened `b`; `applied` tells whether any rule did.
+    bool Pass1(TextBlock& b, bool& applied) const {
+        bool startHit = insert_ ? b.startPos < s_ && Packed(s_) < StartTokenEnd(b)
+                                : s_ <= b.startPos && b.startPos < e_;
+        return Apply(b, startHit, applied);
+    }
+    bool Pass2(TextBlock& b, bool& applied) const {
+        return Apply(b, b.startPos < x_ && Packed(s_) < StartTokenEnd(b), applied);
+    }
+
+    bool StartsAfter(const TextBlock& b) const { return b.startPos >= x_; }
+    // Whether moving blocks further down the chain can still change anything.
+    bool Moves(const TextBlock& b) const {
+        return dRow_ != 0 || b.startPos.row == editRow_ || b.endPos.row == editRow_;
+    }
+    void Move(TextBlock& b) const {
+        Move(b.startPos);
+        if (b.endPos.IsValid())
+            Move(b.endPos);
+    }
+
+private:
+    static int64_t StartTokenEnd(const TextBlock& b) {
+        return Packed(b.startPos) + b.startTokenExtent;
+    }
+    static void Empty(TextBlock& b) { b.endPos = {b.startPos.row, b.startPos.col - 1}; }
+
+    bool Apply(TextBlock& b, bool startHit, bool& applied) const {
+        applied = true;
+        if (startHit) {
+            Empty(b);
+            return true;
+        }
+        // An open block has no end to shift or to lose.
+        if (b.endPos.IsValid()) {
+            int64_t end = Packed(b.endPos);
+            int64_t endTokenStart = end - std::max(b.endTokenExtent, 0);
+            int64_t endBound = end - std::min(b.endTokenExtent, 0);
+            if (Packed(s_) >= StartTokenEnd(b) && endTokenStart >= Packed(x_)) {
+                ShiftEnd(b);
+                return false;
+            }
+            if (endTokenStart < Packed(x_) && endBound >= Packed(s_)) {
+                b.endPos = {};
+                return true;
+            }
+        }
+        applied = false;
+        return false;
+    }
+
+    void ShiftEnd(TextBlock& b) const {
+        b.endPos.row = AddClamped(b.endPos.row, dRow_);
+        if (b.endPos.row < b.startPos.row)
+            Empty(b);
+        else if (b.endPos.row == editRow_)
+            b.endPos.col = std::max(0, AddClamped(b.endPos.col, dCol_));
+    }
+
+    void Move(LineCol& p) const {
+        p.row = AddClamped(p.row, dRow_);
+        if (p.row == editRow_)
+            p.col = AddClamped(p.col, dCol_);
+    }
+
+    LineCol s_, e_;
+    bool insert_;
+    LineCol x_;  // the edit limit: where text after the edit begins in the old text
+    int64_t dRow_, dCol_;
+    int32_t editRow_;  // the row where the old text after the edit now lies
+};
+
+}  // namespace
+
+BlockChain::~BlockChain() {
+    ReleaseAll();
+}
+
+pw::RefPtr<TextBlock> BlockChain::CreateBlock() const {
+    return pw::MakeRef<TextBlock>();
+}
+
+pw::RefPtr<TextBlock> BlockChain::HeadBlock() const {
+    // Locked although the parser only sets it under the lock: copying a reference while another
+    // thread replaces it could take a reference to a block already freed.
+    Lock lock(dataLock_);
+    return head_;
+}
+
+void BlockChain::SetHeadBlock(pw::RefPtr<TextBlock> block) {
+    Lock lock(dataLock_);
+    head_ = std::move(block);
+}
+
+pw::RefPtr<TextBlock> BlockChain::RestartBlock(LineCol pos) const {
+    Lock lock(dataLock_);
+    TextBlock* found = head_.get();
+    if (!found)
+        return {};
+    for (TextBlock* b = found->nextBlock.get(); b && b->startPos <= pos; b = b->nextBlock.get())
+        found = b;
+    while (found->prevBlock && found->prevBlock->startPos == found->startPos)
+        found = found->prevBlock.get();
+    return found;
+}
+
+pw::RefPtr<TextBlock> BlockChain::NewestBlock() const {
+    Lock lock(dataLock_);
+    return newest_;
+}
+
+void BlockChain::SetNewestBlock(pw::RefPtr<TextBlock> block) {
+    Lock lock(dataLock_);
+    newest_ = std::move(block);
+}
+
+void BlockChain::SetLastParsedBlock(const pw::RefPtr<TextBlock>& block, bool force) {
+    Lock lock(dataLock_);
+    bool remembered = lastParsed_ && !lastParsed_->IsDetached();
+    if (remembered && !force && block && block->startPos < lastParsed_->startPos)
+        return;
+    lastParsed_ = block;
+}
+
+pw::RefPtr<TextBlock> BlockChain::LastParsedBlock() const {
+    Lock lock(dataLock_);
+    TextBlock* remembered = lastParsed_ && !lastParsed_->IsDetached() ? lastParsed_.get() : nullptr;
+    if (newest_ && (!remembered || remembered->startPos < newest_->startPos))
+        return newest_;
+    return remembered;
+}
+
+void BlockChain::InheritEnds(TextBlock* from, const TextBlock* until) {
+    Lock lock(dataLock_);
+    for (TextBlock* b = from; b; b = b->nextBlock.get()) {
+        if (!b->endPos.IsValid() && b->parent && b->parent->endPos.IsValid())
+            b->endPos = b->parent->endPos;
+        if (b == until)
+            break;
+    }
+}
+
+void BlockChain::RepairParents(const TextBlock* restartBlock) {
+    Lock lock(dataLock_);
+    if (!restartBlock || restartBlock == head_.get() || !newest_)
+        return;
+    for (TextBlock* b = newest_->nextBlock.get(); b; b = b->nextBlock.get()) {
+        if (!b->parent || !b->parent->IsDetached())
+            continue;
+        TextBlock* encloser = b->prevBlock.get();
+        while (encloser && (encloser->IsDetached() || !encloser->Encloses(b)))
+            encloser = encloser->prevBlock.get();
+        // With no encloser left the block is a top block; a dead parent would only keep the
+        // detached block alive and send child walks nowhere.
+        b->parent = encloser;
+    }
+}
+
+void BlockChain::ReleaseAll() {
+    Lock lock(dataLock_);
+    // One block at a time along the chain: Close breaks each block's links, so releasing them
+    // never cascades through the rest of the chain.
+    pw::RefPtr<TextBlock> b = std::move(head_);
+    while (b) {
+        pw::RefPtr<TextBlock> next = b->nextBlock;
+        b->Close();
+        b = std::move(next);
+    }
+    newest_.reset();
+    lastParsed_.reset();
+    lastEnded_.reset();
+    ended_.clear();
+}
+
+int32_t BlockChain::UpdatePositions(LineCol s, LineCol e, int kind, uint32_t lockWaitMs) {
+    pw::TimedLock lock(dataLock_, lockWaitMs);
+    if (!lock.Owns())
+        return kUpdateNotLocked;
+    if ((kind != kInserted && kind != kDeleted) || !s.IsValid() || s.col < 0 || e.col < 0 || e < s)
+        return 0;
+    pw::RefPtr<TextBlock> restart = RestartBlock(s);
+    if (!restart)
+        return 0;
+    Edit edit(s, e, kind == kInserted);
+
+    int32_t result = 0;
+    bool applied = false;
+    for (TextBlock* b = restart.get(); b && !b->IsDetached(); b = b->parent.get()) {
+        if (edit.Pass1(*b, applied))
+            result |= kUpdateBlocksReset;
+        if (applied && b == restart.get())
+            result |= kUpdateRestartChanged;
+    }
+
+    TextBlock* b = (result & kUpdateRestartChanged) ? restart->nextBlock.get() : restart.get();
+    for (; b; b = b->nextBlock.get()) {
+        if (edit.Pass2(*b, applied)) {
+            result |= kUpdateBlocksReset;
+        } else if (!applied && edit.StartsAfter(*b)) {
+            if (!edit.Moves(*b))
+                break;
+            edit.Move(*b);
+        }
+    }
+    return result;
+}
+
+uintptr_t BlockChain::HandOverEndedBlock(const pw::RefPtr<TextBlock>& block) {
+    if (!block)
+        return 0;
+    Lock lock(dataLock_);
+    uintptr_t key = reinterpret_cast<uintptr_t>(block.get());
+    ended_[key] = block;
+    lastEnded_ = block;
+    return key;
+}
+
+pw::RefPtr<TextBlock> BlockChain::TakeEndedBlock(uintptr_t key) {
+    Lock lock(dataLock_);
+    if (key == 0)
+        return lastEnded_;
+    auto it = ended_.find(key);
+    if (it == ended_.end())
+        return {};
+    pw::RefPtr<TextBlock> block = std::move(it->second);
+    ended_.erase(it);
+    return block;
+}
+
+void BlockChain::ClearEndedBlocks() {
+    Lock lock(dataLock_);
+    ended_.clear();
+}
