@@ -2,12 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <random>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "lexer/LexClassDef.h"
 #include "lexer/LexFileClass.h"
+#include "lexer/LexText.h"
 #include "lexer/LexValue.h"
 #include "lexer/SchemaReader.h"
 #include "platform/CodePage.h"
@@ -42,17 +46,20 @@ void Load(ClassSet& set, const std::wstring& text) {
 }
 
 // A tree as text: each instance as name#ClassID, its children in brackets, dynamic children
-// marked "~", a class that contains itself marked "*".
-std::wstring Dump(const ClassSet::ClassList& classes) {
+// marked "~", a class that contains itself marked "*". With `onScreen` false, the classes whose
+// "ParseOnScreen" is nonzero are left out with their subtrees.
+std::wstring Dump(const ClassSet::ClassList& classes, bool onScreen = true) {
     std::wstring out;
     for (const ClassPtr& cls : classes) {
+        if (!onScreen && cls->GetNumber(L"ParseOnScreen", false, 0) != 0)
+            continue;
         if (!out.empty())
             out += L" ";
         if (cls->GetParent() && &classes == &cls->GetParent()->GetDynamicChildren())
             out += L"~";
         out += cls->GetName() + L"#" + std::to_wstring(cls->GetNumber(L"ClassID", false, 0));
-        std::wstring inner = Dump(cls->GetChildren());
-        std::wstring dynamic = Dump(cls->GetDynamicChildren());
+        std::wstring inner = Dump(cls->GetChildren(), onScreen);
+        std::wstring dynamic = Dump(cls->GetDynamicChildren(), onScreen);
         if (!dynamic.empty())
             inner += (inner.empty() ? L"" : L" ") + dynamic;
         if (!cls->GetSelfChildren().empty())
@@ -248,6 +255,122 @@ TEST(ClassSet, ExplodingSchemasAreRefusedOrBounded) {
     Load(never, kTop + Block(L"a", {L"parent = top", L"RecurrenceDepth = -1"}));
     ASSERT_TRUE(never.BuildTrees());
     EXPECT_EQ(Tree(never, 0), "top#1");
+}
+
+// Random languages: every instance holds exactly the classes that the relation rules allow at its
+// place and that its path has not used up; the numbers run depth first; the complete-parse tree
+// is the full tree without the classes parsed on screen; a copy is equal and shares nothing.
+TEST(ClassSet, RandomLanguagesFollowTheRelationRules) {
+    std::mt19937 random(20261207);
+    auto chance = [&](int percent) { return static_cast<int>(random() % 100) < percent; };
+    int built = 0;
+    for (int round = 0; round < 300; ++round) {
+        const int count = 2 + static_cast<int>(random() % 5);
+        std::vector<std::wstring> names{L"top"};
+        for (int i = 0; i < count; ++i) names.push_back(L"c" + std::to_wstring(i));
+        std::wstring text = kTop;
+        for (int i = 1; i <= count; ++i) {
+            std::wstring parents;
+            for (const std::wstring& name : names)
+                if (chance(35))
+                    parents += (parents.empty() ? L"" : L", ") + name;
+            if (parents.empty())
+                parents = names[random() % names.size()];
+            std::vector<std::wstring> lines{(chance(20) ? L"parent:dyn = " : L"parent = ") + parents};
+            if (chance(50))
+                lines.push_back(L"RecurrenceDepth = " + std::to_wstring(1 + random() % 2));
+            if (chance(15))
+                lines.push_back(L"ParseOnScreen = 1");
+            if (chance(10))
+                lines.push_back(L"children = 0");
+            std::wstring block = L"lexClass:\n\tname = " + names[i] + L"\n";
+            for (const std::wstring& line : lines) block += L"\t" + line + L"\n";
+            text += block + L"//:lexClass\n";
+        }
+        SCOPED_TRACE(pw::Narrow(text));
+        ClassSet set;
+        Load(set, text);
+        if (!set.BuildTrees()) {
+            EXPECT_TRUE(set.GetTree(0).empty() && set.GetTree(1).empty());
+            continue;
+        }
+        ++built;
+        const ClassSet::ClassList& templates = set.GetTemplates();
+
+        // The names a class may stand in for: its own and, over and over, those of its parents.
+        auto standsFor = [&](const LexClass& cls) {
+            std::set<std::wstring> closure{FoldCase(cls.GetName())};
+            for (size_t size = 0; size != closure.size();) {
+                size = closure.size();
+                for (const ClassPtr& tmpl : templates)
+                    if (closure.count(FoldCase(tmpl->GetName())))
+                        for (const std::wstring& parent : tmpl->GetParentRule().names)
+                            if (FindClassByName(templates, parent))
+                                closure.insert(FoldCase(parent));
+            }
+            return closure;
+        };
+        std::function<void(const LexClass&, std::vector<std::wstring>&)> check =
+            [&](const LexClass& parent, std::vector<std::wstring>& path) {
+                std::set<std::wstring> within = standsFor(parent);
+                bool self = false;
+                for (bool dynamic : {false, true}) {
+                    std::vector<std::wstring> expected;
+                    for (const ClassPtr& tmpl : templates) {
+                        bool child = dynamic ? parent.GetChildrenRule().mode != LexClass::kChildrenNone &&
+                                                   std::any_of(within.begin(), within.end(),
+                                                               [&](auto& n) {
+                                                                   return MayAppearDynamically(
+                                                                              n, *tmpl, templates) == 1;
+                                                               })
+                                             : IsChildClass(*tmpl, parent);
+                        if (!child)
+                            continue;
+                        if (EqualNoCase(tmpl->GetName(), parent.GetName())) {
+                            self = true;
+                            continue;
+                        }
+                        if (std::count(path.begin(), path.end(), tmpl->GetName()) <
+                            tmpl->GetNumber(L"RecurrenceDepth", false, 1))
+                            expected.push_back(tmpl->GetName());
+                    }
+                    std::vector<std::wstring> actual;
+                    for (const ClassPtr& child :
+                         dynamic ? parent.GetDynamicChildren() : parent.GetChildren()) {
+                        actual.push_back(child->GetName());
+                        EXPECT_EQ(child->GetParent().get(), &parent);
+                        path.push_back(child->GetName());
+                        check(*child, path);
+                        path.pop_back();
+                    }
+                    EXPECT_EQ(actual, expected) << pw::Narrow(parent.GetName());
+                }
+                EXPECT_EQ(!parent.GetSelfChildren().empty(), self) << pw::Narrow(parent.GetName());
+            };
+        std::vector<std::wstring> path;
+        check(*set.GetTree(0).at(0), path);
+
+        // Numbered as built: below a dynamic child its dynamic children come first.
+        int32_t next = 1;
+        std::set<const LexClass*> instances;
+        std::function<void(const LexClass&, bool)> number = [&](const LexClass& cls, bool dynamic) {
+            EXPECT_EQ(cls.GetNumber(L"ClassID", false, 0), next++);
+            instances.insert(&cls);
+            for (bool kind : {dynamic, !dynamic})
+                for (const ClassPtr& child : kind ? cls.GetDynamicChildren() : cls.GetChildren())
+                    number(*child, kind);
+        };
+        number(*set.GetTree(0)[0], false);
+        EXPECT_EQ(Dump(set.GetTree(1)), Dump(set.GetTree(0), false));
+
+        ClassSet copy;
+        ASSERT_TRUE(set.CopyTo(copy));
+        for (int kind : {0, 1}) {
+            EXPECT_EQ(Tree(copy, kind), Tree(set, kind));
+            Walk(copy.GetTree(kind), [&](const LexClass& cls, int) { EXPECT_FALSE(instances.count(&cls)); });
+        }
+    }
+    EXPECT_GT(built, 250);
 }
 
 // PW_CONFIG_DIR comes from the build, in the form that this build's file functions open.
