@@ -262,6 +262,9 @@ int LexClass::RunToken(TextIterator& it, LexParseContext& ctx, TextBlock*& open)
     open = block;
     LineCol end = it.GetPosition();
     it.StepBack(end);
+    // On the line end that follows the last row every character has the same position, and
+    // stepping back would leave the row.
+    end = std::max(end, start);
     ctx.SetBlockEnd(*block, end, end.Packed() - start.Packed());
     return flags;
 }
