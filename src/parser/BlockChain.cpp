@@ -42,8 +42,8 @@ public:
     // Pass 1 looks at the restart block and its ancestors, pass 2 along the chain after it.
     // Each answers whether it emptied or reopened `b`; `applied` tells whether any rule did.
     bool Pass1(TextBlock& b, bool& applied) const {
-        bool startHit = insert_ ? b.startPos < s_ && Packed(s_) < StartTokenEnd(b)
-                                : s_ <= b.startPos && b.startPos < e_;
+        bool startHit =
+            insert_ ? b.startPos < s_ && Packed(s_) < StartTokenEnd(b) : s_ <= b.startPos && b.startPos < e_;
         return Apply(b, startHit, applied);
     }
     bool Pass2(TextBlock& b, bool& applied) const {
@@ -62,9 +62,7 @@ public:
     }
 
 private:
-    static int64_t StartTokenEnd(const TextBlock& b) {
-        return Packed(b.startPos) + b.startTokenExtent;
-    }
+    static int64_t StartTokenEnd(const TextBlock& b) { return Packed(b.startPos) + b.startTokenExtent; }
     static void Empty(TextBlock& b) { b.endPos = {b.startPos.row, b.startPos.col - 1}; }
 
     bool Apply(TextBlock& b, bool startHit, bool& applied) const {
@@ -139,10 +137,8 @@ pw::RefPtr<TextBlock> BlockChain::RestartBlock(LineCol pos) const {
     TextBlock* found = head_.get();
     if (!found)
         return {};
-    for (TextBlock* b = found->nextBlock.get(); b && b->startPos <= pos; b = b->nextBlock.get())
-        found = b;
-    while (found->prevBlock && found->prevBlock->startPos == found->startPos)
-        found = found->prevBlock.get();
+    for (TextBlock* b = found->nextBlock.get(); b && b->startPos <= pos; b = b->nextBlock.get()) found = b;
+    while (found->prevBlock && found->prevBlock->startPos == found->startPos) found = found->prevBlock.get();
     return found;
 }
 

@@ -65,8 +65,7 @@ public:
     // by the reparse that follows. Answers the kUpdate bits; kUpdateNotLocked when the data lock
     // could not be had within `lockWaitMs`; 0 for an empty chain or an edit that makes no sense
     // (unknown kind, invalid start, negative column, end before start).
-    int32_t UpdatePositions(LineCol s, LineCol e, int kind,
-                            uint32_t lockWaitMs = kUpdateLockWaitMs);
+    int32_t UpdatePositions(LineCol s, LineCol e, int kind, uint32_t lockWaitMs = kUpdateLockWaitMs);
 
     // Blocks reported as ended wait here until the edit control takes them by key (the block's
     // identity); key 0 takes the last one handed over, leaving it in place.

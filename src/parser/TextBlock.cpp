@@ -92,6 +92,6 @@ std::wstring DescribeRange(std::optional<LineCol> start, std::optional<LineCol> 
         return L"All:(1,0 - NULL)";
     if (!start && !end)
         return L"Rest(NULL - NULL)";
-    return L"Part:(" + (start ? Position(*start) : L"NULL") + L" - " +
-           (end ? Position(*end) : L"NULL") + L")";
+    return L"Part:(" + (start ? Position(*start) : L"NULL") + L" - " + (end ? Position(*end) : L"NULL") +
+           L")";
 }

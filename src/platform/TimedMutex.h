@@ -35,8 +35,7 @@ private:
 // Holds a TimedMutex for a scope when it could be taken within the limit; test Owns().
 class TimedLock {
 public:
-    TimedLock(TimedMutex& mutex, uint32_t timeoutMs)
-        : mutex_(mutex), owns_(mutex.TryLockFor(timeoutMs)) {}
+    TimedLock(TimedMutex& mutex, uint32_t timeoutMs) : mutex_(mutex), owns_(mutex.TryLockFor(timeoutMs)) {}
     ~TimedLock() {
         if (owns_)
             mutex_.Unlock();

@@ -129,9 +129,7 @@ TEST(BlockChain, ReleaseAllFreesEveryBlock) {
         chain.HandOverEndedBlock(built.Blocks()[9]);
         chain.HandOverEndedBlock(built.Blocks()[11]);
         // Only the chain holds them from here on.
-        std::vector<pw::RefPtr<TextBlock>> none;
-        const_cast<std::vector<pw::RefPtr<TextBlock>>&>(built.Blocks()).swap(none);
-        none.clear();
+        built.Forget();
         EXPECT_EQ(destroyed, 0);
         chain.ReleaseAll();
         EXPECT_EQ(destroyed, kBlocks);
@@ -178,7 +176,7 @@ TEST(BlockChain, RepairParentsAfterAReparse) {
     TextBlock* file = f.Add({1, 0}, {20, 0});
     TextBlock* fn = f.Add({2, 0}, {3, 0}, file);
     TextBlock* newest = f.Add({4, 0}, {4, 5}, file);
-    TextBlock* inner = f.Add({6, 0}, {6, 4}, file);   // enclosed by `file` only
+    TextBlock* inner = f.Add({6, 0}, {6, 4}, file);    // enclosed by `file` only
     TextBlock* loose = f.Add({21, 0}, {22, 0}, file);  // outside every block now
     TextBlock* kept = f.Add({23, 0}, {23, 1}, loose);  // parent alive: untouched
     TextBlock* top = f.Add({24, 0}, {24, 1});
@@ -282,10 +280,9 @@ TEST(BlockChain, RowsBeyondTheReachOfThirtyTwoBitPositions) {
 TEST(BlockChain, NonsenseEditsChangeNothing) {
     Fixture f;
     TextBlock* a = f.Add({2, 2}, {4, 0});
-    for (auto [s, e, kind] : {std::tuple{LineCol{3, 0}, LineCol{2, 0}, 1},
-                              std::tuple{LineCol{0, 0}, LineCol{2, 0}, 2},
-                              std::tuple{LineCol{1, -1}, LineCol{2, 0}, 1},
-                              std::tuple{LineCol{1, 0}, LineCol{2, 0}, 3}}) {
+    for (auto [s, e, kind] :
+         {std::tuple{LineCol{3, 0}, LineCol{2, 0}, 1}, std::tuple{LineCol{0, 0}, LineCol{2, 0}, 2},
+          std::tuple{LineCol{1, -1}, LineCol{2, 0}, 1}, std::tuple{LineCol{1, 0}, LineCol{2, 0}, 3}}) {
         EXPECT_EQ(f.chain.UpdatePositions(s, e, kind), 0);
         EXPECT_EQ(a->startPos, (LineCol{2, 2}));
         EXPECT_EQ(a->endPos, (LineCol{4, 0}));

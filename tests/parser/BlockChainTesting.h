@@ -24,12 +24,12 @@ public:
 
     // A block of `cls` from `start` to `end` ((0, 0) for an open block) as the last in the chain
     // and the last child of `parent`.
-    TextBlock* Add(const pw::RefPtr<LexClass>& cls, LineCol start, LineCol end,
-                   TextBlock* parent = nullptr, int32_t startExtent = 1, int32_t endExtent = 1) {
+    TextBlock* Add(const pw::RefPtr<LexClass>& cls, LineCol start, LineCol end, TextBlock* parent = nullptr,
+                   int32_t startExtent = 1, int32_t endExtent = 1) {
         return Append(pw::MakeRef<TextBlock>(), cls, start, end, parent, startExtent, endExtent);
     }
-    TextBlock* Append(pw::RefPtr<TextBlock> b, const pw::RefPtr<LexClass>& cls, LineCol start,
-                      LineCol end, TextBlock* parent, int32_t startExtent, int32_t endExtent) {
+    TextBlock* Append(pw::RefPtr<TextBlock> b, const pw::RefPtr<LexClass>& cls, LineCol start, LineCol end,
+                      TextBlock* parent, int32_t startExtent, int32_t endExtent) {
         b->lexClass = cls;
         b->startPos = start;
         b->endPos = end;
@@ -48,6 +48,8 @@ public:
     }
 
     const std::vector<pw::RefPtr<TextBlock>>& Blocks() const { return blocks_; }
+    // Lets go of the blocks without closing them: someone else owns the chain now.
+    void Forget() { blocks_.clear(); }
     TextBlock* Head() const { return blocks_.empty() ? nullptr : blocks_.front().get(); }
 
 private:
