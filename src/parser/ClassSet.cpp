@@ -93,10 +93,13 @@ bool ClassSet::BuildTrees() {
         if (!built)
             break;
     }
-    built = built && BuildCompleteParseTree() && PrepareTree(kCompleteParseTree) && PrepareTree(kFullTree);
-    if (!built)
+    if (!built || !BuildCompleteParseTree()) {
         ClearTrees();
-    return built;
+        return false;
+    }
+    // A tag too long for an index leaves the rest of the trees fit to run.
+    const bool prepared = PrepareTree(kCompleteParseTree);
+    return PrepareTree(kFullTree) && prepared;
 }
 
 bool ClassSet::BuildChildren(int kind, LexClass& parent, std::vector<std::wstring>& namePath,
@@ -171,12 +174,15 @@ bool ClassSet::CopyTo(ClassSet& other) const {
             tree.push_back(source->Clone());
             copied = copied && CopySubtree(false, *tree.back(), *source, 0);
         }
-        // A copy runs in a parser of its own, so it needs its own prepared classes.
-        copied = copied && other.PrepareTree(kind);
     }
-    if (!copied)
+    if (!copied) {
         other.ClearTrees();
-    return copied;
+        return false;
+    }
+    // Copies take the ordered lists but not the indexes and active tags, and a copy runs in a
+    // parser of its own.
+    const bool prepared = other.PrepareTree(kCompleteParseTree);
+    return other.PrepareTree(kFullTree) && prepared;
 }
 
 ClassSet::Candidates ClassSet::GetChildren(const LexClass* cls) const {
@@ -220,19 +226,21 @@ int ClassSet::MayAppearDynamically(std::wstring_view name, const LexClass& cls) 
 }
 
 bool ClassSet::PrepareTree(int kind) {
-    for (const pw::RefPtr<LexClass>& top : GetTree(kind))
-        if (!PrepareClass(*top, 0))
-            return false;
-    return true;
+    bool prepared = true;
+    for (const pw::RefPtr<LexClass>& top : GetTree(kind)) prepared = BuildIndexes(*top, 0) && prepared;
+    // The active tags of a class take in those of its children, which it computes on the way, so
+    // one pass from each top class reaches every class once they are all ordered.
+    for (const pw::RefPtr<LexClass>& top : GetTree(kind)) prepared = top->BuildActiveTags() && prepared;
+    return prepared;
 }
 
-bool ClassSet::PrepareClass(LexClass& cls, int depth) {
+bool ClassSet::BuildIndexes(LexClass& cls, int depth) {
+    // Trees are built within the nesting limit; one that has outgrown it was changed by hand.
     if (depth > kMaxNesting)
         return false;
-    // TODO(h13): cls.BuildIndexes() && cls.BuildActiveTags()
+    bool built = cls.BuildIndexes();
     for (bool dynamic : {false, true})
         for (const pw::RefPtr<LexClass>& child : dynamic ? cls.GetDynamicChildren() : cls.GetChildren())
-            if (!PrepareClass(*child, depth + 1))
-                return false;
-    return true;
+            built = BuildIndexes(*child, depth + 1) && built;
+    return built;
 }

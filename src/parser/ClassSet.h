@@ -47,15 +47,17 @@ public:
     // The first template named `name` (case ignored), or null.
     pw::RefPtr<LexClass> FindTemplate(std::wstring_view name) const;
 
-    // Builds both trees from the templates, numbers the instances from 1 and prepares every
-    // class for matching. On failure (a tree past kMaxInstances, a class that cannot be
-    // prepared) both trees are left empty, so that no half-built tree is ever run.
+    // Builds both trees from the templates, numbers the instances from 1 in the order they are
+    // built (each instance before its subtree, below it first the children of its own kind,
+    // direct or dynamic, then the others) and prepares every class for matching. False when a
+    // tree would pass kMaxInstances, and then both trees are left empty so that no half-built
+    // tree is ever run; false too, the trees kept, when a tag was too long for an index.
     bool BuildTrees();
     // Tree 0 or 1; any other kind has no classes.
     const ClassList& GetTree(int kind) const;
     // Replaces `other`'s templates and trees with copies of this set's, instances keeping their
-    // "ClassID", the copied trees prepared for matching. On failure `other` keeps the copied
-    // templates and no trees.
+    // "ClassID", the copied trees prepared for matching. When the trees cannot be copied `other`
+    // keeps the copied templates and no trees.
     bool CopyTo(ClassSet& other) const;
     // Empties the templates and both trees, breaking the links of the trees.
     void Clear();
@@ -74,8 +76,8 @@ public:
     // -1 when `cls` is not dynamic; 1 when it may appear inside the class named `name`; else 0.
     int MayAppearDynamically(std::wstring_view name, const LexClass& cls) const;
 
-    // Lets every class of a tree order its tag lists and compute its active tags; false when
-    // any class fails.
+    // Lets every class of a tree order its tag lists and build its indexes and active tags;
+    // false when a tag too long for an index was left out of it.
     bool PrepareTree(int kind);
 
 private:
@@ -87,7 +89,8 @@ private:
     // Copies `source`'s three child lists into `destination`, leaving out with `filter` the
     // classes whose "ParseOnScreen" is nonzero and their subtrees.
     static bool CopySubtree(bool filter, LexClass& destination, const LexClass& source, int depth);
-    static bool PrepareClass(LexClass& cls, int depth);
+    // Orders the tag lists of a class and of every class below it.
+    static bool BuildIndexes(LexClass& cls, int depth);
     void ClearTrees();
 
     ClassList templates_;

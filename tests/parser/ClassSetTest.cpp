@@ -14,6 +14,7 @@
 #include "lexer/LexText.h"
 #include "lexer/LexValue.h"
 #include "lexer/SchemaReader.h"
+#include "lexer/TagTrie.h"
 #include "platform/CodePage.h"
 #include "platform/IniFile.h"
 
@@ -82,6 +83,14 @@ void Walk(const ClassSet::ClassList& classes, const std::function<void(const Lex
         Walk(cls->GetChildren(), visit, depth + 1);
         Walk(cls->GetDynamicChildren(), visit, depth + 1);
     }
+}
+
+// The strings of a class's active tags.
+std::vector<std::wstring> ActiveTags(const LexClass& cls) {
+    std::vector<std::wstring> tags;
+    for (const pw::RefPtr<LexValue>& group : cls.GetActiveTags())
+        tags.insert(tags.end(), group->GetStrings().begin(), group->GetStrings().end());
+    return tags;
 }
 
 const std::wstring kTop = Block(L"top", {L"parent:file = <*.t>"});
@@ -178,8 +187,9 @@ TEST(ClassSet, ClassesParsedOnScreenOnlyAreLeftOutOfTheCompleteParseTree) {
 
 TEST(ClassSet, CopyIsIndependentOfTheOriginal) {
     ClassSet set;
-    Load(set, kTop + Block(L"block", {L"parent = top, block"}) +
-                  Block(L"word", {L"parent = block", L"ParseOnScreen = 1", L"txt:colorFG = 0x102030"}));
+    Load(set, kTop + Block(L"block", {L"parent = top, block", L"start:tag = '{'", L"end:tag = '}'"}) +
+                  Block(L"word", {L"parent = block", L"ParseOnScreen = 1", L"start:tag = 'w'",
+                                  L"txt:colorFG = 0x102030"}));
     ASSERT_TRUE(set.BuildTrees());
     ClassSet copy;
     Load(copy, Block(L"stale", {L"parent:file = <*.x>"}));
@@ -199,6 +209,12 @@ TEST(ClassSet, CopyIsIndependentOfTheOriginal) {
     copy.FindTemplate(L"word")->SetProperty(L"txt:colorFG", LexValue::MakeNumber(7));
     EXPECT_EQ(word.GetNumber(L"txt:colorFG", false, 0), 0x302010);
     EXPECT_EQ(set.FindTemplate(L"word")->GetNumber(L"txt:colorFG", false, 0), 0x302010);
+
+    // The copy is ready to run: its classes have their active tags, the start tags below them.
+    EXPECT_EQ(ActiveTags(*copy.GetTree(0)[0]), (std::vector<std::wstring>{L"{", L"w"}));
+    EXPECT_EQ(ActiveTags(*copy.GetTree(1)[0]), std::vector<std::wstring>{L"{"});
+    EXPECT_EQ(ActiveTags(*copy.GetTree(0)[0]->GetChildren()[0]),
+              (std::vector<std::wstring>{L"{", L"w", L"}"}));
 
     // Clearing the copy leaves the original whole.
     copy.Clear();
@@ -249,6 +265,15 @@ TEST(ClassSet, ExplodingSchemasAreRefusedOrBounded) {
     });
     EXPECT_EQ(deepest, ClassSet::kMaxNesting);
     EXPECT_EQ(count, ClassSet::kMaxNesting + 1);
+
+    // A tag too long for an index is reported, yet the trees stay, the rest prepared.
+    ClassSet longTag;
+    Load(longTag,
+         kTop + Block(L"word", {L"parent = top", L"token:tag = 'if', '" +
+                                                     std::wstring(TagTrie::kMaxTagLength + 1, L'x') + L"'"}));
+    EXPECT_FALSE(longTag.BuildTrees());
+    ASSERT_EQ(Tree(longTag, 0), "top#1(word#2)");
+    EXPECT_EQ(ActiveTags(*longTag.GetTree(0)[0]).size(), 2u);
 
     // A negative depth leaves the class out everywhere.
     ClassSet never;
