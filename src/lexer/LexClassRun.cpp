@@ -1,7 +1,6 @@
 // Class matching: what one class does at one text position when the parser offers it.
 #include <algorithm>
 #include <climits>
-#include <unordered_set>
 
 #include "buffer/TextIterator.h"
 #include "lexer/LexClass.h"
