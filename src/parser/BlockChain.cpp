@@ -39,16 +39,16 @@ public:
         }
     }
 
+    // What a rule did to a block: nothing, moved its end, or emptied or reopened it.
+    enum class Change { kNone, kEndShifted, kReset };
+
     // Pass 1 looks at the restart block and its ancestors, pass 2 along the chain after it.
-    // Each answers whether it emptied or reopened `b`; `applied` tells whether any rule did.
-    bool Pass1(TextBlock& b, bool& applied) const {
+    Change Pass1(TextBlock& b) const {
         bool startHit =
             insert_ ? b.startPos < s_ && Packed(s_) < StartTokenEnd(b) : s_ <= b.startPos && b.startPos < e_;
-        return Apply(b, startHit, applied);
+        return Apply(b, startHit);
     }
-    bool Pass2(TextBlock& b, bool& applied) const {
-        return Apply(b, b.startPos < x_ && Packed(s_) < StartTokenEnd(b), applied);
-    }
+    Change Pass2(TextBlock& b) const { return Apply(b, b.startPos < x_ && Packed(s_) < StartTokenEnd(b)); }
 
     bool StartsAfter(const TextBlock& b) const { return b.startPos >= x_; }
     // Whether moving blocks further down the chain can still change anything.
@@ -65,36 +65,35 @@ private:
     static int64_t StartTokenEnd(const TextBlock& b) { return Packed(b.startPos) + b.startTokenExtent; }
     static void Empty(TextBlock& b) { b.endPos = {b.startPos.row, b.startPos.col - 1}; }
 
-    bool Apply(TextBlock& b, bool startHit, bool& applied) const {
-        applied = true;
+    Change Apply(TextBlock& b, bool startHit) const {
         if (startHit) {
             Empty(b);
-            return true;
+            return Change::kReset;
         }
         // An open block has no end to shift or to lose.
-        if (b.endPos.IsValid()) {
-            int64_t end = Packed(b.endPos);
-            int64_t endTokenStart = end - std::max(b.endTokenExtent, 0);
-            int64_t endBound = end - std::min(b.endTokenExtent, 0);
-            if (Packed(s_) >= StartTokenEnd(b) && endTokenStart >= Packed(x_)) {
-                ShiftEnd(b);
-                return false;
-            }
-            if (endTokenStart < Packed(x_) && endBound >= Packed(s_)) {
-                b.endPos = {};
-                return true;
-            }
+        if (!b.endPos.IsValid())
+            return Change::kNone;
+        int64_t end = Packed(b.endPos);
+        int64_t endTokenStart = end - std::max(b.endTokenExtent, 0);
+        int64_t endBound = end - std::min(b.endTokenExtent, 0);
+        if (Packed(s_) >= StartTokenEnd(b) && endTokenStart >= Packed(x_))
+            return ShiftEnd(b);
+        if (endTokenStart < Packed(x_) && endBound >= Packed(s_)) {
+            b.endPos = {};
+            return Change::kReset;
         }
-        applied = false;
-        return false;
+        return Change::kNone;
     }
 
-    void ShiftEnd(TextBlock& b) const {
+    Change ShiftEnd(TextBlock& b) const {
         b.endPos.row = AddClamped(b.endPos.row, dRow_);
-        if (b.endPos.row < b.startPos.row)
+        if (b.endPos.row < b.startPos.row) {
             Empty(b);
-        else if (b.endPos.row == editRow_)
+            return Change::kReset;
+        }
+        if (b.endPos.row == editRow_)
             b.endPos.col = std::max(0, AddClamped(b.endPos.col, dCol_));
+        return Change::kEndShifted;
     }
 
     void Move(LineCol& p) const {
@@ -222,19 +221,20 @@ int32_t BlockChain::UpdatePositions(LineCol s, LineCol e, int kind, uint32_t loc
     Edit edit(s, e, kind == kInserted);
 
     int32_t result = 0;
-    bool applied = false;
     for (TextBlock* b = restart.get(); b && !b->IsDetached(); b = b->parent.get()) {
-        if (edit.Pass1(*b, applied))
+        Edit::Change change = edit.Pass1(*b);
+        if (change == Edit::Change::kReset)
             result |= kUpdateBlocksReset;
-        if (applied && b == restart.get())
+        if (change != Edit::Change::kNone && b == restart.get())
             result |= kUpdateRestartChanged;
     }
 
     TextBlock* b = (result & kUpdateRestartChanged) ? restart->nextBlock.get() : restart.get();
     for (; b; b = b->nextBlock.get()) {
-        if (edit.Pass2(*b, applied)) {
+        Edit::Change change = edit.Pass2(*b);
+        if (change == Edit::Change::kReset) {
             result |= kUpdateBlocksReset;
-        } else if (!applied && edit.StartsAfter(*b)) {
+        } else if (change == Edit::Change::kNone && edit.StartsAfter(*b)) {
             if (!edit.Moves(*b))
                 break;
             edit.Move(*b);
