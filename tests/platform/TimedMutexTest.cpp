@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <thread>
+#include <vector>
 
 #include "platform/CriticalSection.h"
 #include "platform/Event.h"
@@ -34,6 +35,8 @@ TEST(TimedMutex, WaitGivesUpWhileAnotherThreadHoldsIt) {
         EXPECT_FALSE(lock.Owns());
     }  // a lock not taken is not released either: the holder still owns it
     EXPECT_FALSE(mutex.TryLockFor(0));
+    mutex.Unlock();  // not held by this thread: must not free it for others
+    EXPECT_FALSE(mutex.TryLock());
     release.Set();
     holder.join();
     pw::TimedLock lock(mutex, 0);
@@ -59,6 +62,34 @@ TEST(TimedMutex, WaiterGetsTheLockWhenItIsReleasedInTime) {
     holder.join();
     pw::TimedLock lock(mutex, 60000);
     EXPECT_TRUE(lock.Owns());
+}
+
+TEST(TimedMutex, ExcludesOtherThreadsAtAnyDepth) {
+    pw::TimedMutex mutex;
+    long counter = 0;  // deliberately not atomic: the lock is what protects it
+    std::atomic<int> inside{0};
+    std::atomic<bool> overlap{false};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 5000; ++i) {
+                // Waits both unlimited and limited; a limited wait that fails just tries again.
+                pw::TimedLock outer(mutex, t % 2 ? pw::kInfinite : 1);
+                if (!outer.Owns()) {
+                    --i;
+                    continue;
+                }
+                pw::ScopedLock<pw::TimedMutex> inner(mutex);
+                if (inside.fetch_add(1) != 0)
+                    overlap = true;
+                ++counter;
+                inside.fetch_sub(1);
+            }
+        });
+    }
+    for (auto& t : threads) t.join();
+    EXPECT_EQ(counter, 20000);
+    EXPECT_FALSE(overlap);
 }
 
 }  // namespace
