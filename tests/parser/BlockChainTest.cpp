@@ -226,11 +226,6 @@ TEST(BlockChain, TypingInABodyShiftsOnlyThatRow) {
     EXPECT_EQ(sameRow->endPos, (LineCol{3, 17}));
     EXPECT_EQ(nextRow->startPos, (LineCol{4, 0}));
     EXPECT_EQ(beyond->startPos, (LineCol{3, 20}));
-
-    EXPECT_EQ(f.chain.UpdatePositions({3, 5}, {3, 8}, BlockChain::kDeleted),
-              BlockChain::kUpdateRestartChanged);
-    EXPECT_EQ(str->endPos, (LineCol{3, 10}));
-    EXPECT_EQ(sameRow->startPos, (LineCol{3, 12}));
 }
 
 TEST(BlockChain, DeletingTheEndTokenReopensTheBlock) {
@@ -252,6 +247,19 @@ TEST(BlockChain, OpenBlocksKeepNoEnd) {
     EXPECT_TRUE(open->IsOpen());
     EXPECT_TRUE(inner->IsOpen());
     EXPECT_EQ(inner->startPos, (LineCol{5, 0}));
+}
+
+TEST(BlockChain, UpdateTreatsADetachedParentAsAbsent) {
+    Fixture f;
+    TextBlock* a = f.Add({2, 0}, {2, 9});
+    pw::RefPtr<TextBlock> gone = pw::MakeRef<TextBlock>();  // closed by an earlier reparse
+    gone->startPos = {1, 0};
+    gone->endPos = {2, 20};
+    a->parent = gone;
+    EXPECT_EQ(f.chain.UpdatePositions({2, 4}, {2, 6}, BlockChain::kInserted),
+              BlockChain::kUpdateRestartChanged);
+    EXPECT_EQ(a->endPos, (LineCol{2, 11}));
+    EXPECT_EQ(gone->endPos, (LineCol{2, 20}));
 }
 
 TEST(BlockChain, RowsBeyondTheReachOfThirtyTwoBitPositions) {

@@ -13,16 +13,6 @@ struct EndedRecorder : BlockEndedSink {
     void BlockEnded(TextBlock& block) override { ended.push_back(&block); }
 };
 
-TEST(TextBlock, NewBlockIsEmptyAndDetached) {
-    pw::RefPtr<TextBlock> b = pw::MakeRef<TextBlock>();
-    EXPECT_TRUE(b->IsDetached());
-    EXPECT_FALSE(b->startPos.IsValid());
-    EXPECT_TRUE(b->IsOpen());
-    EXPECT_EQ(b->implicitEnd, 0);
-    EXPECT_EQ(b->startTokenExtent, 0);
-    EXPECT_EQ(b->endTokenExtent, 0);
-}
-
 TEST(TextBlock, CloseDetachesAndReleasesEveryLink) {
     auto cls = MakeClass(L"brace");
     ChainBuilder chain;
