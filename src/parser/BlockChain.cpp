@@ -9,10 +9,10 @@ namespace {
 
 using Lock = pw::ScopedLock<pw::TimedMutex>;
 
-// Packed positions (row * 4096 + column) in 64 bits: in 32 bits row << 12 overflows past row
-// 524,287 and every comparison beyond it would go wrong. The column keeps the 12-bit field the
-// token extents are measured in, except that a negative column (the end of a block emptied at
-// column 0) stays below its row instead of wrapping to 4095.
+// Packed positions (row * 4096 + column) in 64 bits: in 32 bits row << 12 turns negative
+// past row 524,287 and wraps every 2^20 rows, so comparisons across those rows would go wrong.
+// The column keeps the 12-bit field the token extents are measured in, except that a negative
+// column (the end of a block emptied at column 0) stays below its row instead of wrapping.
 int64_t Packed(LineCol p) {
     return int64_t{p.row} * 4096 + (p.col < 0 ? p.col : (p.col & 0xFFF));
 }
