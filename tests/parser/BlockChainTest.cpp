@@ -208,6 +208,17 @@ TEST(BlockChain, LineBreakInsideStartTokenEmptiesTheBlock) {
     EXPECT_EQ(later->endPos, (LineCol{8, 3}));
 }
 
+TEST(BlockChain, BlockEmptiedAtColumnZeroStaysEmpty) {
+    Fixture f;
+    TextBlock* str = f.Add({2, 0}, {2, 8});
+    EXPECT_EQ(f.chain.UpdatePositions({2, 0}, {2, 1}, BlockChain::kDeleted) & BlockChain::kUpdateBlocksReset,
+              BlockChain::kUpdateBlocksReset);
+    EXPECT_EQ(str->endPos, (LineCol{2, -1}));
+    // Typing further along the row must not turn its end (one before column 0) into a real one.
+    f.chain.UpdatePositions({2, 5}, {2, 7}, BlockChain::kInserted);
+    EXPECT_EQ(str->endPos, (LineCol{2, -1}));
+}
+
 TEST(BlockChain, TypingInABodyShiftsOnlyThatRow) {
     Fixture f;
     TextBlock* outer = f.Add({1, 0}, {9, 0});
