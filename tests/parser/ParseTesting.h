@@ -1,0 +1,94 @@
+#pragma once
+// Schemas from schema text or from the shipped configuration, parses over a buffer, and the
+// blocks of a parse as text: one block a line in chain order, indented by nesting.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "buffer/BufferTesting.h"
+#include "buffer/TextIterator.h"
+#include "lexer/LexClassDef.h"
+#include "lexer/SchemaReader.h"
+#include "parser/TextSchema.h"
+#include "platform/CodePage.h"
+
+using SchemaPtr = pw::RefPtr<TextSchema>;
+
+inline void AddTemplates(TextSchema& schema, const std::vector<LexClassDef>& definitions) {
+    for (const LexClassDef& def : definitions) {
+        pw::RefPtr<LexClass> cls = ClassSet::CreateClass(false);
+        cls->SetName(def.name);
+        for (const LexAttrDef& attr : def.attributes) cls->ApplyAttribute(attr);
+        schema.GetClassSet().AddTemplate(cls);
+    }
+}
+
+// A schema of the classes in `text`, its trees built.
+inline SchemaPtr SchemaFromText(const std::wstring& text) {
+    SchemaReader reader;
+    reader.ParseText(text);
+    SchemaPtr schema = pw::MakeRef<TextSchema>(L"test");
+    AddTemplates(*schema, reader.GetDefinitions());
+    EXPECT_TRUE(schema->EnsureTrees());
+    return schema;
+}
+
+// A shipped schema by file name ("cpp.pws"); PW_CONFIG_DIR comes from the build.
+inline SchemaPtr ShippedSchema(std::wstring_view file) {
+    SchemaReader reader;
+    reader.ReadSchemaFile(pw::Widen(PW_CONFIG_DIR) + L"/Schemas/" + std::wstring(file), false);
+    SchemaPtr schema = pw::MakeRef<TextSchema>(std::wstring(file));
+    AddTemplates(*schema, reader.GetDefinitions());
+    EXPECT_TRUE(schema->EnsureTrees());
+    return schema;
+}
+
+inline Buffer BufferWith(const Rows& rows, const std::wstring& ext) {
+    Buffer buffer = MakeBuffer(rows);
+    buffer->SetFileExt(ext);
+    return buffer;
+}
+
+// A parse of the whole text, as a first parse does it.
+inline int32_t FullParse(TextSchema& schema, CQELPenwrightBufferManager& buffer) {
+    pw::RefPtr<TextIterator> it = pw::MakeRef<TextIterator>(&buffer);
+    return schema.Run(ClassSet::kCompleteParseTree, it.get(), LineCol{1, 0}, std::nullopt, false);
+}
+
+inline int Depth(const TextBlock* b) {
+    int depth = 0;
+    for (const TextBlock* p = b->parent.get(); p; p = p->parent.get()) ++depth;
+    return depth;
+}
+
+// "(row,col - row,col) - class" per block, indented two blanks per enclosing block.
+inline std::string DumpBlocks(TextSchema& schema) {
+    std::string out;
+    for (pw::RefPtr<TextBlock> b = schema.GetChain().HeadBlock(); b; b = b->nextBlock)
+        out += std::string(2 * Depth(b.get()), ' ') + pw::Narrow(DescribeBlock(b.get())) + "\n";
+    return out;
+}
+
+// Everything that tells two results apart: per block its place in the chain, its parent's
+// place, positions, extents and how it ended. Broken links show as "!".
+inline std::string DumpExact(TextSchema& schema) {
+    std::map<const TextBlock*, int> index;
+    int n = 0;
+    for (pw::RefPtr<TextBlock> b = schema.GetChain().HeadBlock(); b; b = b->nextBlock) index[b.get()] = n++;
+    std::string out;
+    const TextBlock* prev = nullptr;
+    for (pw::RefPtr<TextBlock> b = schema.GetChain().HeadBlock(); b; b = b->nextBlock) {
+        auto parent = index.find(b->parent.get());
+        out += std::to_string(index[b.get()]) + " ^" +
+               (b->parent ? (parent == index.end() ? std::string("!") : std::to_string(parent->second))
+                          : std::string("-")) +
+               (b->prevBlock.get() != prev ? " !prev" : "") + " " + pw::Narrow(DescribeBlock(b.get())) + " +" +
+               std::to_string(b->startTokenExtent) + "/" + std::to_string(b->endTokenExtent) + " i" +
+               std::to_string(b->implicitEnd) + "\n";
+        prev = b.get();
+    }
+    return out;
+}

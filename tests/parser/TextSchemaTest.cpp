@@ -1,0 +1,120 @@
+// Parses of whole texts: a tiny language from schema text, and the shipped C++ schema.
+#include "parser/TextSchema.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "notify/NotificationSink.h"
+#include "parser/ParseTesting.h"
+
+namespace {
+
+std::wstring Class(std::wstring_view name, std::initializer_list<std::wstring_view> lines) {
+    std::wstring text = L"lexClass:\n\tname = " + std::wstring(name) + L"\n";
+    for (std::wstring_view line : lines) text += L"\t" + std::wstring(line) + L"\n";
+    return text + L"//:lexClass\n";
+}
+
+const std::wstring kTiny =
+    Class(L"top", {L"parent:file = <*.t>"}) +
+    Class(L"comment", {L"parent = top, block", L"start:tag = '/*'", L"end:tag = '*/'"}) +
+    Class(L"block", {L"parent = top, block", L"start:tag = '{'", L"end:tag = '}'"}) +
+    Class(L"line", {L"parent = top", L"start:tag = '#'", L"end:separators = @eol"}) +
+    Class(L"word", {L"parent = top, block", L"token:tag = 'if', 'else'",
+                    L"token:start:separators = ' ', '{', @eol", L"token:end:separators = ' ', '}', @eol"});
+
+TEST(TextSchema, TinyLanguageNestsBlocksAsWritten) {
+    SchemaPtr schema = SchemaFromText(kTiny);
+    Buffer buffer = BufferWith({L"if {a /* x */ {else}}", L"#def", L"/* open", L"{ }"}, L".t");
+    EXPECT_EQ(FullParse(*schema, *buffer), TextSchema::kDone);
+    EXPECT_EQ(DumpBlocks(*schema),
+              "(1,0 - 5,0) - top\n"
+              "  (1,0 - 1,1) - word\n"
+              "  (1,3 - 1,20) - block\n"
+              "    (1,6 - 1,12) - comment\n"
+              "    (1,14 - 1,19) - block\n"
+              "      (1,15 - 1,18) - word\n"
+              "  (2,0 - 2,3) - line\n"
+              "  (3,0 - 5,0) - comment\n");
+    // The unterminated comment took the rest: no block inside it.
+}
+
+TEST(TextSchema, WrongExtensionOrEmptyTextGivesNoBlocks) {
+    SchemaPtr schema = SchemaFromText(kTiny);
+    Buffer other = BufferWith({L"{ /* */ }"}, L".x");
+    EXPECT_EQ(FullParse(*schema, *other), TextSchema::kDone);
+    EXPECT_EQ(DumpBlocks(*schema), "");
+    Buffer empty = BufferWith({}, L".t");
+    EXPECT_EQ(FullParse(*schema, *empty), TextSchema::kDone);
+    EXPECT_EQ(DumpBlocks(*schema), "");
+    EXPECT_EQ(schema->Run(1, nullptr, std::nullopt, std::nullopt, false), TextSchema::kFailed);
+}
+
+TEST(TextSchema, ShippedCppSchemaFindsCommentsStringsAndKeywords) {
+    SchemaPtr schema = ShippedSchema(L"cpp.pws");
+    Buffer buffer = BufferWith({L"#include <x>", L"int main() { // go", L"  return \"a\\\"b\" /* c */;", L"}"},
+                               L".cpp");
+    EXPECT_EQ(FullParse(*schema, *buffer), TextSchema::kDone);
+    EXPECT_EQ(DumpBlocks(*schema),
+              "(1,0 - 5,0) - cpp\n"
+              "  (1,0 - 1,11) - preprocessor\n"
+              "  (2,0 - 2,2) - keyword\n"
+              "  (2,11 - 4,0) - block\n"
+              "    (2,13 - 2,17) - comment\n"
+              "    (3,2 - 3,7) - keyword\n"
+              "    (3,9 - 3,14) - string\n"
+              "    (3,16 - 3,22) - comment_block\n");
+}
+
+// Records the events of a reported run, taking each ended block as the edit control does.
+class Recorder : public CQELNotificationSink {
+public:
+    explicit Recorder(TextSchema& schema) : schema_(schema) {
+        for (uint32_t code : {1u, 2u, 3u}) Advise(schema.GetEventSource(), code);
+    }
+    ~Recorder() override { UnadviseAll(); }
+    void OnEvent(uint32_t code, uintptr_t wParam, intptr_t, uint32_t) override {
+        if (code == TextSchema::kBlockEndedEvent) {
+            pw::RefPtr<TextBlock> block = schema_.TakeEndedBlock(wParam);
+            log.push_back("2:" + (block ? pw::Narrow(block->lexClass->GetName()) : std::string("gone")));
+        } else {
+            log.push_back(std::to_string(code) + ":" + std::to_string(wParam));
+        }
+    }
+    std::vector<std::string> log;
+
+private:
+    TextSchema& schema_;
+};
+
+TEST(TextSchema, ReportedRunSendsStartEveryEndedBlockAndFinish) {
+    SchemaPtr schema = SchemaFromText(kTiny);
+    Buffer buffer = BufferWith({L"{ /* */ }"}, L".t");
+    Recorder recorder(*schema);
+    pw::RefPtr<TextIterator> it = pw::MakeRef<TextIterator>(buffer.get());
+    EXPECT_EQ(schema->RunWithEvents(1, it.get(), LineCol{1, 0}, std::nullopt, true), TextSchema::kDone);
+    EXPECT_EQ(recorder.log, (std::vector<std::string>{"1:0", "2:comment", "2:block", "2:top", "3:512"}));
+    // Taken blocks are gone from the table; a run without report sends nothing.
+    EXPECT_FALSE(schema->TakeEndedBlock(reinterpret_cast<uintptr_t>(schema->GetChain().HeadBlock().get())));
+    recorder.log.clear();
+    pw::RefPtr<TextIterator> again = pw::MakeRef<TextIterator>(buffer.get());
+    schema->RunWithEvents(1, again.get(), LineCol{1, 0}, std::nullopt, false);
+    EXPECT_TRUE(recorder.log.empty());
+}
+
+TEST(TextSchema, CloneSharesNoClassesAndFileClassFollowsTheExtension) {
+    SchemaPtr schema = ShippedSchema(L"cpp.pws");
+    SchemaPtr clone = schema->Clone();
+    ASSERT_TRUE(clone);
+    EXPECT_EQ(clone->GetName(), schema->GetName());
+    ASSERT_FALSE(clone->GetClassSet().GetTree(0).empty());
+    EXPECT_NE(clone->GetClassSet().GetTree(0)[0], schema->GetClassSet().GetTree(0)[0]);
+    EXPECT_EQ(DumpBlocks(*clone), "");
+    ASSERT_TRUE(clone->FileClass(L"dir.d/main.CPP"));
+    EXPECT_EQ(clone->FileClass(L"x.hpp")->GetName(), L"cpp");
+    EXPECT_FALSE(clone->FileClass(L"notes.txt"));
+    EXPECT_FALSE(clone->FileClass(L""));
+}
+
+}  // namespace
