@@ -1,8 +1,10 @@
 #include "parser/TextSchema.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "lexer/LexValue.h"
+#include "lexer/TagTrie.h"
 #include "platform/CriticalSection.h"  // ScopedLock
 
 namespace {
@@ -58,7 +60,28 @@ pw::RefPtr<TextSchema> TextSchema::Clone() {
 bool TextSchema::EnsureTrees() {
     Lock parse(parseLock_);
     Lock data(chain_.DataLock());
+    tagReach_ = 0;
     return !classSet_.GetTree(ClassSet::kFullTree).empty() || classSet_.BuildTrees();
+}
+
+int TextSchema::TagReach() {
+    if (tagReach_ > 0)
+        return tagReach_;
+    size_t longest = 1;
+    std::vector<const LexClass*> pending;
+    for (const pw::RefPtr<LexClass>& cls : classSet_.GetTree(ClassSet::kFullTree))
+        pending.push_back(cls.get());
+    while (!pending.empty()) {
+        const LexClass* cls = pending.back();
+        pending.pop_back();
+        for (const pw::RefPtr<LexValue>& group : cls->GetActiveTags())
+            if (group->GetKind() == LexValue::kStrings)
+                for (const std::wstring& tag : group->GetStrings()) longest = std::max(longest, tag.size());
+        for (const auto* list : {&cls->GetChildren(), &cls->GetDynamicChildren()})
+            for (const pw::RefPtr<LexClass>& child : *list) pending.push_back(child.get());
+    }
+    tagReach_ = static_cast<int>(std::min<size_t>(longest, TagTrie::kMaxTagLength));
+    return tagReach_;
 }
 
 int32_t TextSchema::RunWithEvents(int treeKind, TextIterator* it, std::optional<LineCol> start,
@@ -97,7 +120,9 @@ TextBlock* TextSchema::CreateBlock(LexClass& cls, LineCol start, int startExtent
 void TextSchema::SetBlockEnd(TextBlock& block, LineCol end, int endExtent) {
     Lock data(chain_.DataLock());
     block.endPos = end;
-    block.endTokenExtent = endExtent;
+    // An end tag on the line end after the last row is measured from a position on the next
+    // row, which gives a negative length that depends on the column; it is taken as none.
+    block.endTokenExtent = std::max(endExtent, 0);
 }
 
 TextBlock* TextSchema::GetNewestBlock() const {

@@ -27,13 +27,13 @@ class TextIterator;
 class TextSchema : public pw::RefCounted, public LexParseContext, private BlockEndedSink {
 public:
     // Result bits of a parse operation, beside the class run flags it passes on.
-    static constexpr int32_t kFailed = 0x100;        // nothing could be parsed
-    static constexpr int32_t kDone = 0x200;          // the text or the range was parsed to its end
-    static constexpr int32_t kStopped = 0x400;       // the stop event was found set
-    static constexpr int32_t kEndMask = 0x700;       // any of the three: callers stop too
-    static constexpr int32_t kBlockEnded = 0x010;    // a block ended during the operation
-    static constexpr int32_t kRestartList = 0x800;   // try the class list again from its first class
-    static constexpr int32_t kNoMatch = -1;          // no old block matches its class any more
+    static constexpr int32_t kFailed = 0x100;       // nothing could be parsed
+    static constexpr int32_t kDone = 0x200;         // the text or the range was parsed to its end
+    static constexpr int32_t kStopped = 0x400;      // the stop event was found set
+    static constexpr int32_t kEndMask = 0x700;      // any of the three: callers stop too
+    static constexpr int32_t kBlockEnded = 0x010;   // a block ended during the operation
+    static constexpr int32_t kRestartList = 0x800;  // try the class list again from its first class
+    static constexpr int32_t kNoMatch = -1;         // no old block matches its class any more
 
     // Events sent through the event source.
     enum Event : uint32_t { kParseStarted = 1, kBlockEndedEvent = 2, kParseFinished = 3 };
@@ -115,11 +115,18 @@ private:
     // Links a block that a class started into the chain after the newest block, unless it
     // coincides with an old block that the rest of the old result still holds (then the run
     // is finished and kDone answered).
-    int32_t LinkBlock(TextIterator& it, const pw::RefPtr<TextBlock>& block, TextBlock* parent, bool outsideParent);
+    int32_t LinkBlock(TextIterator& it, const pw::RefPtr<TextBlock>& block, TextBlock* parent,
+                      bool outsideParent);
     // A block ended: its open children close with it, it is reported.
     void EndBlock(TextBlock& block);
     // Runs the class of `b`, an open block, until it ends, the text ends or a bit of 0x700.
     int32_t ContinueBlock(TextIterator& it, TextBlock& b);
+    // The length of the longest tag of the language: how far text around an edit may decide
+    // what happens at it.
+    int TagReach();
+    // Whether the blocks this run continues and has not seen end kept valid old ends, which an
+    // early stop gives back to them.
+    bool ContinuedEndsHold() const;
     // Skips the old blocks after the newest block that start at or before `pos`.
     void DropOldBlocks(LineCol pos, bool orEqual);
     // The block that new blocks are appended to: the newest, else the restart block.
@@ -142,11 +149,13 @@ private:
         LineCol endPos;
         int32_t endTokenExtent;
         int32_t implicitEnd;
+        pw::RefPtr<TextBlock> lastChild;
     };
     std::vector<Continued> continued_;
     bool reportEnded_ = false;
     int32_t skipBudget_ = 0;
-    int depth_ = 0;  // blocks open around the position
+    int depth_ = 0;     // blocks open around the position
+    int tagReach_ = 0;  // 0 until computed
     pw::TimedMutex parseLock_;
     pw::Event stop_{pw::Event::Reset::Manual};
     pw::RefPtr<CQELNotificationConnectionMT> events_;

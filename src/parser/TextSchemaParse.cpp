@@ -1,5 +1,7 @@
 // The parse itself: runs of the class lists over the text, reparses from a restart block after
 // an edit, and the merge of a run's blocks into the chain.
+#include <algorithm>
+
 #include "buffer/TextIterator.h"
 #include "lexer/TagTrie.h"
 #include "parser/TextSchema.h"
@@ -25,6 +27,15 @@ private:
     int& depth_;
 };
 
+// `reach` characters before or after a position on its row, as far as tags reach; tags with
+// line ends in them are rare enough not to look across rows for.
+LineCol Before(LineCol p, int reach) {
+    return {p.row, std::max(0, p.col - (reach - 1))};
+}
+LineCol Beyond(LineCol p, int reach) {
+    return {p.row, p.col > 0x7FFFFFFF - reach ? 0x7FFFFFFF : p.col + reach};
+}
+
 int Depth(const TextBlock* b) {
     int depth = 0;
     for (; b; b = b->parent.get()) ++depth;
@@ -49,8 +60,8 @@ void TextSchema::ClearRun() {
     depth_ = 0;
 }
 
-int32_t TextSchema::Run(int treeKind, TextIterator* it, std::optional<LineCol> start, std::optional<LineCol> end,
-                        bool report) {
+int32_t TextSchema::Run(int treeKind, TextIterator* it, std::optional<LineCol> start,
+                        std::optional<LineCol> end, bool report) {
     Lock parse(parseLock_);
     lastStart_ = start;
     lastEnd_ = end;
@@ -61,7 +72,14 @@ int32_t TextSchema::Run(int treeKind, TextIterator* it, std::optional<LineCol> s
     ClearRun();
     reportEnded_ = report;
 
-    if (pw::RefPtr<TextBlock> from = chain_.RestartBlock(reparseStart_)) {
+    // A tag that begins before the edit may reach into it, so the reparse begins where such a
+    // tag could begin. A block that starts right there follows text that may have changed, and
+    // the block before it may end in that text or look at it to find its end: that one goes too.
+    const LineCol back = start ? Before(*start, TagReach()) : reparseStart_;
+    pw::RefPtr<TextBlock> from = chain_.RestartBlock(back);
+    if (from && start && from->startPos >= back && from->prevBlock)
+        from = from->prevBlock;
+    if (from) {
         const int32_t result = ParseFrom(it, from.get());
         if (result != kNoMatch && (result & kEndMask)) {
             if (restart_)
@@ -138,10 +156,16 @@ int32_t TextSchema::ParseFrom(TextIterator* it, TextBlock* first) {
         {
             // Where it ends is for this run to find: the edit may have taken its end away.
             Lock data(chain_.DataLock());
-            continued_.push_back({block, block->endPos, block->endTokenExtent, block->implicitEnd});
+            continued_.push_back(
+                {block, block->endPos, block->endTokenExtent, block->implicitEnd, block->lastChild});
             block->endPos = {};
             block->endTokenExtent = 0;
             block->implicitEnd = 0;
+            // Its children after the restart block are being replaced; closing it with the
+            // text must reach the ones that stay.
+            TextBlock* child = restart_.get();
+            while (child && child != block && child->parent.get() != block) child = child->prevBlock.get();
+            block->lastChild = child != block ? child : nullptr;
         }
         const int32_t result = ContinueBlock(*it, *block);
         if (result & kEndMask)
@@ -274,13 +298,15 @@ int32_t TextSchema::LinkBlock(TextIterator& it, const pw::RefPtr<TextBlock>& blo
     // here with the same class inside the same enclosing block: everything around the position
     // is then what it was, and so is all the old parse made after it.
     const TextBlock* old = newest->nextBlock.get();
-    if (old && reparseEnd_.IsValid() && old->startPos > reparseEnd_ && old->startPos == block->startPos &&
-        old->lexClass == block->lexClass && old->parent.get() == parent) {
+    if (old && reparseEnd_.IsValid() && old->startPos > Beyond(reparseEnd_, TagReach()) &&
+        old->startPos == block->startPos && old->lexClass == block->lexClass && old->parent.get() == parent &&
+        ContinuedEndsHold()) {
         for (const Continued& c : continued_) {
             if (c.block->IsOpen()) {
                 c.block->endPos = c.endPos;
                 c.block->endTokenExtent = c.endTokenExtent;
                 c.block->implicitEnd = c.implicitEnd;
+                c.block->lastChild = c.lastChild;
             }
         }
         Finish(false, it.IsEOF());
@@ -307,6 +333,13 @@ int32_t TextSchema::LinkBlock(TextIterator& it, const pw::RefPtr<TextBlock>& blo
     newest->nextBlock = block;
     chain_.SetNewestBlock(block);
     return 0;
+}
+
+bool TextSchema::ContinuedEndsHold() const {
+    // An end that the edit emptied or took away is no end to go back to.
+    return std::all_of(continued_.begin(), continued_.end(), [](const Continued& c) {
+        return !c.block->IsOpen() || (c.endPos.IsValid() && c.endPos >= c.block->startPos);
+    });
 }
 
 void TextSchema::DropOldBlocks(LineCol pos, bool orEqual) {
@@ -347,8 +380,8 @@ void TextSchema::SkipText(TextIterator& it, const LexClass& cls, int n) {
     if (skipBudget_ == 0 || cls.GetActiveTags().empty() || index.HasNegatedSets())
         return;
     for (int steps = 1; !it.IsEOF() && skipBudget_ != 0; ++steps) {
-        const size_t length = index.Find(it.GetTextPtr(static_cast<int>(TagTrie::kMaxTagLength)),
-                                         TagTrie::Mode::kShortest);
+        const size_t length =
+            index.Find(it.GetTextPtr(static_cast<int>(TagTrie::kMaxTagLength)), TagTrie::Mode::kShortest);
         if (length > 0) {
             // The positions up to just past the tag are offered one by one: a class may start
             // right after a tag that it looks back at.

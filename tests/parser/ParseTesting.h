@@ -85,8 +85,8 @@ inline std::string DumpExact(TextSchema& schema) {
         out += std::to_string(index[b.get()]) + " ^" +
                (b->parent ? (parent == index.end() ? std::string("!") : std::to_string(parent->second))
                           : std::string("-")) +
-               (b->prevBlock.get() != prev ? " !prev" : "") + " " + pw::Narrow(DescribeBlock(b.get())) + " +" +
-               std::to_string(b->startTokenExtent) + "/" + std::to_string(b->endTokenExtent) + " i" +
+               (b->prevBlock.get() != prev ? " !prev" : "") + " " + pw::Narrow(DescribeBlock(b.get())) +
+               " +" + std::to_string(b->startTokenExtent) + "/" + std::to_string(b->endTokenExtent) + " i" +
                std::to_string(b->implicitEnd) + "\n";
         prev = b.get();
     }

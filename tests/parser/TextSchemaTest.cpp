@@ -53,8 +53,8 @@ TEST(TextSchema, WrongExtensionOrEmptyTextGivesNoBlocks) {
 
 TEST(TextSchema, ShippedCppSchemaFindsCommentsStringsAndKeywords) {
     SchemaPtr schema = ShippedSchema(L"cpp.pws");
-    Buffer buffer = BufferWith({L"#include <x>", L"int main() { // go", L"  return \"a\\\"b\" /* c */;", L"}"},
-                               L".cpp");
+    Buffer buffer =
+        BufferWith({L"#include <x>", L"int main() { // go", L"  return \"a\\\"b\" /* c */;", L"}"}, L".cpp");
     EXPECT_EQ(FullParse(*schema, *buffer), TextSchema::kDone);
     EXPECT_EQ(DumpBlocks(*schema),
               "(1,0 - 5,0) - cpp\n"
