@@ -1,0 +1,114 @@
+// The shipped schemas against a sample of each language: at named places in the sample the
+// innermost block must be of the expected class, so a schema edit that stops colouring a keyword,
+// comment, string or nested block shows up here.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "buffer/LineReader.h"
+#include "parser/ParseTesting.h"
+#include "platform/FileSystem.h"
+
+namespace {
+
+// Language folder under tests/data, the schema that colours it and the sample's extension.
+struct Language {
+    const char* folder;
+    const wchar_t* schema;
+    const wchar_t* ext;
+};
+
+const Language kLanguages[] = {
+    {"cpp", L"cpp.pws", L".cpp"},
+};
+
+// Rows count from 1 and columns from 0, as in the block dumps.
+struct Check {
+    const char* language;
+    int row;
+    int col;
+    const char* expected;
+};
+
+// clang-format off
+const Check kChecks[] = {
+    {"cpp", 1, 3, "comment"},
+    {"cpp", 2, 1, "preprocessor"},
+    {"cpp", 5, 3, "comment_block"},
+    {"cpp", 6, 0, "keyword"},
+    {"cpp", 6, 11, "cpp"},
+    {"cpp", 6, 40, "block"},
+    {"cpp", 9, 4, "keyword"},
+    {"cpp", 10, 0, "block"},
+    {"cpp", 10, 19, "string_char"},
+    {"cpp", 11, 12, "block"},
+    {"cpp", 21, 25, "string"},
+    {"cpp", 21, 34, "string"},
+    {"cpp", 21, 48, "string"},
+    {"cpp", 21, 50, "block"},
+    {"cpp", 22, 25, "string"},
+    {"cpp", 23, 11, "number"},
+    {"cpp", 23, 13, "number"},
+};
+// clang-format on
+
+// tests/data beside the shipped configuration, which already carries the drive prefix under Wine.
+std::wstring DataFolder() { return pw::Widen(PW_CONFIG_DIR) + L"/../../tests/data/"; }
+
+Rows SampleRows(const Language& lang) {
+    const std::wstring path = DataFolder() + pw::Widen(lang.folder) + L"/sample" + lang.ext;
+    std::optional<std::string> bytes = pw::ReadFileBytes(path);
+    EXPECT_TRUE(bytes.has_value()) << pw::Narrow(path);
+    Rows rows;
+    if (!bytes) return rows;
+    const std::wstring text = pw::Widen(*bytes);
+    LineReader reader(text);
+    while (std::optional<TextLine> line = reader.Next()) rows.push_back(line->text);
+    return rows;
+}
+
+// The deepest block holding the position; block ends are the last character they cover.
+const TextBlock* InnermostAt(TextSchema& schema, LineCol pos) {
+    const TextBlock* found = nullptr;
+    for (pw::RefPtr<TextBlock> b = schema.GetChain().HeadBlock(); b; b = b->nextBlock) {
+        if (b->startPos <= pos && pos <= b->endPos && (!found || Depth(b.get()) > Depth(found))) found = b.get();
+    }
+    return found;
+}
+
+struct Parsed {
+    Buffer buffer;
+    SchemaPtr schema;
+};
+
+Parsed ParseSample(const Language& lang) {
+    Parsed parsed{BufferWith(SampleRows(lang), lang.ext), ShippedSchema(lang.schema)};
+    EXPECT_GT(parsed.buffer->GetRowCount(), 0) << lang.folder;
+    EXPECT_EQ(FullParse(*parsed.schema, *parsed.buffer), TextSchema::kDone) << lang.folder;
+    return parsed;
+}
+
+TEST(LanguageSamples, NamedPlacesHaveTheirClasses) {
+    std::map<std::string, Parsed> parsed;
+    for (const Language& lang : kLanguages) parsed.emplace(lang.folder, ParseSample(lang));
+    for (const Check& check : kChecks) {
+        auto it = parsed.find(check.language);
+        ASSERT_NE(it, parsed.end()) << check.language;
+        TextSchema& schema = *it->second.schema;
+        const TextBlock* block = InnermostAt(schema, LineCol{check.row, check.col});
+        const std::string got = block ? pw::Narrow(block->lexClass->GetName()) : std::string("(none)");
+        EXPECT_EQ(got, check.expected) << check.language << " at " << check.row << "," << check.col << " in\n"
+                                       << DumpBlocks(schema);
+    }
+}
+
+TEST(LanguageSamples, EveryLanguageIsChecked) {
+    for (const Language& lang : kLanguages) {
+        int count = 0;
+        for (const Check& check : kChecks) count += std::string(check.language) == lang.folder;
+        EXPECT_GE(count, 5) << lang.folder;
+    }
+}
+
+}  // namespace
