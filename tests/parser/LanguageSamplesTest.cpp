@@ -21,6 +21,7 @@ struct Language {
 
 const Language kLanguages[] = {
     {"cpp", L"cpp.pws", L".cpp"},
+    {"python", L"python.pws", L".py"},
 };
 
 // Rows count from 1 and columns from 0, as in the block dumps.
@@ -50,6 +51,28 @@ const Check kChecks[] = {
     {"cpp", 22, 25, "string"},
     {"cpp", 23, 11, "number"},
     {"cpp", 23, 13, "number"},
+    {"python", 1, 2, "comment"},
+    {"python", 2, 0, "keyword"},
+    {"python", 2, 7, "python"},
+    {"python", 4, 3, "string_block"},
+    {"python", 5, 0, "string_block"},
+    {"python", 7, 9, "block"},
+    {"python", 7, 11, "string"},
+    {"python", 7, 29, "number"},
+    {"python", 10, 0, "keyword"},
+    {"python", 10, 17, "block"},
+    {"python", 14, 52, "string_char"},
+    {"python", 14, 53, "string_char"},
+    {"python", 21, 63, "block"},
+    {"python", 21, 72, "block"},
+    {"python", 21, 73, "number"},
+    {"python", 21, 51, "keyword"},
+    {"python", 22, 24, "string"},
+    {"python", 22, 35, "string"},
+    {"python", 22, 43, "string"},
+    {"python", 22, 44, "block"},
+    {"python", 23, 42, "number"},
+    {"python", 23, 23, "string"},
 };
 // clang-format on
 
