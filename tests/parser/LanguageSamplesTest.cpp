@@ -22,6 +22,7 @@ struct Language {
 const Language kLanguages[] = {
     {"cpp", L"cpp.pws", L".cpp"},
     {"python", L"python.pws", L".py"},
+    {"javascript", L"javascript.pws", L".js"},
 };
 
 // Rows count from 1 and columns from 0, as in the block dumps.
@@ -73,6 +74,34 @@ const Check kChecks[] = {
     {"python", 22, 44, "block"},
     {"python", 23, 42, "number"},
     {"python", 23, 23, "string"},
+    {"javascript", 1, 3, "comment"},
+    {"javascript", 2, 1, "string_char"},
+    {"javascript", 5, 6, "comment_block"},
+    {"javascript", 6, 0, "keyword"},
+    {"javascript", 6, 13, "regex"},
+    {"javascript", 6, 18, "regex"},
+    {"javascript", 6, 24, "javascript"},
+    {"javascript", 8, 0, "keyword"},
+    {"javascript", 8, 25, "block"},
+    {"javascript", 8, 9, "javascript"},
+    {"javascript", 9, 2, "keyword"},
+    {"javascript", 11, 2, "keyword"},
+    {"javascript", 12, 4, "keyword"},
+    {"javascript", 13, 6, "block"},
+    {"javascript", 12, 38, "block"},
+    {"javascript", 16, 29, "block"},
+    {"javascript", 16, 31, "number"},
+    {"javascript", 16, 33, "number"},
+    {"javascript", 17, 9, "string_block"},
+    {"javascript", 17, 41, "string_block"},
+    {"javascript", 17, 71, "string_block"},
+    {"javascript", 20, 24, "string_char"},
+    {"javascript", 20, 68, "block"},
+    {"javascript", 21, 25, "string"},
+    {"javascript", 21, 27, "string"},
+    {"javascript", 21, 28, "string"},
+    {"javascript", 21, 30, "block"},
+    {"javascript", 23, 0, "block"},
 };
 // clang-format on
 
