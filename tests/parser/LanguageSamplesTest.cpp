@@ -24,6 +24,7 @@ const Language kLanguages[] = {
     {"python", L"python.pws", L".py"},
     {"javascript", L"javascript.pws", L".js"},
     {"html", L"html.pws", L".html"},
+    {"json", L"json.pws", L".json"},
 };
 
 // Rows count from 1 and columns from 0, as in the block dumps.
@@ -142,6 +143,35 @@ const Check kChecks[] = {
     {"html", 24, 77, "block"},
     {"html", 26, 4, "script"},
     {"html", 27, 0, "tag_close"},
+    {"json", 1, 3, "comment"},
+    {"json", 2, 0, "block"},
+    {"json", 3, 3, "property"},
+    {"json", 3, 11, "string"},
+    {"json", 3, 8, "block"},
+    {"json", 4, 13, "number"},
+    {"json", 5, 5, "comment_block"},
+    {"json", 6, 5, "comment_block"},
+    {"json", 7, 12, "block"},
+    {"json", 8, 4, "property"},
+    {"json", 8, 21, "number"},
+    {"json", 9, 13, "number"},
+    {"json", 9, 19, "number"},
+    {"json", 10, 19, "string"},
+    {"json", 11, 19, "string"},
+    {"json", 11, 26, "string"},
+    {"json", 11, 31, "string"},
+    {"json", 11, 32, "block"},
+    {"json", 13, 15, "array"},
+    {"json", 13, 17, "string"},
+    {"json", 13, 28, "block"},
+    {"json", 13, 30, "property"},
+    {"json", 13, 38, "string"},
+    {"json", 13, 54, "keyword"},
+    {"json", 13, 60, "array"},
+    {"json", 13, 61, "block"},
+    {"json", 14, 12, "keyword"},
+    {"json", 15, 12, "keyword"},
+    {"json", 16, 0, "block"},
 };
 // clang-format on
 
