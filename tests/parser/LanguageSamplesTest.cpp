@@ -25,6 +25,7 @@ const Language kLanguages[] = {
     {"javascript", L"javascript.pws", L".js"},
     {"html", L"html.pws", L".html"},
     {"json", L"json.pws", L".json"},
+    {"batch", L"batch.pws", L".bat"},
 };
 
 // Rows count from 1 and columns from 0, as in the block dumps.
@@ -172,6 +173,32 @@ const Check kChecks[] = {
     {"json", 14, 12, "keyword"},
     {"json", 15, 12, "keyword"},
     {"json", 16, 0, "block"},
+    {"batch", 1, 1, "keyword"},
+    {"batch", 2, 4, "comment"},
+    {"batch", 3, 3, "comment"},
+    {"batch", 4, 0, "keyword"},
+    {"batch", 6, 0, "keyword"},
+    {"batch", 6, 4, "string"},
+    {"batch", 6, 10, "parameter"},
+    {"batch", 6, 14, "parameter"},
+    {"batch", 7, 0, "keyword"},
+    {"batch", 7, 9, "parameter"},
+    {"batch", 10, 0, "keyword"},
+    {"batch", 10, 9, "variable"},
+    {"batch", 10, 16, "parameter"},
+    {"batch", 10, 24, "block"},
+    {"batch", 10, 23, "block"},
+    {"batch", 11, 4, "keyword"},
+    {"batch", 11, 19, "block"},
+    {"batch", 12, 15, "block"},
+    {"batch", 13, 8, "keyword"},
+    {"batch", 14, 6, "keyword"},
+    {"batch", 15, 22, "parameter"},
+    {"batch", 17, 0, "block"},
+    {"batch", 19, 31, "variable"},
+    {"batch", 20, 0, "keyword"},
+    {"batch", 22, 1, "label"},
+    {"batch", 23, 11, "keyword"},
 };
 // clang-format on
 
