@@ -27,6 +27,7 @@ const Language kLanguages[] = {
     {"json", L"json.pws", L".json"},
     {"batch", L"batch.pws", L".bat"},
     {"csharp", L"csharp.pws", L".cs"},
+    {"css", L"css.pws", L".css"},
 };
 
 // Rows count from 1 and columns from 0, as in the block dumps.
@@ -232,6 +233,35 @@ const Check kChecks[] = {
     {"csharp", 28, 50, "string_raw"},
     {"csharp", 28, 51, "block"},
     {"csharp", 29, 29, "number"},
+    {"css", 1, 3, "comment_block"},
+    {"css", 2, 7, "comment_block"},
+    {"css", 3, 0, "keyword"},
+    {"css", 3, 13, "string"},
+    {"css", 5, 1, "css"},
+    {"css", 5, 7, "block"},
+    {"css", 6, 2, "property"},
+    {"css", 6, 10, "number"},
+    {"css", 6, 12, "block"},
+    {"css", 7, 2, "property"},
+    {"css", 7, 16, "number"},
+    {"css", 8, 16, "string"},
+    {"css", 8, 33, "string_char"},
+    {"css", 8, 40, "string_char"},
+    {"css", 8, 41, "string_char"},
+    {"css", 8, 44, "block"},
+    {"css", 12, 2, "property"},
+    {"css", 12, 12, "string"},
+    {"css", 13, 14, "keyword"},
+    {"css", 13, 9, "block"},
+    {"css", 16, 0, "keyword"},
+    {"css", 16, 19, "number"},
+    {"css", 16, 26, "block"},
+    {"css", 17, 9, "block"},
+    {"css", 18, 4, "property"},
+    {"css", 18, 13, "number"},
+    {"css", 18, 22, "number"},
+    {"css", 19, 2, "block"},
+    {"css", 20, 0, "block"},
 };
 // clang-format on
 
