@@ -28,6 +28,7 @@ const Language kLanguages[] = {
     {"batch", L"batch.pws", L".bat"},
     {"csharp", L"csharp.pws", L".cs"},
     {"css", L"css.pws", L".css"},
+    {"ini", L"ini.pws", L".ini"},
 };
 
 // Rows count from 1 and columns from 0, as in the block dumps.
@@ -262,6 +263,24 @@ const Check kChecks[] = {
     {"css", 18, 22, "number"},
     {"css", 19, 2, "block"},
     {"css", 20, 0, "block"},
+    {"ini", 1, 2, "comment"},
+    {"ini", 2, 2, "comment"},
+    {"ini", 4, 0, "section"},
+    {"ini", 4, 8, "section"},
+    {"ini", 5, 0, "property"},
+    {"ini", 5, 9, "ini"},
+    {"ini", 6, 0, "property"},
+    {"ini", 6, 11, "ini"},
+    {"ini", 7, 6, "string"},
+    {"ini", 7, 19, "string"},
+    {"ini", 7, 25, "string"},
+    {"ini", 9, 3, "section"},
+    {"ini", 10, 2, "property"},
+    {"ini", 10, 10, "ini"},
+    {"ini", 11, 7, "property"},
+    {"ini", 11, 11, "ini"},
+    {"ini", 14, 0, "property"},
+    {"ini", 15, 2, "comment"},
 };
 // clang-format on
 
