@@ -29,6 +29,7 @@ const Language kLanguages[] = {
     {"csharp", L"csharp.pws", L".cs"},
     {"css", L"css.pws", L".css"},
     {"ini", L"ini.pws", L".ini"},
+    {"java", L"java.pws", L".java"},
 };
 
 // Rows count from 1 and columns from 0, as in the block dumps.
@@ -281,6 +282,35 @@ const Check kChecks[] = {
     {"ini", 11, 11, "ini"},
     {"ini", 14, 0, "property"},
     {"ini", 15, 2, "comment"},
+    {"java", 1, 3, "comment"},
+    {"java", 2, 0, "keyword"},
+    {"java", 4, 0, "keyword"},
+    {"java", 8, 3, "comment_block"},
+    {"java", 9, 0, "keyword"},
+    {"java", 9, 12, "java"},
+    {"java", 9, 19, "block"},
+    {"java", 10, 12, "keyword"},
+    {"java", 10, 37, "number"},
+    {"java", 10, 41, "number"},
+    {"java", 12, 18, "keyword"},
+    {"java", 12, 28, "block"},
+    {"java", 16, 8, "keyword"},
+    {"java", 16, 52, "keyword"},
+    {"java", 17, 53, "block"},
+    {"java", 17, 46, "string"},
+    {"java", 18, 54, "block"},
+    {"java", 19, 20, "block"},
+    {"java", 21, 42, "number"},
+    {"java", 24, 21, "string_char"},
+    {"java", 24, 23, "string_char"},
+    {"java", 24, 24, "string_char"},
+    {"java", 25, 46, "string"},
+    {"java", 25, 53, "string"},
+    {"java", 25, 55, "block"},
+    {"java", 26, 35, "string_block"},
+    {"java", 27, 12, "string_block"},
+    {"java", 27, 18, "string_block"},
+    {"java", 28, 4, "block"},
 };
 // clang-format on
 
