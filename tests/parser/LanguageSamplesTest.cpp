@@ -30,6 +30,7 @@ const Language kLanguages[] = {
     {"css", L"css.pws", L".css"},
     {"ini", L"ini.pws", L".ini"},
     {"java", L"java.pws", L".java"},
+    {"markdown", L"markdown.pws", L".md"},
 };
 
 // Rows count from 1 and columns from 0, as in the block dumps.
@@ -311,6 +312,32 @@ const Check kChecks[] = {
     {"java", 27, 12, "string_block"},
     {"java", 27, 18, "string_block"},
     {"java", 28, 4, "block"},
+    {"markdown", 1, 0, "heading"},
+    {"markdown", 1, 7, "heading"},
+    {"markdown", 3, 0, "markdown"},
+    {"markdown", 3, 43, "strong"},
+    {"markdown", 3, 55, "strong"},
+    {"markdown", 3, 66, "emphasis"},
+    {"markdown", 3, 11, "markdown"},
+    {"markdown", 4, 17, "link"},
+    {"markdown", 4, 37, "link"},
+    {"markdown", 4, 59, "link"},
+    {"markdown", 6, 5, "comment_block"},
+    {"markdown", 7, 9, "comment_block"},
+    {"markdown", 9, 3, "heading"},
+    {"markdown", 11, 0, "list"},
+    {"markdown", 11, 7, "code"},
+    {"markdown", 11, 27, "markdown"},
+    {"markdown", 12, 12, "markdown"},
+    {"markdown", 12, 30, "markdown"},
+    {"markdown", 15, 0, "quote"},
+    {"markdown", 15, 2, "quote"},
+    {"markdown", 15, 10, "strong"},
+    {"markdown", 16, 7, "code"},
+    {"markdown", 16, 16, "quote"},
+    {"markdown", 18, 0, "code_block"},
+    {"markdown", 19, 9, "code_block"},
+    {"markdown", 20, 2, "code_block"},
 };
 // clang-format on
 
