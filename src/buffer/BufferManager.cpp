@@ -348,12 +348,22 @@ void CQELPenwrightBufferManager::RemoveAll() {
     undoManager.Clear();
 }
 
-void CQELPenwrightBufferManager::CancelParse() {}
+void CQELPenwrightBufferManager::CancelParse() {
+    if (parser)
+        parser->CancelParse();
+}
 
-void CQELPenwrightBufferManager::ParserTextChanged(const LineCol&, const LineCol&, int) {}
+void CQELPenwrightBufferManager::ParserTextChanged(const LineCol& start, const LineCol& end, int action) {
+    if (parser)
+        parser->TextChanged(start, end, action, *this);
+}
 
 void CQELPenwrightBufferManager::Close() {
     eventSink.UnadviseAll();
-    // The parser is closed here, before the rows go.
+    // The parser goes before the rows: it must not be parsing them when they go.
+    if (parser) {
+        parser->CancelParse();
+        parser.reset();
+    }
     RemoveAll();
 }

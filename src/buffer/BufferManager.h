@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "buffer/BufferParser.h"
 #include "buffer/CrlfStyle.h"
 #include "buffer/LineCol.h"
 #include "buffer/LineMarksManager.h"
@@ -118,9 +119,12 @@ public:
 
     // Whoever changes rows tells the parser: cancel the parse in progress before the change,
     // then the changed range (0-based columns; action 1 insert, 2 delete) after it. Both go to
-    // the buffer's parser, which arrives with the parsing engine; until then nothing listens.
+    // the buffer's parser when it has one.
     void CancelParse();
     void ParserTextChanged(const LineCol& start, const LineCol& end, int action);
+    // The parser is made by whoever knows the schemas; Close lets it go.
+    void SetParser(pw::RefPtr<BufferParser> newParser) { parser = std::move(newParser); }
+    const pw::RefPtr<BufferParser>& GetParser() const { return parser; }
 
 protected:
     ~CQELPenwrightBufferManager() override;
@@ -151,5 +155,6 @@ private:
     std::wstring fileExt;
     bool syntaxColoring = true;
     CQELNotificationSinkMT eventSink;  // our subscriptions to the configuration manager's events
+    pw::RefPtr<BufferParser> parser;
     RowArray rows;
 };
