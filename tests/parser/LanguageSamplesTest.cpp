@@ -33,6 +33,7 @@ const Language kLanguages[] = {
     {"markdown", L"markdown.pws", L".md"},
     {"powershell", L"powershell.pws", L".ps1"},
     {"shell", L"shell.pws", L".sh"},
+    {"sql", L"sql.pws", L".sql"},
 };
 
 // Rows count from 1 and columns from 0, as in the block dumps.
@@ -406,6 +407,35 @@ const Check kChecks[] = {
     {"shell", 23, 0, "string_block"},
     {"shell", 25, 0, "string_block"},
     {"shell", 26, 0, "keyword"},
+    {"sql", 1, 3, "comment"},
+    {"sql", 2, 0, "keyword"},
+    {"sql", 2, 13, "sql"},
+    {"sql", 2, 23, "block"},
+    {"sql", 3, 12, "keyword"},
+    {"sql", 4, 5, "string"},
+    {"sql", 4, 20, "number"},
+    {"sql", 4, 19, "block"},
+    {"sql", 4, 25, "keyword"},
+    {"sql", 5, 28, "number"},
+    {"sql", 6, 0, "block"},
+    {"sql", 8, 7, "comment_block"},
+    {"sql", 9, 3, "comment_block"},
+    {"sql", 10, 0, "keyword"},
+    {"sql", 10, 9, "string"},
+    {"sql", 10, 45, "number"},
+    {"sql", 10, 49, "number"},
+    {"sql", 10, 52, "keyword"},
+    {"sql", 10, 55, "sql"},
+    {"sql", 13, 15, "keyword"},
+    {"sql", 13, 14, "block"},
+    {"sql", 13, 59, "string_char"},
+    {"sql", 13, 67, "block"},
+    {"sql", 14, 17, "keyword"},
+    {"sql", 17, 22, "string_char"},
+    {"sql", 17, 23, "string_char"},
+    {"sql", 17, 24, "string_char"},
+    {"sql", 17, 37, "number"},
+    {"sql", 17, 41, "block"},
 };
 // clang-format on
 
