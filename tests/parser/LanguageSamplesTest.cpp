@@ -35,6 +35,7 @@ const Language kLanguages[] = {
     {"shell", L"shell.pws", L".sh"},
     {"sql", L"sql.pws", L".sql"},
     {"typescript", L"typescript.pws", L".ts"},
+    {"vb", L"vb.pws", L".vb"},
 };
 
 // Rows count from 1 and columns from 0, as in the block dumps.
@@ -469,6 +470,33 @@ const Check kChecks[] = {
     {"typescript", 23, 50, "string_char"},
     {"typescript", 23, 55, "string_char"},
     {"typescript", 23, 60, "string"},
+    {"vb", 1, 2, "comment"},
+    {"vb", 2, 0, "keyword"},
+    {"vb", 3, 0, "keyword"},
+    {"vb", 5, 0, "keyword"},
+    {"vb", 5, 7, "vb"},
+    {"vb", 6, 4, "region"},
+    {"vb", 6, 13, "string"},
+    {"vb", 7, 4, "comment_alt"},
+    {"vb", 7, 8, "comment_alt"},
+    {"vb", 8, 4, "keyword"},
+    {"vb", 8, 24, "keyword"},
+    {"vb", 8, 13, "region"},
+    {"vb", 9, 33, "string"},
+    {"vb", 10, 8, "keyword"},
+    {"vb", 12, 9, "region"},
+    {"vb", 14, 4, "keyword"},
+    {"vb", 15, 28, "number"},
+    {"vb", 16, 12, "keyword"},
+    {"vb", 17, 33, "keyword"},
+    {"vb", 19, 27, "string"},
+    {"vb", 19, 41, "string"},
+    {"vb", 19, 46, "string"},
+    {"vb", 19, 47, "string"},
+    {"vb", 19, 50, "vb"},
+    {"vb", 19, 57, "number"},
+    {"vb", 19, 60, "number"},
+    {"vb", 21, 0, "keyword"},
 };
 // clang-format on
 
