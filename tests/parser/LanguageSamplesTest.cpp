@@ -36,6 +36,7 @@ const Language kLanguages[] = {
     {"sql", L"sql.pws", L".sql"},
     {"typescript", L"typescript.pws", L".ts"},
     {"vb", L"vb.pws", L".vb"},
+    {"vbscript", L"vbscript.pws", L".vbs"},
 };
 
 // Rows count from 1 and columns from 0, as in the block dumps.
@@ -497,6 +498,28 @@ const Check kChecks[] = {
     {"vb", 19, 57, "number"},
     {"vb", 19, 60, "number"},
     {"vb", 21, 0, "keyword"},
+    {"vbscript", 1, 2, "comment"},
+    {"vbscript", 2, 0, "keyword"},
+    {"vbscript", 4, 0, "keyword"},
+    {"vbscript", 5, 0, "keyword"},
+    {"vbscript", 5, 24, "string"},
+    {"vbscript", 6, 25, "number"},
+    {"vbscript", 8, 0, "keyword"},
+    {"vbscript", 8, 24, "keyword"},
+    {"vbscript", 9, 4, "comment_alt"},
+    {"vbscript", 10, 34, "number"},
+    {"vbscript", 11, 40, "string"},
+    {"vbscript", 12, 28, "number"},
+    {"vbscript", 13, 0, "keyword"},
+    {"vbscript", 14, 16, "comment_alt"},
+    {"vbscript", 14, 20, "comment_alt"},
+    {"vbscript", 15, 0, "keyword"},
+    {"vbscript", 17, 13, "string"},
+    {"vbscript", 17, 20, "string"},
+    {"vbscript", 17, 21, "string"},
+    {"vbscript", 17, 25, "vbscript"},
+    {"vbscript", 17, 67, "string"},
+    {"vbscript", 17, 54, "string"},
 };
 // clang-format on
 
