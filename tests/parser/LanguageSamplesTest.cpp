@@ -37,6 +37,7 @@ const Language kLanguages[] = {
     {"typescript", L"typescript.pws", L".ts"},
     {"vb", L"vb.pws", L".vb"},
     {"vbscript", L"vbscript.pws", L".vbs"},
+    {"xml", L"xml.pws", L".xml"},
 };
 
 // Rows count from 1 and columns from 0, as in the block dumps.
@@ -520,6 +521,34 @@ const Check kChecks[] = {
     {"vbscript", 17, 25, "vbscript"},
     {"vbscript", 17, 67, "string"},
     {"vbscript", 17, 54, "string"},
+    {"xml", 1, 0, "instruction"},
+    {"xml", 1, 30, "instruction"},
+    {"xml", 2, 2, "declaration"},
+    {"xml", 3, 5, "comment_block"},
+    {"xml", 4, 5, "comment_block"},
+    {"xml", 5, 0, "element"},
+    {"xml", 5, 1, "tag"},
+    {"xml", 5, 9, "attribute"},
+    {"xml", 5, 18, "string"},
+    {"xml", 5, 27, "string_char"},
+    {"xml", 5, 34, "tag_end"},
+    {"xml", 6, 3, "tag"},
+    {"xml", 6, 39, "string"},
+    {"xml", 6, 44, "tag_selfclose"},
+    {"xml", 6, 45, "tag_selfclose"},
+    {"xml", 7, 3, "tag"},
+    {"xml", 8, 5, "tag"},
+    {"xml", 8, 24, "element"},
+    {"xml", 8, 33, "tag_close"},
+    {"xml", 9, 24, "attribute"},
+    {"xml", 9, 40, "element"},
+    {"xml", 10, 2, "tag_close"},
+    {"xml", 11, 12, "cdata"},
+    {"xml", 11, 29, "cdata"},
+    {"xml", 11, 43, "cdata"},
+    {"xml", 11, 55, "tag_close"},
+    {"xml", 12, 15, "element"},
+    {"xml", 13, 2, "tag_close"},
 };
 // clang-format on
 
