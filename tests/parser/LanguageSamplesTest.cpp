@@ -5,10 +5,12 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "buffer/LineReader.h"
 #include "parser/ParseTesting.h"
 #include "platform/FileSystem.h"
+#include "platform/IniFile.h"
 
 namespace {
 
@@ -553,14 +555,17 @@ const Check kChecks[] = {
 // clang-format on
 
 // tests/data beside the shipped configuration, which already carries the drive prefix under Wine.
-std::wstring DataFolder() { return pw::Widen(PW_CONFIG_DIR) + L"/../../tests/data/"; }
+std::wstring DataFolder() {
+    return pw::Widen(PW_CONFIG_DIR) + L"/../../tests/data/";
+}
 
 Rows SampleRows(const Language& lang) {
     const std::wstring path = DataFolder() + pw::Widen(lang.folder) + L"/sample" + lang.ext;
     std::optional<std::string> bytes = pw::ReadFileBytes(path);
     EXPECT_TRUE(bytes.has_value()) << pw::Narrow(path);
     Rows rows;
-    if (!bytes) return rows;
+    if (!bytes)
+        return rows;
     const std::wstring text = pw::Widen(*bytes);
     LineReader reader(text);
     while (std::optional<TextLine> line = reader.Next()) rows.push_back(line->text);
@@ -571,7 +576,8 @@ Rows SampleRows(const Language& lang) {
 const TextBlock* InnermostAt(TextSchema& schema, LineCol pos) {
     const TextBlock* found = nullptr;
     for (pw::RefPtr<TextBlock> b = schema.GetChain().HeadBlock(); b; b = b->nextBlock) {
-        if (b->startPos <= pos && pos <= b->endPos && (!found || Depth(b.get()) > Depth(found))) found = b.get();
+        if (b->startPos <= pos && pos <= b->endPos && (!found || Depth(b.get()) > Depth(found)))
+            found = b.get();
     }
     return found;
 }
@@ -602,11 +608,20 @@ TEST(LanguageSamples, NamedPlacesHaveTheirClasses) {
     }
 }
 
-TEST(LanguageSamples, EveryLanguageIsChecked) {
-    for (const Language& lang : kLanguages) {
+// Every scheme the configuration ships has a sample with a handful of checks.
+TEST(LanguageSamples, EveryShippedSchemeIsChecked) {
+    const std::vector<pw::IniEntry> schemes =
+        pw::IniSection(pw::Widen(PW_CONFIG_DIR) + L"/Penwright.ini", L"schemes");
+    ASSERT_FALSE(schemes.empty());
+    for (const pw::IniEntry& scheme : schemes) {
+        const Language* found = nullptr;
+        for (const Language& lang : kLanguages)
+            if (scheme.value == L"Schemas\\" + std::wstring(lang.schema))
+                found = &lang;
+        ASSERT_NE(found, nullptr) << pw::Narrow(scheme.name);
         int count = 0;
-        for (const Check& check : kChecks) count += std::string(check.language) == lang.folder;
-        EXPECT_GE(count, 5) << lang.folder;
+        for (const Check& check : kChecks) count += std::string(check.language) == found->folder;
+        EXPECT_GE(count, 5) << found->folder;
     }
 }
 
