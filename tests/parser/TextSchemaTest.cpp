@@ -118,3 +118,61 @@ TEST(TextSchema, CloneSharesNoClassesAndFileClassFollowsTheExtension) {
 }
 
 }  // namespace
+
+namespace {
+
+// Texts that push the parse to its limits end in a consistent chain: every block inside its
+// parent, the chain in order, and the top block covering the whole text.
+void ExpectConsistent(TextSchema& schema) {
+    const TextBlock* prev = nullptr;
+    int blocks = 0;
+    for (pw::RefPtr<TextBlock> b = schema.GetChain().HeadBlock(); b; b = b->nextBlock, ++blocks) {
+        ASSERT_EQ(b->prevBlock.get(), prev);
+        ASSERT_FALSE(b->IsOpen());
+        if (prev) {
+            ASSERT_LE(prev->startPos, b->startPos);
+        }
+        if (b->parent) {
+            ASSERT_TRUE(b->parent->Encloses(b.get()));
+        }
+        prev = b.get();
+    }
+    EXPECT_GT(blocks, 0);
+}
+
+TEST(TextSchemaLimits, TenThousandNestedBracesStopNestingAtTheDepthLimit) {
+    SchemaPtr schema = ShippedSchema(L"cpp.pws");
+    Buffer buffer = BufferWith({std::wstring(10000, L'{') + L" int " + std::wstring(10000, L'}')}, L".cpp");
+    EXPECT_EQ(FullParse(*schema, *buffer), TextSchema::kDone);
+    ExpectConsistent(*schema);
+    int deepest = 0;
+    for (pw::RefPtr<TextBlock> b = schema->GetChain().HeadBlock(); b; b = b->nextBlock)
+        deepest = std::max(deepest, Depth(b.get()));
+    EXPECT_EQ(deepest, TextSchema::kMaxBlockDepth - 1);
+    // An edit deep inside reparses from there and still agrees with a whole parse.
+    buffer->InsertText(L"/*", 1, 10001, false);
+    schema->GetChain().UpdatePositions({1, 10000}, {1, 10002}, BlockChain::kInserted);
+    pw::RefPtr<TextIterator> it = pw::MakeRef<TextIterator>(buffer.get());
+    EXPECT_EQ(schema->Run(1, it.get(), LineCol{1, 10000}, LineCol{1, 10002}, false) & TextSchema::kEndMask,
+              TextSchema::kDone);
+    SchemaPtr reference = schema->Clone();
+    FullParse(*reference, *buffer);
+    EXPECT_EQ(DumpExact(*schema), DumpExact(*reference));
+}
+
+TEST(TextSchemaLimits, OneMegabyteRowAndAnOpenCommentOverManyRows) {
+    SchemaPtr schema = ShippedSchema(L"cpp.pws");
+    std::wstring row;
+    for (int i = 0; row.size() < (1u << 20); ++i) row += L"x = \"s\" + 1; /* c */ ";
+    Buffer wide = BufferWith({row}, L".cpp");
+    EXPECT_EQ(FullParse(*schema, *wide), TextSchema::kDone);
+    ExpectConsistent(*schema);
+
+    Rows rows(100000, L"int a = 0; // not code");
+    rows.front() = L"/* never closed";
+    Buffer tall = BufferWith(rows, L".cpp");
+    EXPECT_EQ(FullParse(*schema, *tall), TextSchema::kDone);
+    EXPECT_EQ(DumpBlocks(*schema), "(1,0 - 100001,0) - cpp\n  (1,0 - 100001,0) - comment_block\n");
+}
+
+}  // namespace
