@@ -128,8 +128,7 @@ void TextSchema::SetBlockEnd(TextBlock& block, LineCol end, int endExtent) {
 TextBlock* TextSchema::GetNewestBlock() const {
     // Before a reparse links its first block, the block it restarts after is the newest one,
     // as it was when a complete parse reached this place.
-    TextBlock* anchor = Anchor();
-    return anchor;
+    return Anchor();
 }
 
 int TextSchema::RunChildren(LexClass& cls, TextIterator& it, TextBlock& parent) {
