@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cwctype>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <utility>
 
@@ -32,7 +33,47 @@ bool EqualsNoCase(std::wstring_view a, std::wstring_view b) {
     });
 }
 
+// The configuration that the buffer managers of the process share, and how many they are.
+struct SharedConfig {
+    std::mutex mutex;
+    BufferConfigFactory factory = nullptr;
+    pw::RefPtr<BufferConfig> config;
+    int buffers = 0;
+};
+
+SharedConfig& Shared() {
+    static SharedConfig shared;
+    return shared;
+}
+
+pw::RefPtr<BufferConfig> AttachSharedConfig() {
+    SharedConfig& shared = Shared();
+    std::lock_guard<std::mutex> lock(shared.mutex);
+    ++shared.buffers;
+    if (!shared.config && shared.factory)
+        shared.config = shared.factory();
+    return shared.config;
+}
+
+void DetachSharedConfig() {
+    pw::RefPtr<BufferConfig> last;
+    {
+        SharedConfig& shared = Shared();
+        std::lock_guard<std::mutex> lock(shared.mutex);
+        if (--shared.buffers == 0)
+            last = std::move(shared.config);
+    }
+    if (last)
+        last->Close();  // outside the lock: it waits for the configuration's threads
+}
+
 }  // namespace
+
+void SetBufferConfigFactory(BufferConfigFactory factory) {
+    SharedConfig& shared = Shared();
+    std::lock_guard<std::mutex> lock(shared.mutex);
+    shared.factory = factory;
+}
 
 CQELPenwrightBufferManager::CQELPenwrightBufferManager()
     : connection(pw::MakeRef<CQELNotificationConnection>()) {
@@ -41,10 +82,15 @@ CQELPenwrightBufferManager::CQELPenwrightBufferManager()
         if (IsValidTabSize(n))
             tabSize = n;
     }
+    SetConfigManager(AttachSharedConfig());
 }
 
 CQELPenwrightBufferManager::~CQELPenwrightBufferManager() {
     Close();
+    // Dropped before the count: closing the shared configuration may still deliver one of its
+    // events here, and without a configuration the handler does nothing.
+    configManager.reset();
+    DetachSharedConfig();
 }
 
 std::wstring CQELPenwrightBufferManager::GetLineText(int row, bool withLineEnd, int style) const {
@@ -335,12 +381,53 @@ void CQELPenwrightBufferManager::SetFileExt(const std::wstring& ext) {
     if (EqualsNoCase(ext, fileExt))
         return;
     fileExt = ext;
-    // With syntax colouring on, the schema that serves the extension is installed here.
+    if (syntaxColoring)
+        InstallSchema();
 }
 
 void CQELPenwrightBufferManager::EnableSyntaxColoring(bool on) {
+    if (on == syntaxColoring)
+        return;
     syntaxColoring = on;
-    // Switching installs or removes the schema here, with a full reparse when switched on.
+    if (!configManager || !parser)
+        return;
+    if (!on)
+        configManager->RemoveSchema(*parser);
+    else if (InstallSchema())
+        configManager->RequestFullParse(*parser, *this);
+}
+
+bool CQELPenwrightBufferManager::InstallSchema() {
+    return configManager && parser && configManager->InstallSchema(*parser, fileExt);
+}
+
+std::wstring CQELPenwrightBufferManager::GetConfigFile() const {
+    return configManager ? configManager->GetConfigFile() : std::wstring();
+}
+
+bool CQELPenwrightBufferManager::SetConfigFile(const std::wstring& path) {
+    return configManager && configManager->SetConfigFile(path);
+}
+
+void CQELPenwrightBufferManager::SetConfigManager(pw::RefPtr<BufferConfig> cm) {
+    eventSink.UnadviseAll();
+    configManager = std::move(cm);
+    if (!configManager)
+        return;
+    for (uint32_t code : {BufferConfig::kSchemeReloaded, BufferConfig::kThemeReloaded, BufferConfig::kConfigRead})
+        eventSink.Advise(configManager->GetEventSource(), code,
+                         [this](uint32_t c, uintptr_t wParam, intptr_t lParam) { OnConfigEvent(c, wParam, lParam); });
+}
+
+void CQELPenwrightBufferManager::OnConfigEvent(uint32_t code, uintptr_t wParam, intptr_t lParam) {
+    if (!syntaxColoring || !configManager || !parser)
+        return;
+    const BufferConfig::SchemaChange change = configManager->ApplyEvent(*parser, fileExt, code, wParam, lParam);
+    if (change == BufferConfig::SchemaChange::kUnchanged)
+        return;
+    if (change == BufferConfig::SchemaChange::kInstalled)
+        configManager->RequestFullParse(*parser, *this);
+    connection->SendEvent(code, wParam, lParam);
 }
 
 void CQELPenwrightBufferManager::RemoveAll() {

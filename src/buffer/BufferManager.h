@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "buffer/BufferConfig.h"
 #include "buffer/BufferParser.h"
 #include "buffer/CrlfStyle.h"
 #include "buffer/LineCol.h"
@@ -93,8 +94,25 @@ public:
     bool IsUnicode() const { return unicode; }  // the text came from, and is saved as, UTF-16
     void SetUnicode(bool on) { unicode = on; }
     const std::wstring& GetFileExt() const { return fileExt; }
-    void SetFileExt(const std::wstring& ext);  // extensions are compared without regard to case
+    // With syntax colouring on, the parser takes the schema that serves the new extension (none
+    // when no scheme claims it). Extensions are compared without regard to case.
+    void SetFileExt(const std::wstring& ext);
+    // Off removes the parser's schema; on installs the schema of the extension and parses the
+    // whole text again.
     void EnableSyntaxColoring(bool on);
+    bool IsSyntaxColoring() const { return syntaxColoring; }
+
+    // The process's configuration: the first buffer manager makes it (when the configuration
+    // layer registered how), the last one closes it. Empty and false without one.
+    std::wstring GetConfigFile() const;
+    bool SetConfigFile(const std::wstring& path);
+    // Takes `cm` in place of the current configuration and subscribes to its events.
+    void SetConfigManager(pw::RefPtr<BufferConfig> cm);
+    const pw::RefPtr<BufferConfig>& GetConfigManager() const { return configManager; }
+    // The configuration's events (BufferConfig::Event), delivered on the thread that made the
+    // buffer: the parser follows a reloaded scheme, theme or configuration, and when its schema
+    // changed the event goes on to the buffer's own subscribers. Ignored with syntax colouring off.
+    virtual void OnConfigEvent(uint32_t code, uintptr_t wParam, intptr_t lParam);
 
     void RemoveAll();
     void Close();
@@ -140,6 +158,8 @@ private:
     // Records the deletion of the 0-based range (row1, i1)..(row2, i2) as DeleteText will make it.
     void RecordDelete(int row1, int i1, int row2, int i2);
     void LoadText(pw::Archive& archive, bool forceUtf16);
+    // Gives the parser the schema of `fileExt`; true when one was installed.
+    bool InstallSchema();
     void StoreText(pw::Archive& archive, bool wide, bool writeSignature, int dataSizeLimit);
 
     static constexpr int averageLineLength = 30;  // bytes per row, for sizing range buffers
@@ -154,6 +174,7 @@ private:
     CQELPenwrightLineMarksManager lineMarks;
     std::wstring fileExt;
     bool syntaxColoring = true;
+    pw::RefPtr<BufferConfig> configManager;
     CQELNotificationSinkMT eventSink;  // our subscriptions to the configuration manager's events
     pw::RefPtr<BufferParser> parser;
     RowArray rows;

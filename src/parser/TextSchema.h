@@ -7,6 +7,7 @@
 // of the chain, so that the edit control can read blocks between changes. Lock order: parse
 // lock, then data lock. The stop event is the only way to interrupt a run.
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -78,6 +79,21 @@ public:
     // extension such as ".cpp" will do); null when none does.
     pw::RefPtr<LexClass> FileClass(std::wstring_view fileName) const;
 
+    // What a colour theme gives the schema: the entries (lower-cased key, value) of the
+    // section for the class named `className`, or null when it has none.
+    class ThemeSections {
+    public:
+        virtual const std::map<std::wstring, std::wstring>* FindClassSection(const std::wstring& className) const = 0;
+
+    protected:
+        ~ThemeSections() = default;
+    };
+    // Under both locks, every class of both trees takes its "txt:" attributes from its template
+    // again and then those of the theme's section for its name (none: the template's only).
+    void ApplyTheme(const ThemeSections* theme);
+    // Sets a property of the block's class under both locks; false when the block has no class.
+    bool SetBlockClassProperty(const TextBlock& block, std::wstring_view key, pw::RefPtr<LexValue> value);
+
     // The parse. `start` none resumes after the last block; `end` none means no edited range.
     int32_t Run(int treeKind, TextIterator* it, std::optional<LineCol> start, std::optional<LineCol> end,
                 bool report);
@@ -132,6 +148,8 @@ private:
     // The block that new blocks are appended to: the newest, else the restart block.
     TextBlock* Anchor() const;
     void ClearRun();
+    // The theme over `list` and, first, over the direct and dynamic children of each of its classes.
+    void ApplyTheme(const ClassSet::ClassList& list, const ThemeSections* theme, int depth);
 
     std::wstring name_;
     ClassSet classSet_;
