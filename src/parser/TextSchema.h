@@ -19,10 +19,12 @@
 #include "parser/BlockChain.h"
 #include "parser/ClassSet.h"
 #include "parser/TextBlock.h"
+#include "parser/TextSchemaRows.h"
 #include "platform/Event.h"
 #include "platform/RefCounted.h"
 #include "platform/TimedMutex.h"
 
+class CQELPenwrightBufferManager;
 class TextIterator;
 
 class TextSchema : public pw::RefCounted, public LexParseContext, private BlockEndedSink {
@@ -94,6 +96,27 @@ public:
     // Sets a property of the block's class under both locks; false when the block has no class.
     bool SetBlockClassProperty(const TextBlock& block, std::wstring_view key, pw::RefPtr<LexValue> value);
 
+    // Row queries for painting. Each waits at most kQueryLockWaitMs for the data lock and gives
+    // its empty or default answer without it.
+    static constexpr uint32_t kQueryLockWaitMs = 30;
+    // Parses rows firstRow..lastRow with the full tree into `context`, starting inside copies of
+    // the blocks that enclose the first row. False without the lock, without a block to start
+    // in (a parse still on its way to the first row), or when a class run failed.
+    bool OnScreenParse(TextIterator* it, int32_t firstRow, int32_t lastRow, OnScreenContext& context);
+    // Fills `runs` with runs that cover the row from column 0 to its length, in column order:
+    // `defaults` overlaid with the class attributes of the innermost block at each column. Only
+    // blocks that reach columns firstCol..lastCol (lastCol <= 0: the row's end) count. The walk
+    // starts at `start` (another chain's block, such as an on-screen parse's head), else at
+    // `*cursor` when that still lies in the chain at or before the first column, else at the
+    // head; `*cursor` then becomes the last block that starts there, so that row after row the
+    // walk goes on where it was. False, with one default run, without the lock.
+    bool GetRowRuns(const CQELPenwrightBufferManager& text, int32_t row, int32_t firstCol, int32_t lastCol,
+                    const LexTextAttributes& defaults, TextBlock* start, pw::RefPtr<TextBlock>* cursor,
+                    std::vector<RowRun>& runs);
+    // The blocks covering `row` (-1: all rows) that fold, in chain order. `*cursor`, when missing
+    // or detached, becomes the first of them with a parent. False, with none, without the lock.
+    bool GetCollapsibleBlocks(int32_t row, std::vector<CollapsibleBlock>& blocks, pw::RefPtr<TextBlock>* cursor);
+
     // The parse. `start` none resumes after the last block; `end` none means no edited range.
     int32_t Run(int treeKind, TextIterator* it, std::optional<LineCol> start, std::optional<LineCol> end,
                 bool report);
@@ -148,6 +171,12 @@ private:
     // The block that new blocks are appended to: the newest, else the restart block.
     TextBlock* Anchor() const;
     void ClearRun();
+    // The instance of tree 0 numbered `classId`, or null.
+    LexClass* FindFullTreeClass(int32_t classId) const;
+    // The block of the chain the on-screen parse of rows firstRow.. starts in, copied into
+    // `context` with its ancestors; null when there is none.
+    TextBlock* PrepareOnScreenStart(TextIterator& it, int32_t firstRow, int32_t lastRow,
+                                    OnScreenContext& context);
     // The theme over `list` and, first, over the direct and dynamic children of each of its classes.
     void ApplyTheme(const ClassSet::ClassList& list, const ThemeSections* theme, int depth);
 
