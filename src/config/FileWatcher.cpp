@@ -36,8 +36,9 @@ bool FileWatcher::IsFile(const std::wstring& path) {
 std::wstring FileWatcher::Resolve(const std::wstring& path, const std::wstring& baseFolder) {
     if (IsFile(path) || IsAbsolute(path) || baseFolder.empty())
         return path;
+    // A file missing from both places is awaited beside the configuration, where it is named.
     std::wstring relative = baseFolder + path;
-    return IsFile(relative) ? relative : path;
+    return IsFile(relative) || !pw::FileExists(path) ? relative : path;
 }
 
 std::wstring FileWatcher::Watch(const std::wstring& path, const std::wstring& baseFolder, uint32_t kind) {

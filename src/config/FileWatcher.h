@@ -29,7 +29,8 @@ public:
     FileWatcher& operator=(const FileWatcher&) = delete;
 
     // The path under which `path` is found: as given when a file is there, else relative to
-    // `baseFolder` when it is relative and a file is there, else as given. A folder is no file.
+    // `baseFolder` when it is relative. A folder is no file; a relative path that names a
+    // folder as given and nothing in `baseFolder` stays as given.
     static std::wstring Resolve(const std::wstring& path, const std::wstring& baseFolder);
     static bool IsFile(const std::wstring& path);
 

@@ -88,7 +88,8 @@ pw::RefPtr<Theme> ThemeCollection::FindByPath(std::wstring_view path) const {
 void ThemeCollection::Add(pw::RefPtr<Theme> theme) {
     Remove(theme->GetName());
     names_.push_back(theme->GetName());
-    themes_[FoldCase(theme->GetName())] = std::move(theme);
+    std::wstring key = FoldCase(theme->GetName());
+    themes_[key] = std::move(theme);
 }
 
 void ThemeCollection::Remove(std::wstring_view name) {
