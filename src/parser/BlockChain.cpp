@@ -133,11 +133,19 @@ void BlockChain::SetHeadBlock(pw::RefPtr<TextBlock> block) {
 
 pw::RefPtr<TextBlock> BlockChain::RestartBlock(LineCol pos) const {
     Lock lock(dataLock_);
-    TextBlock* found = head_.get();
-    if (!found)
+    if (!head_)
         return {};
+    // Edits come near the one before, so the walk begins at the block the last lookup found
+    // instead of at the head: the cost follows the distance between edits, not the text's size.
+    // While a parse is building, old blocks it has passed still hold links into the chain, so
+    // a mark taken then could lead off it; between parses every block left outside is closed.
+    const bool building = newest_ != nullptr;
+    TextBlock* found = !building && hint_ && !hint_->IsDetached() ? hint_.get() : head_.get();
+    while (found->prevBlock && found->startPos > pos) found = found->prevBlock.get();
     for (TextBlock* b = found->nextBlock.get(); b && b->startPos <= pos; b = b->nextBlock.get()) found = b;
     while (found->prevBlock && found->prevBlock->startPos == found->startPos) found = found->prevBlock.get();
+    if (!building)
+        hint_ = found;
     return found;
 }
 
@@ -177,11 +185,11 @@ void BlockChain::InheritEnds(TextBlock* from, const TextBlock* until) {
     }
 }
 
-void BlockChain::RepairParents(const TextBlock* restartBlock) {
+void BlockChain::RepairParents(const TextBlock* restartBlock, LineCol until) {
     Lock lock(dataLock_);
     if (!restartBlock || restartBlock == head_.get() || !newest_)
         return;
-    for (TextBlock* b = newest_->nextBlock.get(); b; b = b->nextBlock.get()) {
+    for (TextBlock* b = newest_->nextBlock.get(); b && b->startPos <= until; b = b->nextBlock.get()) {
         if (!b->parent || !b->parent->IsDetached())
             continue;
         TextBlock* encloser = b->prevBlock.get();
@@ -190,6 +198,10 @@ void BlockChain::RepairParents(const TextBlock* restartBlock) {
         // With no encloser left the block is a top block; a dead parent would only keep the
         // detached block alive and send child walks nowhere.
         b->parent = encloser;
+        // The walk is bounded by the last children of the blocks a reparse replaces, so that
+        // mark has to stay right for the parent a block gets here.
+        if (encloser && (!encloser->lastChild || encloser->lastChild->startPos <= b->startPos))
+            encloser->lastChild = b;
     }
 }
 
@@ -204,6 +216,7 @@ void BlockChain::ReleaseAll() {
         b = std::move(next);
     }
     newest_.reset();
+    hint_.reset();
     lastParsed_.reset();
     lastEnded_.reset();
     ended_.clear();

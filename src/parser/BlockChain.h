@@ -53,9 +53,11 @@ public:
     // Open blocks from `from` through `until` (or the chain's end) take their parent's end.
     void InheritEnds(TextBlock* from, const TextBlock* until);
     // After a reparse that began at `restartBlock` (not the head): every block after the newest
-    // block whose parent was detached gets the nearest earlier block enclosing it as parent, or
-    // none when no block encloses it any more.
-    void RepairParents(const TextBlock* restartBlock);
+    // block, up to those starting at `until`, whose parent was detached gets the nearest earlier
+    // block enclosing it as parent (and is that block's last child when it lies after it), or
+    // none when no block encloses it any more. The reparse knows how far the children of the
+    // blocks it replaced reach; nothing after them can have lost its parent.
+    void RepairParents(const TextBlock* restartBlock, LineCol until);
 
     // Closes every block of the chain and forgets the head, the marks and the handed-over blocks.
     void ReleaseAll();
@@ -80,5 +82,6 @@ private:
     pw::RefPtr<TextBlock> newest_;
     pw::RefPtr<TextBlock> lastParsed_;
     pw::RefPtr<TextBlock> lastEnded_;
+    mutable pw::RefPtr<TextBlock> hint_;  // where the last restart lookup ended
     std::map<uintptr_t, pw::RefPtr<TextBlock>> ended_;
 };

@@ -82,9 +82,13 @@ std::wstring Position(LineCol pos) {
 
 std::wstring DescribeBlock(const TextBlock* block) {
     if (!block)
-        return L"?<NULL> (? - ?) - ?";
-    return L"(" + Position(block->startPos) + L" - " + Position(block->endPos) + L") - " +
-           (block->lexClass ? block->lexClass->GetName() : std::wstring(L"?{NULL>"));
+        return L"(no block)";
+    // A block loses its class only when it is closed; a trace that meets one says so instead of
+    // printing a placeholder that reads like a class name.
+    const std::wstring name = block->lexClass       ? block->lexClass->GetName()
+                              : block->IsDetached() ? L"(no class: detached)"
+                                                    : L"(no class)";
+    return L"(" + Position(block->startPos) + L" - " + Position(block->endPos) + L") - " + name;
 }
 
 std::wstring DescribeRange(std::optional<LineCol> start, std::optional<LineCol> end) {

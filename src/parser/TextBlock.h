@@ -61,7 +61,8 @@ public:
     TextBlock* PrevChild(const TextBlock* child) const;
 };
 
-// Trace forms, never shown to the user: "(row,col - row,col) - class" for a block, and for a
+// Trace forms, never shown to the user: "(row,col - row,col) - class" for a block ("(no class)"
+// in place of the name for a block without one, "(no block)" for none), and for a
 // range "All:(1,0 - NULL)" (from the start of the text, no end), "Rest(NULL - NULL)" or
 // "Part:(start - end)" with "NULL" for a side not given.
 std::wstring DescribeBlock(const TextBlock* block);

@@ -434,7 +434,12 @@ void TextSchema::Finish(bool interrupted, bool atTextEnd) {
         retained->prevBlock = last;
         reparseEnd_ = retained->startPos;
     }
+    // Retained blocks can have lost their parent only to a replaced block, as one of its
+    // children; the last children of the replaced blocks tell how far those can lie.
+    LineCol orphansUntil;
     for (pw::RefPtr<TextBlock> b = firstReplaced_; b && b != retained;) {
+        if (b->lastChild && b->lastChild->startPos > orphansUntil)
+            orphansUntil = b->lastChild->startPos;
         pw::RefPtr<TextBlock> next = b->nextBlock;
         b->Close();
         b = std::move(next);
@@ -449,7 +454,7 @@ void TextSchema::Finish(bool interrupted, bool atTextEnd) {
     }
     chain_.SetNewestBlock(last);
     if (restart_)
-        chain_.RepairParents(restart_.get());
+        chain_.RepairParents(restart_.get(), orphansUntil);
     chain_.SetLastParsedBlock(last, interrupted);
     ClearRun();
 }

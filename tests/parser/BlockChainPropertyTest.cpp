@@ -150,4 +150,43 @@ TEST(BlockChainProperty, PositionUpdatesFollowTheText) {
     EXPECT_GT(checked, 2500);  // texts without blocks are skipped
 }
 
+// Restart lookups one after another, as edits come, against a plain scan of the chain; now and
+// then a block leaves the chain as a reparse would replace it, possibly the one the last lookup
+// found.
+TEST(BlockChainProperty, RestartLookupsMatchAScanOfTheChain) {
+    for (uint32_t seed = 1; seed <= 300; ++seed) {
+        SCOPED_TRACE(seed);
+        std::mt19937 rng(seed);
+        Scenario sc;
+        Build(sc, rng);
+        std::vector<TextBlock*> model;
+        for (auto& b : sc.built.Blocks()) model.push_back(b.get());
+        for (int step = 0; step < 40 && !model.empty(); ++step) {
+            if (Rand(rng, 0, 4) == 0) {
+                const size_t i = static_cast<size_t>(Rand(rng, 0, static_cast<int>(model.size()) - 1));
+                pw::RefPtr<TextBlock> gone = model[i];
+                if (gone->prevBlock)
+                    gone->prevBlock->nextBlock = gone->nextBlock;
+                else
+                    sc.chain.SetHeadBlock(gone->nextBlock);
+                if (gone->nextBlock)
+                    gone->nextBlock->prevBlock = gone->prevBlock;
+                gone->Close();
+                model.erase(model.begin() + static_cast<std::ptrdiff_t>(i));
+                continue;
+            }
+            const LineCol pos = Rand(rng, 0, 9) == 0
+                                    ? LineCol{0x7FFFFFFF, 0}
+                                    : sc.positions[Rand(rng, 0, static_cast<int>(sc.positions.size()) - 1)];
+            // The last block starting at or before pos, back to the first sharing its start.
+            size_t k = 0;
+            while (k + 1 < model.size() && model[k + 1]->startPos <= pos) ++k;
+            while (k > 0 && model[k - 1]->startPos == model[k]->startPos) --k;
+            EXPECT_EQ(sc.chain.RestartBlock(pos).get(), model[k]) << pos.row << "," << pos.col;
+        }
+        if (HasFailure())
+            break;
+    }
+}
+
 }  // namespace

@@ -186,13 +186,27 @@ TEST(BlockChain, RepairParentsAfterAReparse) {
     loose->parent = oldParent;
     f.chain.SetNewestBlock(newest);
 
-    f.chain.RepairParents(f.chain.HeadBlock().get());  // a reparse from the head repairs nothing
+    const LineCol all{0x7FFFFFFF, 0};
+    f.chain.RepairParents(f.chain.HeadBlock().get(), all);  // a reparse from the head repairs nothing
     EXPECT_EQ(inner->parent, oldParent);
-    f.chain.RepairParents(fn);
+    // Blocks after the bound are not looked at: the reparse knows no orphan lies there.
+    f.chain.RepairParents(fn, {20, 0});
     EXPECT_EQ(inner->parent.get(), file);
+    EXPECT_EQ(loose->parent, oldParent);
+    f.chain.RepairParents(fn, all);
     EXPECT_FALSE(loose->parent);
     EXPECT_EQ(kept->parent.get(), loose);
     EXPECT_FALSE(top->parent);
+    f.chain.SetNewestBlock(nullptr);
+
+    // A block that gets a new parent after that parent's last child becomes its last child,
+    // so that later walks over the parent's children find it.
+    file->lastChild = newest;
+    inner->parent = oldParent;
+    f.chain.SetNewestBlock(newest);
+    f.chain.RepairParents(fn, all);
+    EXPECT_EQ(file->lastChild.get(), inner);
+    EXPECT_EQ(file->PrevChild(inner), newest);
     f.chain.SetNewestBlock(nullptr);
 }
 

@@ -3,10 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <iterator>
 #include <random>
 #include <sstream>
 
+#include "buffer/LineReader.h"
 #include "parser/ParseTesting.h"
+#include "platform/FileSystem.h"
+#include "platform/IniFile.h"
 
 namespace {
 
@@ -39,10 +44,7 @@ const Rows kCppSample = {
     L"}  // namespace demo",
 };
 
-// The fragments that change most about blocks, and plain text.
-const std::vector<std::wstring> kFragments = {L"/*",   L"*/",   L"\"",   L"'",   L"{", L"}",
-                                              L"\r\n", L"//",   L"#",    L"\\",  L"x", L" ",
-                                              L"1",    L"int ", L"R\"(", L")\"", L"\n"};
+using Fragments = std::vector<std::wstring>;
 
 struct Edit {
     bool insert;
@@ -58,7 +60,7 @@ std::string Describe(const Edit& e) {
     return out.str();
 }
 
-Edit RandomEdit(std::mt19937& rng, const CQELPenwrightBufferManager& buffer) {
+Edit RandomEdit(std::mt19937& rng, const CQELPenwrightBufferManager& buffer, const Fragments& fragments) {
     auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
     Edit e;
     const int rows = std::max(buffer.GetRowCount(), 1);
@@ -66,7 +68,7 @@ Edit RandomEdit(std::mt19937& rng, const CQELPenwrightBufferManager& buffer) {
     e.a.col = pick(1, buffer.GetLineTextLength(e.a.row) + 1);
     e.insert = pick(0, 2) != 0 || buffer.GetRowCount() < 3;
     if (e.insert) {
-        e.text = kFragments[pick(0, static_cast<int>(kFragments.size()) - 1)];
+        e.text = fragments[pick(0, static_cast<int>(fragments.size()) - 1)];
         return e;
     }
     // Within the row, or across to a later row.
@@ -106,7 +108,7 @@ std::string Fresh(TextSchema& reference, CQELPenwrightBufferManager& buffer) {
 
 // Random edits one after another; after each the incremental result must equal a fresh one.
 void CheckRandomEdits(const std::wstring& schemaFile, const Rows& rows, const std::wstring& ext,
-                      unsigned seed, int edits) {
+                      const Fragments& fragments, unsigned seed, int edits) {
     SchemaPtr schema = ShippedSchema(schemaFile);
     SchemaPtr reference = schema->Clone();
     ASSERT_TRUE(reference);
@@ -116,7 +118,7 @@ void CheckRandomEdits(const std::wstring& schemaFile, const Rows& rows, const st
     std::mt19937 rng(seed);
     std::vector<std::string> history;
     for (int i = 0; i < edits; ++i) {
-        const Edit edit = RandomEdit(rng, *buffer);
+        const Edit edit = RandomEdit(rng, *buffer, fragments);
         history.push_back(Describe(edit));
         const std::string textBefore = pw::Narrow(FlatText(*buffer));
         const std::string blocksBefore = DumpExact(*schema);
@@ -130,7 +132,7 @@ void CheckRandomEdits(const std::wstring& schemaFile, const Rows& rows, const st
             std::string last;
             for (size_t k = history.size() > 5 ? history.size() - 5 : 0; k < history.size(); ++k)
                 last += history[k] + "\n";
-            FAIL() << "seed " << seed << " edit " << i << ", last edits:\n"
+            FAIL() << pw::Narrow(schemaFile) << " seed " << seed << " edit " << i << ", last edits:\n"
                    << last << "text before:\n"
                    << textBefore << "\nblocks before:\n"
                    << blocksBefore << "text:\n"
@@ -141,40 +143,93 @@ void CheckRandomEdits(const std::wstring& schemaFile, const Rows& rows, const st
     }
 }
 
-// Each seed starts again from the sample, so that the text stays close to real source.
-TEST(Incremental, RandomEditsOnCppReparseLikeAFullParse) {
-    for (unsigned seed = 1; seed <= 12; ++seed) CheckRandomEdits(L"cpp.pws", kCppSample, L".cpp", seed, 300);
+// A language's sample under tests/data, its schema, and the fragments that change most about
+// its blocks: its comment, string and bracket tags, beside line breaks and plain text.
+struct Language {
+    const char* folder;
+    const wchar_t* schema;
+    const wchar_t* ext;
+    Fragments fragments;
+};
+
+// clang-format off
+const Language kLanguages[] = {
+    {"cpp", L"cpp.pws", L".cpp", {L"/*", L"*/", L"\"", L"'", L"{", L"}", L"//", L"#", L"R\"(", L")\"", L"\\", L"0x1"}},
+    {"csharp", L"csharp.pws", L".cs", {L"/*", L"*/", L"\"", L"\"\"\"", L"'", L"{", L"}", L"//", L"#region", L"#endregion", L"@\"", L"#"}},
+    {"java", L"java.pws", L".java", {L"/*", L"*/", L"\"", L"\"\"\"", L"'", L"{", L"}", L"//", L"\\"}},
+    {"javascript", L"javascript.pws", L".js", {L"/*", L"*/", L"\"", L"'", L"`", L"{", L"}", L"//", L"/", L"\\/", L"= /"}},
+    {"typescript", L"typescript.pws", L".ts", {L"/*", L"*/", L"\"", L"'", L"`", L"{", L"}", L"//", L"/", L"(/"}},
+    {"python", L"python.pws", L".py", {L"#", L"\"\"\"", L"'''", L"\"", L"'", L"(", L")", L"[", L"]", L"{", L"}", L"\\"}},
+    {"sql", L"sql.pws", L".sql", {L"--", L"/*", L"*/", L"'", L"\"", L"(", L")", L"''", L"1"}},
+    {"html", L"html.pws", L".html", {L"<", L">", L"</", L"<!--", L"-->", L"\"", L"'", L"<script>", L"</script>", L"<style>", L"</style>", L"/*", L"{", L"}", L"<br", L"="}},
+    {"xml", L"xml.pws", L".xml", {L"<", L">", L"</", L"<!--", L"-->", L"<?", L"?>", L"<![CDATA[", L"]]>", L"\"", L"'", L"/>", L"="}},
+    {"css", L"css.pws", L".css", {L"/*", L"*/", L"{", L"}", L"\"", L"'", L":", L";", L"-", L"#"}},
+    {"json", L"json.pws", L".json", {L"{", L"}", L"[", L"]", L"\"", L",", L":", L"/*", L"*/", L"//", L"-", L"\\\""}},
+    {"ini", L"ini.pws", L".ini", {L"[", L"]", L";", L"\"", L"=", L"#"}},
+    {"vb", L"vb.pws", L".vb", {L"'", L"\"", L"\"\"", L"Rem ", L"#Region", L"#End Region", L"&H", L"_", L":"}},
+    {"vbscript", L"vbscript.pws", L".vbs", {L"'", L"\"", L"\"\"", L"Rem ", L"&H", L":", L"_"}},
+    {"powershell", L"powershell.pws", L".ps1", {L"#", L"<#", L"#>", L"\"", L"'", L"@\"", L"\"@", L"@'", L"'@", L"$", L"$(", L")", L"{", L"}", L"`"}},
+    {"batch", L"batch.pws", L".bat", {L"rem ", L"::", L"\"", L"%", L"(", L")", L":", L"&", L"@"}},
+    {"shell", L"shell.pws", L".sh", {L"#", L"\"", L"'", L"$", L"$(", L"$((", L"${", L"}", L")", L"))", L"<<EOF", L"EOF", L"`", L"\\"}},
+    {"markdown", L"markdown.pws", L".md", {L"#", L"*", L"**", L"_", L"`", L"```", L"~~~", L"<!--", L"-->", L">", L"](", L"<http:", L")", L"["}},
+};
+// clang-format on
+
+// Line breaks, blanks and plain text matter in every language.
+const Fragments kCommonFragments = {L"\r\n", L"\n", L" ", L"\t", L"x", L"1"};
+
+// The sample twice over, for more rows and blocks after each edit.
+Rows SampleRows(const Language& lang) {
+    const std::wstring path =
+        pw::Widen(PW_CONFIG_DIR) + L"/../../tests/data/" + pw::Widen(lang.folder) + L"/sample" + lang.ext;
+    std::optional<std::string> bytes = pw::ReadFileBytes(path);
+    EXPECT_TRUE(bytes.has_value()) << pw::Narrow(path);
+    Rows rows;
+    const std::wstring text = pw::Widen(bytes.value_or(std::string()));
+    for (int copy = 0; copy < 2; ++copy) {
+        LineReader reader(text);
+        while (std::optional<TextLine> line = reader.Next()) rows.push_back(line->text);
+    }
+    return rows;
 }
 
-TEST(Incremental, RandomEditsOnHtmlAndPythonReparseLikeAFullParse) {
-    const Rows html = {
-        L"<!DOCTYPE html>",
-        L"<html><head><title>T &amp; t</title>",
-        L"<style>p { color: red; } /* c */</style>",
-        L"<script>var s = \"<b>\"; // x",
-        L"if (a < b) { f('q'); }</script></head>",
-        L"<body class=\"main\" id='b'>",
-        L"<!-- a comment -->",
-        L"<p>One<p>Two <a href=\"x.html\">link</a>",
-        L"<ul><li>i<li>j</ul>",
-        L"</body></html>",
-    };
-    const Rows python = {
-        L"# A comment",
-        L"import os",
-        L"",
-        L"def f(x, y=2):",
-        L"    \"\"\"Doc string",
-        L"    over rows.\"\"\"",
-        L"    s = 'a' + \"b\" + r'\\d' # trailing",
-        L"    return [x * 1.5e3 for _ in range(10)]",
-        L"",
-        L"class C(object):",
-        L"    pass",
-    };
+// Edits per seed; PW_RANDOM_EDITS raises it for a longer soak.
+int EditsPerSeed() {
+    const char* value = std::getenv("PW_RANDOM_EDITS");
+    const int n = value ? std::atoi(value) : 0;
+    return n > 0 ? n : 60;
+}
+
+class RandomEdits : public ::testing::TestWithParam<Language> {};
+
+// Each seed starts again from the sample, so that the text stays close to real source.
+TEST_P(RandomEdits, ReparseLikeAFullParse) {
+    const Language& lang = GetParam();
+    Fragments fragments = lang.fragments;
+    fragments.insert(fragments.end(), kCommonFragments.begin(), kCommonFragments.end());
+    const Rows rows = SampleRows(lang);
+    ASSERT_FALSE(rows.empty());
     for (unsigned seed = 1; seed <= 4; ++seed) {
-        CheckRandomEdits(L"html.pws", html, L".html", seed, 250);
-        CheckRandomEdits(L"python.pws", python, L".py", seed, 250);
+        CheckRandomEdits(lang.schema, rows, lang.ext, fragments, seed, EditsPerSeed());
+        if (HasFailure())
+            return;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, RandomEdits, ::testing::ValuesIn(kLanguages),
+                         [](const ::testing::TestParamInfo<Language>& info) {
+                             return std::string(info.param.folder);
+                         });
+
+// Every scheme of the shipped configuration is edited above.
+TEST(Incremental, EveryShippedSchemeIsEdited) {
+    const std::vector<pw::IniEntry> schemes =
+        pw::IniSection(pw::Widen(PW_CONFIG_DIR) + L"/Penwright.ini", L"schemes");
+    ASSERT_FALSE(schemes.empty());
+    for (const pw::IniEntry& scheme : schemes) {
+        EXPECT_TRUE(std::any_of(std::begin(kLanguages), std::end(kLanguages), [&](const Language& lang) {
+            return scheme.value == L"Schemas\\" + std::wstring(lang.schema);
+        })) << pw::Narrow(scheme.name);
     }
 }
 

@@ -138,8 +138,11 @@ TEST(TextBlock, TraceTexts) {
     EXPECT_EQ(DescribeBlock(comment), L"(3,5 - 4,2) - comment");
     pw::RefPtr<TextBlock> bare = pw::MakeRef<TextBlock>();
     bare->startPos = {1, 0};
-    EXPECT_EQ(DescribeBlock(bare.get()), L"(1,0 - 0,0) - ?{NULL>");
-    EXPECT_EQ(DescribeBlock(nullptr), L"?<NULL> (? - ?) - ?");
+    EXPECT_EQ(DescribeBlock(bare.get()), L"(1,0 - 0,0) - (no class: detached)");
+    bare->parent = comment;
+    EXPECT_EQ(DescribeBlock(bare.get()), L"(1,0 - 0,0) - (no class)");
+    bare->parent.reset();
+    EXPECT_EQ(DescribeBlock(nullptr), L"(no block)");
 
     EXPECT_EQ(DescribeRange(LineCol{1, 0}, std::nullopt), L"All:(1,0 - NULL)");
     EXPECT_EQ(DescribeRange(std::nullopt, std::nullopt), L"Rest(NULL - NULL)");
