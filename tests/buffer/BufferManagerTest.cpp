@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 #include <climits>
+#include <string>
+#include <vector>
 
 #include "buffer/BufferTesting.h"
+#include "notify/NotificationSink.h"
 #include "platform/Profile.h"
 
 TEST(BufferInsert, SplitsTheRowAtLineEnds) {
@@ -263,4 +266,133 @@ TEST(BufferLifecycle, RemoveAllAndCloseEmptyTheBuffer) {
     b->Close();
     EXPECT_EQ(b->GetRowCount(), 0);
     EXPECT_EQ(b->RefCount(), 1);
+}
+
+namespace {
+
+// A configuration that records what the buffer asks of it and answers as told.
+class FakeConfig : public BufferConfig {
+public:
+    bool SetConfigFile(const std::wstring& path) override {
+        file = path;
+        return true;
+    }
+    std::wstring GetConfigFile() const override { return file; }
+    CQELNotificationConnection* GetEventSource() const override { return events.get(); }
+    void Close() override {}
+    bool InstallSchema(BufferParser&, const std::wstring& ext) override {
+        calls.push_back(L"install " + ext);
+        return installs;
+    }
+    void RemoveSchema(BufferParser&) override { calls.push_back(L"remove"); }
+    void RequestFullParse(BufferParser&, CQELPenwrightBufferManager&) override { calls.push_back(L"parse"); }
+    SchemaChange ApplyEvent(BufferParser&, const std::wstring& ext, uint32_t code, uintptr_t, intptr_t) override {
+        calls.push_back(L"event " + std::to_wstring(code) + L" " + ext);
+        return change;
+    }
+
+    std::wstring file;
+    bool installs = true;
+    SchemaChange change = SchemaChange::kUnchanged;
+    std::vector<std::wstring> calls;
+    pw::RefPtr<CQELNotificationConnection> events = pw::MakeRef<CQELNotificationConnection>();
+};
+
+class NullParser : public BufferParser {
+public:
+    void CancelParse() override {}
+    void TextChanged(LineCol, LineCol, int, CQELPenwrightBufferManager&) override {}
+};
+
+class ForwardedEvents : public CQELNotificationSink {
+public:
+    ~ForwardedEvents() override { UnadviseAll(); }
+    void OnEvent(uint32_t code, uintptr_t wParam, intptr_t lParam, uint32_t) override {
+        codes.push_back(code);
+        EXPECT_EQ(wParam, 7u);
+        EXPECT_EQ(lParam, 9);
+    }
+    std::vector<uint32_t> codes;
+};
+
+struct ConfiguredBuffer {
+    ConfiguredBuffer() {
+        buffer->SetParser(pw::MakeRef<NullParser>());
+        buffer->SetConfigManager(config);
+        for (uint32_t code : {10u, 11u, 12u}) forwarded.Advise(buffer->GetConnection(), code);
+    }
+    std::vector<std::wstring> TakeCalls() { return std::exchange(config->calls, {}); }
+
+    Buffer buffer = MakeBuffer({L"text"});
+    pw::RefPtr<FakeConfig> config = pw::MakeRef<FakeConfig>();
+    ForwardedEvents forwarded;
+};
+
+using Calls = std::vector<std::wstring>;
+
+}  // namespace
+
+TEST(BufferConfiguration, WithoutConfigurationThereIsNoFile) {
+    Buffer b = MakeBuffer({});
+    b->SetConfigManager(nullptr);
+    EXPECT_EQ(b->GetConfigFile(), L"");
+    EXPECT_FALSE(b->SetConfigFile(L"Penwright.ini"));
+}
+
+TEST(BufferConfiguration, ExtensionAndColouringInstallTheSchema) {
+    ConfiguredBuffer f;
+    EXPECT_TRUE(f.buffer->SetConfigFile(L"x.ini"));
+    EXPECT_EQ(f.buffer->GetConfigFile(), L"x.ini");
+    f.buffer->SetFileExt(L".cpp");
+    f.buffer->SetFileExt(L".CPP");  // the same extension: nothing to do
+    EXPECT_EQ(f.TakeCalls(), (Calls{L"install .cpp"}));
+    f.buffer->EnableSyntaxColoring(true);  // already on
+    f.buffer->EnableSyntaxColoring(false);
+    f.buffer->SetFileExt(L".h");  // remembered, installed when colouring comes back
+    EXPECT_EQ(f.TakeCalls(), (Calls{L"remove"}));
+    f.buffer->EnableSyntaxColoring(true);
+    EXPECT_EQ(f.TakeCalls(), (Calls{L"install .h", L"parse"}));
+    f.config->installs = false;  // no scheme claims it: nothing to parse
+    f.buffer->EnableSyntaxColoring(false);
+    f.buffer->EnableSyntaxColoring(true);
+    EXPECT_EQ(f.TakeCalls(), (Calls{L"remove", L"install .h"}));
+}
+
+TEST(BufferConfiguration, EventsReachTheParserAndGoOnWhenTheSchemaChanged) {
+    ConfiguredBuffer f;
+    f.buffer->SetFileExt(L".js");
+    f.TakeCalls();
+    CQELNotificationConnection& source = *f.config->GetEventSource();
+
+    f.config->change = BufferConfig::SchemaChange::kInstalled;
+    source.SendEvent(10, 7, 9);
+    f.config->change = BufferConfig::SchemaChange::kRemoved;
+    source.SendEvent(12, 7, 9);
+    f.config->change = BufferConfig::SchemaChange::kThemed;
+    source.SendEvent(11, 7, 9);
+    f.config->change = BufferConfig::SchemaChange::kUnchanged;
+    source.SendEvent(10, 7, 9);
+    EXPECT_EQ(f.TakeCalls(), (Calls{L"event 10 .js", L"parse", L"event 12 .js", L"event 11 .js", L"event 10 .js"}));
+    EXPECT_EQ(f.forwarded.codes, (std::vector<uint32_t>{10, 12, 11}));
+
+    // With colouring off the events are ignored.
+    f.buffer->EnableSyntaxColoring(false);
+    f.TakeCalls();
+    f.config->change = BufferConfig::SchemaChange::kInstalled;
+    source.SendEvent(12, 7, 9);
+    EXPECT_TRUE(f.TakeCalls().empty());
+    EXPECT_EQ(f.forwarded.codes.size(), 3u);
+
+    // Another configuration: the old one's events no longer arrive.
+    f.buffer->EnableSyntaxColoring(true);
+    auto other = pw::MakeRef<FakeConfig>();
+    f.buffer->SetConfigManager(other);
+    f.TakeCalls();
+    source.SendEvent(12, 7, 9);
+    EXPECT_TRUE(f.TakeCalls().empty());
+    other->GetEventSource()->SendEvent(12, 7, 9);
+    EXPECT_EQ(other->calls, (Calls{L"event 12 .js"}));
+    f.buffer->Close();
+    other->GetEventSource()->SendEvent(12, 7, 9);  // closed: unsubscribed
+    EXPECT_EQ(other->calls.size(), 1u);
 }
