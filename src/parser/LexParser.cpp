@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr int kDefaultBackOffset = 100;
+using Lock = pw::ScopedLock<pw::TimedMutex>;
 
 std::vector<std::wstring> Strings(const LexValueList& list) {
     std::vector<std::wstring> strings;
@@ -24,75 +24,103 @@ std::vector<std::wstring> Strings(const LexValueList& list) {
 LexParser::LexParser() : events_(pw::MakeRef<CQELNotificationConnectionMT>()) {}
 
 LexParser::~LexParser() {
-    UnadviseAll();
     DropSchema();
 }
 
 void LexParser::DropSchema() {
-    if (!schema_)
-        return;
-    CancelParse();
-    schema_->ReleaseAllBlocks();
+    StopWorker();
     UnadviseAll();
+    if (schema_)
+        schema_->ReleaseAllBlocks();
     schema_.reset();
+    pw::ScopedLock<pw::CriticalSection> lock(optionsLock_);
+    options_.clear();
 }
 
 bool LexParser::SetTextSchema(TextSchema* schema) {
     DropSchema();
     if (!schema || !schema->EnsureTrees())
         return false;
-    schema_ = schema->Clone();
-    if (!schema_)
+    pw::RefPtr<TextSchema> clone = schema->Clone();
+    if (!clone)
         return false;
+    // File classes read their extensions on first use; that happens here, before a worker
+    // reads them too.
+    clone->FileClass(L"");
+    schema_ = std::move(clone);
     for (uint32_t code :
          {TextSchema::kParseStarted, TextSchema::kBlockEndedEvent, TextSchema::kParseFinished})
         Advise(schema_->GetEventSource(), code);
     return true;
 }
 
-pw::RefPtr<TextIterator> LexParser::IteratorFor(CQELPenwrightBufferManager& buffer) const {
-    pw::RefPtr<LexClass> fileClass = schema_->FileClass(buffer.GetFileExt());
-    const int backOffset = fileClass
-                               ? fileClass->GetNumber(L"global:MaxBackParseOffset", false, kDefaultBackOffset)
-                               : kDefaultBackOffset;
-    return pw::MakeRef<TextIterator>(&buffer, backOffset);
+pw::RefPtr<ParserOptions> LexParser::GetOptions(std::wstring_view fileName) {
+    pw::ScopedLock<pw::CriticalSection> lock(optionsLock_);
+    if (!schema_) {
+        options_.clear();
+        return ParserOptions::Read(nullptr);
+    }
+    std::wstring name(fileName);
+    auto found = options_.find(name);
+    if (found != options_.end())
+        return found->second;
+    pw::RefPtr<LexClass> fileClass = schema_->FileClass(name);
+    pw::RefPtr<ParserOptions> options = ParserOptions::Read(fileClass.get());
+    if (fileClass)
+        options_.emplace(std::move(name), options);
+    return options;
+}
+
+pw::RefPtr<TextIterator> LexParser::IteratorFor(CQELPenwrightBufferManager& buffer,
+                                                const std::wstring& fileName) {
+    return pw::MakeRef<TextIterator>(&buffer, GetOptions(fileName)->backParseOffset);
 }
 
 int32_t LexParser::ParseAll(CQELPenwrightBufferManager& buffer, bool report) {
     if (!schema_)
         return TextSchema::kFailed;
+    QueueLock lock(*this);
+    // This parse covers whatever was queued.
+    queue_.Clear();
+    editing_ = false;
+    drained_.Set();
     schema_->ReleaseAllBlocks();
-    pw::RefPtr<TextIterator> it = IteratorFor(buffer);
-    return schema_->RunWithEvents(ClassSet::kCompleteParseTree, it.get(), LineCol{1, 0}, std::nullopt,
+    pw::RefPtr<TextIterator> it = IteratorFor(buffer, buffer.GetFileExt());
+    return schema_->RunWithEvents(ClassSet::kCompleteParseTree, it.get(), EditRange::kTextStart, std::nullopt,
                                   report);
 }
 
-void LexParser::CancelParse() {
-    if (!schema_)
-        return;
-    // A parse running on another thread holds the parse lock: ask it to stop and wait until it
-    // has let go. On this thread no parse can be running while we are here.
-    pw::TimedMutex& parseLock = schema_->ParseLock();
-    if (parseLock.TryLock()) {
-        parseLock.Unlock();
-        return;
-    }
-    schema_->StopEvent().Set();
-    parseLock.Lock();
-    schema_->StopEvent().Reset();
-    parseLock.Unlock();
+void LexParser::ParseWholeText(CQELPenwrightBufferManager& buffer, WholeParse why) {
+    pw::RefPtr<ParserOptions> options = GetOptions(buffer.GetFileExt());
+    if (why == WholeParse::kTextLoaded ? options->firstParseInThread : options->configChangedReparseInThread)
+        RequestParse(buffer, EditRange::kTextStart, std::nullopt, false);
+    else
+        ParseAll(buffer, true);
 }
 
 void LexParser::TextChanged(LineCol start, LineCol end, int action, CQELPenwrightBufferManager& buffer) {
     if (!schema_)
         return;
+    // The blocks and the queued ranges move while no parse runs.
+    QueueLock lock(*this);
+    queue_.Shift(start, end, action);
     // When the blocks cannot be moved (the data lock stayed taken), a reparse from the edit
     // would start from blocks in the wrong places: the whole text is parsed again instead.
-    if (schema_->GetChain().UpdatePositions(start, end, action) & BlockChain::kUpdateNotLocked) {
+    const bool moved =
+        !(schema_->GetChain().UpdatePositions(start, end, action) & BlockChain::kUpdateNotLocked);
+    if (GetOptions(buffer.GetFileExt())->editReparseInThread) {
+        if (moved)
+            RequestParse(buffer, start, end, false);
+        else
+            RequestParse(buffer, EditRange::kTextStart, std::nullopt, false);
+        return;
+    }
+    if (!moved) {
         ParseAll(buffer, false);
         return;
     }
-    pw::RefPtr<TextIterator> it = IteratorFor(buffer);
+    editing_ = false;
+    pw::RefPtr<TextIterator> it = IteratorFor(buffer, buffer.GetFileExt());
     schema_->RunWithEvents(ClassSet::kCompleteParseTree, it.get(), start, end, false);
 }
 
@@ -110,12 +138,21 @@ void LexParser::GetTokenLists(std::vector<TokenList>& lists, bool append) const 
     }
 }
 
-void LexParser::OnEvent(uint32_t code, uintptr_t wParam, intptr_t lParam, uint32_t flags) {
+void LexParser::OnEvent(uint32_t code, uintptr_t wParam, intptr_t lParam, uint32_t) {
     if (code != TextSchema::kBlockEndedEvent) {
-        events_->SendEvent(code, wParam, lParam, flags);
+        events_->SendEvent(code, wParam, lParam, kEventFlags);
         return;
     }
-    // The block stays alive through our reference while the receivers look at it.
-    if (pw::RefPtr<TextBlock> block = schema_ ? schema_->TakeEndedBlock(wParam) : nullptr)
-        events_->SendEvent(code, reinterpret_cast<uintptr_t>(block.get()), lParam, flags);
+    // The receiver may handle the event long after a later parse has released the block, so it
+    // gets the block's rows rather than the block.
+    pw::RefPtr<TextBlock> block = schema_ ? schema_->TakeEndedBlock(wParam) : nullptr;
+    if (!block)
+        return;
+    LineCol first, last;
+    {
+        Lock data(schema_->DataLock());
+        first = block->startPos;
+        last = block->endPos.IsValid() ? block->endPos : block->startPos;
+    }
+    events_->SendEvent(code, static_cast<uintptr_t>(first.row), last.row, kEventFlags);
 }

@@ -1,5 +1,6 @@
-// The parser of a buffer: reparses through the buffer's seams, the relay of the schema's events,
-// token lists, and a parse stopped from another thread that a later run finishes.
+// The parser of a buffer: reparses through the buffer's seams, the options a schema gives, the
+// relay of the schema's events, token lists, and a parse stopped from another thread that a
+// later run finishes. The worker thread has its own test program (parserthread).
 #include "parser/LexParser.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +17,15 @@ namespace {
 
 using ParserPtr = pw::RefPtr<LexParser>;
 
+// The shipped C++ schema, its edits reparsed at once on the editing thread.
+SchemaPtr CppReparsedAtOnce() {
+    SchemaPtr schema = ShippedSchema(L"cpp.pws");
+    pw::RefPtr<LexClass> fileClass = schema->FileClass(L".cpp");
+    EXPECT_TRUE(fileClass);
+    fileClass->SetProperty(L"global:EditReparceInSeparateThread", LexValue::MakeNumber(0));
+    return schema;
+}
+
 struct Fixture {
     explicit Fixture(const Rows& rows) : buffer(BufferWith(rows, L".cpp")), parser(pw::MakeRef<LexParser>()) {
         EXPECT_TRUE(parser->SetTextSchema(schema.get()));
@@ -30,7 +40,7 @@ struct Fixture {
         return DumpExact(*reference);
     }
 
-    SchemaPtr schema = ShippedSchema(L"cpp.pws");
+    SchemaPtr schema = CppReparsedAtOnce();
     Buffer buffer;
     ParserPtr parser;
     SchemaPtr reference;
@@ -63,7 +73,11 @@ TEST(LexParser, WithoutSchemaNothingIsParsed) {
     EXPECT_FALSE(parser->GetCurrentSchema());
     Buffer buffer = BufferWith({L"{}"}, L".cpp");
     EXPECT_EQ(parser->ParseAll(*buffer, false), TextSchema::kFailed);
+    parser->CancelParse();
     parser->TextChanged({1, 0}, {1, 1}, BlockChain::kInserted, *buffer);
+    parser->RequestParse(*buffer, LineCol{1, 0}, std::nullopt, true);
+    EXPECT_FALSE(parser->IsWorkerRunning());
+    EXPECT_TRUE(parser->WaitUntilParsed(0));
     std::vector<LexParser::TokenList> lists(1);
     parser->GetTokenLists(lists, false);
     EXPECT_TRUE(lists.empty());
@@ -76,18 +90,57 @@ TEST(LexParser, WithoutSchemaNothingIsParsed) {
     EXPECT_FALSE(parser->GetCurrentSchema());
 }
 
-// Records the relayed events; the ended blocks by class name.
+TEST(LexParser, OptionsComeFromTheFileClassWithDefaultsAndAreCachedPerSchema) {
+    ParserPtr parser = pw::MakeRef<LexParser>();
+    auto expectDefaults = [](const ParserOptions& o) {
+        EXPECT_TRUE(o.firstParseInThread && o.editReparseInThread && o.configChangedReparseInThread);
+        EXPECT_EQ(o.backParseOffset, 100);
+        EXPECT_EQ(o.editReparseDelayMs, 500u);
+        EXPECT_EQ(o.onScreenCacheLifeTimeSec, 180);
+        EXPECT_EQ(o.idleLifeTimeMs, 60000u);
+    };
+    expectDefaults(*parser->GetOptions(L".cpp"));  // no schema
+
+    auto schemaWith = [](std::initializer_list<std::wstring_view> globals) {
+        std::wstring text = L"lexClass:\n\tname = top\n\tparent:file = <*.t|*.u>\n";
+        for (std::wstring_view line : globals) text += L"\t" + std::wstring(line) + L"\n";
+        return SchemaFromText(text + L"//:lexClass\n");
+    };
+    SchemaPtr tuned =
+        schemaWith({L"global:FirstParseInSeparateThread = 0", L"global:EditReparceInSeparateThread = 0",
+                    L"global:ConfigChangedReparceInSeparateThread = 0", L"global:MaxBackParseOffset = 7",
+                    L"global:EditReparceTimeout_ms = 25", L"global:OnScreenSchCacheLifeTime_sec = 9",
+                    L"global:ParserThreadIdleLifeTime_sec = 2"});
+    ASSERT_TRUE(parser->SetTextSchema(tuned.get()));
+    pw::RefPtr<ParserOptions> o = parser->GetOptions(L"dir/name.T");
+    EXPECT_FALSE(o->firstParseInThread || o->editReparseInThread || o->configChangedReparseInThread);
+    EXPECT_EQ(o->backParseOffset, 7);
+    EXPECT_EQ(o->editReparseDelayMs, 25u);
+    EXPECT_EQ(o->onScreenCacheLifeTimeSec, 9);
+    EXPECT_EQ(o->idleLifeTimeMs, 2000u);              // seconds in the schema
+    EXPECT_EQ(parser->GetOptions(L"dir/name.T"), o);  // cached
+    expectDefaults(*parser->GetOptions(L".x"));       // no file class claims it
+
+    // 0 and -1 keep the worker for good; a new schema empties the cache.
+    for (std::wstring_view idle : {L"0", L"-1"}) {
+        SchemaPtr forever = schemaWith({L"global:ParserThreadIdleLifeTime_sec = " + std::wstring(idle)});
+        ASSERT_TRUE(parser->SetTextSchema(forever.get()));
+        EXPECT_EQ(parser->GetOptions(L"dir/name.T")->idleLifeTimeMs, pw::kInfinite);
+        EXPECT_EQ(parser->GetOptions(L".u")->editReparseDelayMs, 500u);
+    }
+}
+
+// Records the relayed events: code, the two values, and whether the flags post them.
 class Recorder : public CQELNotificationSink {
 public:
     explicit Recorder(CQELNotificationConnection* connection) {
         for (uint32_t code : {1u, 2u, 3u}) Advise(connection, code);
     }
     ~Recorder() override { UnadviseAll(); }
-    void OnEvent(uint32_t code, uintptr_t wParam, intptr_t, uint32_t) override {
-        if (code == TextSchema::kBlockEndedEvent)
-            log += pw::Narrow(reinterpret_cast<TextBlock*>(wParam)->lexClass->GetName()) + " ";
-        else
-            log += std::to_string(code) + ":" + std::to_string(wParam) + " ";
+    void OnEvent(uint32_t code, uintptr_t wParam, intptr_t lParam, uint32_t flags) override {
+        log += std::to_string(code) + ":" + std::to_string(wParam) +
+               (code == 2 ? "-" + std::to_string(lParam) : "") +
+               (flags == LexParser::kEventFlags ? " " : "?flags ");
         if (onEvent)
             onEvent(code);
     }
@@ -95,11 +148,12 @@ public:
     std::function<void(uint32_t)> onEvent;
 };
 
-TEST(LexParser, RelayPassesEndedBlocksThemselves) {
-    Fixture f({L"{ int }"});
+TEST(LexParser, RelayPassesTheRowsOfEndedBlocks) {
+    Fixture f({L"{ int", L"}"});
     Recorder recorder(f.parser->GetConnection());
     EXPECT_EQ(f.parser->ParseAll(*f.buffer, true), TextSchema::kDone);
-    EXPECT_EQ(recorder.log, "1:0 keyword block cpp 3:512 ");
+    // keyword on row 1, block over rows 1-2, the file block up to the row after the text.
+    EXPECT_EQ(recorder.log, "1:0 2:1-1 2:1-2 2:1-3 3:512 ");
     recorder.log.clear();
     // The reparse after an edit reports nothing.
     f.buffer->InsertText(L"x", 1, 1, false);
