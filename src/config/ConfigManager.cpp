@@ -332,8 +332,9 @@ void ConfigManager::RemoveSchema(BufferParser& parser) {
 }
 
 void ConfigManager::RequestFullParse(BufferParser& parser, CQELPenwrightBufferManager& buffer) {
+    // Colouring switched on counts as a change of configuration too: the text did not change.
     if (LexParser* lex = AsLexParser(parser); lex && lex->GetCurrentSchema())
-        lex->ParseAll(buffer, true);
+        lex->ParseWholeText(buffer, LexParser::WholeParse::kConfigChanged);
 }
 
 BufferConfig::SchemaChange ConfigManager::ApplyEvent(BufferParser& parser, const std::wstring& fileExt, uint32_t code,

@@ -11,7 +11,9 @@ namespace {
 
 constexpr uint32_t kFastPollMs = 10;
 
-int32_t CommentColour(const TextSchema& schema) {
+// Read under the schema's data lock: the watcher applies themes to the configuration's schemas.
+int32_t CommentColour(TextSchema& schema) {
+    pw::ScopedLock<pw::TimedMutex> lock(schema.DataLock());
     for (const pw::RefPtr<LexClass>& top : schema.GetClassSet().GetTree(ClassSet::kCompleteParseTree))
         for (const pw::RefPtr<LexClass>& cls : top->GetChildren())
             if (cls->GetName() == L"comment")
@@ -166,13 +168,15 @@ TEST_F(WatcherTest, BufferFollowsExtensionColouringAndReloads) {
     EXPECT_FALSE(coloured.Schema());
     buffer.EnableSyntaxColoring(true);
     ASSERT_TRUE(coloured.Schema());
-    EXPECT_TRUE(coloured.Schema()->GetChain().HeadBlock());  // parsed again at once
+    ASSERT_TRUE(coloured.parser->WaitUntilParsed(60000));  // a bound against a hang, not a timing
+    EXPECT_TRUE(coloured.Schema()->GetChain().HeadBlock());
 
     // A reloaded scheme replaces the parser's schema, and the event goes on to the editors.
     temp.Write("tst.pws", SmallSchema("0x0A0B0C0D"));
     ASSERT_TRUE(forwarded.WaitFor(BufferConfig::kSchemeReloaded, L"Test"));
     ASSERT_TRUE(coloured.Schema());
     EXPECT_EQ(CommentColour(*coloured.Schema()), 0x0A0D0C0B);
+    ASSERT_TRUE(coloured.parser->WaitUntilParsed(60000));
     EXPECT_TRUE(coloured.Schema()->GetChain().HeadBlock());
 
     // A theme that changes reaches the parser's clone too.
