@@ -125,6 +125,13 @@ int32_t TextSchema::ParseFrom(TextIterator* it, TextBlock* first) {
     if (!it || !first || !first->lexClass)
         return kFailed;
     pw::RefPtr<TextBlock> b = first;
+    // A block that starts where its parent starts may have been made before the parent, by a
+    // class of the list around both (the parent then started through "start:class" and took
+    // it in): the parent's class would not make it again, so the reparse begins at the parent.
+    auto outermostAtStart = [&] {
+        while (b->parent && b->parent->startPos == b->startPos && b->parent->lexClass) b = b->parent;
+    };
+    outermostAtStart();
     while (!RunClassAtBlock(*it, *b)) {
         if (stop_.IsSet())
             return kStopped;
@@ -133,6 +140,7 @@ int32_t TextSchema::ParseFrom(TextIterator* it, TextBlock* first) {
         } while (b && !b->lexClass);
         if (!b)
             return kNoMatch;
+        outermostAtStart();
     }
     if (reparseEnd_.IsValid() && b->endPos > reparseEnd_) {
         if (b->parent || !b->nextBlock)
@@ -296,9 +304,11 @@ int32_t TextSchema::LinkBlock(TextIterator& it, const pw::RefPtr<TextBlock>& blo
     TextBlock* newest = Anchor();
     // The old result from here on still holds when an old block after the edited range starts
     // here with the same class inside the same enclosing block: everything around the position
-    // is then what it was, and so is all the old parse made after it.
+    // is then what it was, and so is all the old parse made after it. Not for a block that
+    // encloses the block before it: that one was made again already and would stay beside its
+    // old twin inside the old block.
     const TextBlock* old = newest->nextBlock.get();
-    if (old && reparseEnd_.IsValid() && old->startPos > Beyond(reparseEnd_, TagReach()) &&
+    if (old && !outsideParent && reparseEnd_.IsValid() && old->startPos > Beyond(reparseEnd_, TagReach()) &&
         old->startPos == block->startPos && old->lexClass == block->lexClass && old->parent.get() == parent &&
         ContinuedEndsHold()) {
         for (const Continued& c : continued_) {

@@ -107,9 +107,8 @@ std::string Fresh(TextSchema& reference, CQELPenwrightBufferManager& buffer) {
 }
 
 // Random edits one after another; after each the incremental result must equal a fresh one.
-void CheckRandomEdits(const std::wstring& schemaFile, const Rows& rows, const std::wstring& ext,
+void CheckRandomEdits(const SchemaPtr& schema, const Rows& rows, const std::wstring& ext,
                       const Fragments& fragments, unsigned seed, int edits) {
-    SchemaPtr schema = ShippedSchema(schemaFile);
     SchemaPtr reference = schema->Clone();
     ASSERT_TRUE(reference);
     Buffer buffer = BufferWith(rows, ext);
@@ -132,7 +131,7 @@ void CheckRandomEdits(const std::wstring& schemaFile, const Rows& rows, const st
             std::string last;
             for (size_t k = history.size() > 5 ? history.size() - 5 : 0; k < history.size(); ++k)
                 last += history[k] + "\n";
-            FAIL() << pw::Narrow(schemaFile) << " seed " << seed << " edit " << i << ", last edits:\n"
+            FAIL() << pw::Narrow(schema->GetName()) << " seed " << seed << " edit " << i << ", last edits:\n"
                    << last << "text before:\n"
                    << textBefore << "\nblocks before:\n"
                    << blocksBefore << "text:\n"
@@ -210,7 +209,7 @@ TEST_P(RandomEdits, ReparseLikeAFullParse) {
     const Rows rows = SampleRows(lang);
     ASSERT_FALSE(rows.empty());
     for (unsigned seed = 1; seed <= 4; ++seed) {
-        CheckRandomEdits(lang.schema, rows, lang.ext, fragments, seed, EditsPerSeed());
+        CheckRandomEdits(ShippedSchema(lang.schema), rows, lang.ext, fragments, seed, EditsPerSeed());
         if (HasFailure())
             return;
     }
@@ -230,6 +229,54 @@ TEST(Incremental, EveryShippedSchemeIsEdited) {
         EXPECT_TRUE(std::any_of(std::begin(kLanguages), std::end(kLanguages), [&](const Language& lang) {
             return scheme.value == L"Schemas\\" + std::wstring(lang.schema);
         })) << pw::Narrow(scheme.name);
+    }
+}
+
+std::wstring Class(std::wstring_view name, std::initializer_list<std::wstring_view> lines) {
+    std::wstring text = L"lexClass:\n\tname = " + std::wstring(name) + L"\n";
+    for (std::wstring_view line : lines) text += L"\t" + std::wstring(line) + L"\n";
+    return text + L"//:lexClass\n";
+}
+
+// What no shipped schema does: a block started by the class of the block before it, which then
+// encloses that block; a class after whose blocks the list goes on instead of starting over;
+// tags that hold a line end; and a condition that looks back over any number of blanks, further
+// than any tag is long.
+TEST(Incremental, RandomEditsOnRareSchemaFeaturesReparseLikeAFullParse) {
+    const std::wstring schema =
+        Class(L"top", {L"parent:file = <*.t>"}) +
+        Class(L"block", {L"parent = top, block", L"start:tag = '{'", L"end:tag = '}'"}) +
+        Class(L"comment", {L"parent = top, block", L"start:tag = '/*'", L"end:tag = '*/'"}) +
+        Class(L"name", {L"parent = top, block", L"token:tag = 'foo', 'bar'",
+                        L"token:start:separators = ' ', '{', ';', @eol",
+                        L"token:end:separators = ' ', '(', ';', @eol", L"RestartRunLoop = 0"}) +
+        Class(L"call",
+              {L"parent = top, block", L"previous:tag = 'o', 'r'", L"start:class = name", L"end:tag = ';'"}) +
+        Class(L"here", {L"parent = top, block", L"start:tag = '<<'", L"end:tag = '\nEND'"}) +
+        Class(L"string", {L"parent = top, block, call", L"start:tag = '\"'", L"end:tag = '\"'",
+                          L"skip:tag = '\\\r\n', '\\\n', '\\\"'"}) +
+        Class(L"pattern",
+              {L"parent = top, block, call", L"previous:tag = '='",
+               L"previous:tag:separators = ' ', '\t', @eol", L"start:tag = '/'", L"end:tag = '/', @eol"}) +
+        Class(L"number", {L"parent = top, block, call", L"start:tag = @digit",
+                          L"end:separators = ' ', ';', @eol", L"RestartRunLoop = 0"});
+    const Rows rows = {
+        L"foo(1 \"a\\",
+        L"b\" 22);",
+        L"x =      /re/ {bar 3;} /* c",
+        L"d */ <<",
+        L"text {",
+        L"END y = ",
+        L"",
+        L"   /p/; foo bar(\"s\");",
+        L"{ foo { bar(=  /q/); } }",
+    };
+    const Fragments fragments = {L"foo",   L"bar", L"(",  L";", L"{", L"}",  L"/*", L"*/",   L"<<", L"END",
+                                 L"\nEND", L"\"",  L"\\", L"=", L"/", L"  ", L"1",  L"\r\n", L"\n", L"x"};
+    for (unsigned seed = 1; seed <= 6; ++seed) {
+        CheckRandomEdits(SchemaFromText(schema), rows, L".t", fragments, seed, 2 * EditsPerSeed());
+        if (HasFailure())
+            return;
     }
 }
 
