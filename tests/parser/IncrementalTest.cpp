@@ -116,11 +116,11 @@ void CheckRandomEdits(const SchemaPtr& schema, const Rows& rows, const std::wstr
     ASSERT_EQ(DumpExact(*schema), Fresh(*reference, *buffer));
     std::mt19937 rng(seed);
     std::vector<std::string> history;
+    std::string blocksBefore = DumpExact(*schema);
     for (int i = 0; i < edits; ++i) {
         const Edit edit = RandomEdit(rng, *buffer, fragments);
         history.push_back(Describe(edit));
         const std::string textBefore = pw::Narrow(FlatText(*buffer));
-        const std::string blocksBefore = DumpExact(*schema);
         EXPECT_EQ(ApplyAndReparse(*schema, *buffer, edit) & ~TextSchema::kBlockEnded, TextSchema::kDone);
         const std::string expected = Fresh(*reference, *buffer);
         const std::string actual = DumpExact(*schema);
@@ -139,6 +139,7 @@ void CheckRandomEdits(const SchemaPtr& schema, const Rows& rows, const std::wstr
                    << actual << "full:\n"
                    << expected;
         }
+        blocksBefore = actual;
     }
 }
 
