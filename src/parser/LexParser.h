@@ -126,7 +126,12 @@ private:
     pw::CriticalSection optionsLock_;  // guards the options cache, which both threads use
     std::unordered_map<std::wstring, pw::RefPtr<ParserOptions>> options_;
 
-    // The queue mutex guards everything below; the worker holds it while it parses.
+    pw::Event work_{pw::Event::Reset::Auto};
+    pw::Event parseNow_{pw::Event::Reset::Auto};
+    pw::Event exit_{pw::Event::Reset::Auto};
+    pw::Event drained_{pw::Event::Reset::Manual, true};  // set while nothing is queued or parsing
+
+    // The queue mutex guards the fields after it; the worker holds it while it parses.
     pw::TimedMutex queueMutex_;
     RangeQueue queue_;
     CQELPenwrightBufferManager* textSource_ = nullptr;  // set by each request; the buffer owns us
@@ -134,10 +139,6 @@ private:
     bool editing_ = false;                              // between CancelParse and the report of the change
     bool workerAlive_ = false;                          // a worker runs and has not decided to end
 
-    pw::Event work_{pw::Event::Reset::Auto};
-    pw::Event parseNow_{pw::Event::Reset::Auto};
-    pw::Event exit_{pw::Event::Reset::Auto};
-    pw::Event drained_{pw::Event::Reset::Manual, true};  // set while nothing is queued or parsing
     // Used on the editing thread only.
     pw::Thread worker_;
     pw::ThreadPriority priority_ = pw::ThreadPriority::Normal;
