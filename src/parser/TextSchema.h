@@ -106,10 +106,10 @@ public:
     // Fills `runs` with runs that cover the row from column 0 to its length, in column order:
     // `defaults` overlaid with the class attributes of the innermost block at each column. Only
     // blocks that reach columns firstCol..lastCol (lastCol <= 0: the row's end) count. The walk
-    // starts at `start` (another chain's block, such as an on-screen parse's head), else at
-    // `*cursor` when that still lies in the chain at or before the first column, else at the
-    // head; `*cursor` then becomes the last block that starts there, so that row after row the
-    // walk goes on where it was. False, with one default run, without the lock.
+    // starts at `start` (another chain's block, such as an on-screen parse's head), else near
+    // `*cursor` when that is still in the chain, else at the head; `*cursor` then becomes the
+    // last block that starts at or before the first column, so that row after row the walk goes
+    // on where it was. False, with one default run, without the lock.
     bool GetRowRuns(const CQELPenwrightBufferManager& text, int32_t row, int32_t firstCol, int32_t lastCol,
                     const LexTextAttributes& defaults, TextBlock* start, pw::RefPtr<TextBlock>* cursor,
                     std::vector<RowRun>& runs);

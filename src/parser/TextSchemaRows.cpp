@@ -335,8 +335,11 @@ bool TextSchema::GetRowRuns(const CQELPenwrightBufferManager& text, int32_t row,
     if (lock.Owns()) {
         const pw::RefPtr<TextBlock> head = chain_.HeadBlock();
         TextBlock* from = start;
-        if (!from && cursor && *cursor && !(*cursor)->IsDetached() && (*cursor)->startPos <= first)
-            from = cursor->get();
+        if (!from && cursor && *cursor && !(*cursor)->IsDetached()) {
+            // Back to the last block that starts at or before the row: painting a screen again
+            // or scrolling up a little steps back over a few blocks instead of walking the chain.
+            for (from = cursor->get(); from && from->startPos > first;) from = from->prevBlock.get();
+        }
         if (!from)
             from = head.get();
         TextBlock* lastStarted = nullptr;

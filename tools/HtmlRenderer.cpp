@@ -1,0 +1,66 @@
+#include "HtmlRenderer.h"
+
+namespace {
+
+constexpr int32_t kBlack = 0x000000;
+constexpr int32_t kWhite = 0xFFFFFF;
+
+}  // namespace
+
+HtmlRenderer::HtmlRenderer(std::wstring title, const LexTextAttributes& base, int tabSize)
+    : title_(std::move(title)),
+      text_(ShownColor(base.text, kBlack)),
+      background_(ShownColor(base.background, kWhite)),
+      tabSize_(tabSize) {}
+
+HtmlRenderer::Style HtmlRenderer::StyleOf(const LexTextAttributes& a) const {
+    return {ShownColor(a.text, text_), ShownColor(a.background, background_),
+            a.weight == LexTextAttributes::kBold, a.italic == 1, a.underline == 1};
+}
+
+void HtmlRenderer::Row(std::wstring_view text, const std::vector<RowRun>& runs, std::string& out) {
+    const Style plain{text_, background_, false, false, false};
+    if (runs.empty())
+        AppendText(text, true, out);
+    for (size_t i = 0; i < runs.size();) {
+        const Style style = StyleOf(runs[i].attributes);
+        // Neighbours that look the same share one span.
+        size_t j = i + 1;
+        while (j < runs.size() && StyleOf(runs[j].attributes) == style) ++j;
+        const std::wstring_view part = RunText(text, {runs[i].start, runs[j - 1].end, {}});
+        if (style == plain) {
+            AppendText(part, true, out);
+        } else {
+            auto found = classes_.try_emplace(style, static_cast<int>(classes_.size())).first;
+            out += "<span class=\"c" + std::to_string(found->second) + "\">";
+            AppendText(part, true, out);
+            out += "</span>";
+        }
+        i = j;
+    }
+    out += '\n';
+}
+
+std::string HtmlRenderer::Prologue() const {
+    std::string title;
+    AppendText(title_, true, title);
+    std::string out = "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>" + title +
+                      "</title>\n<style>\npre { color: " + CssColor(text_) +
+                      "; background: " + CssColor(background_) + "; tab-size: " + std::to_string(tabSize_) +
+                      "; padding: 0.5em; }\n";
+    for (const auto& [style, index] : classes_) {
+        const auto& [color, background, bold, italic, underline] = style;
+        out += ".c" + std::to_string(index) + " { color: " + CssColor(color);
+        if (background != background_)
+            out += "; background: " + CssColor(background);
+        out += bold ? "; font-weight: bold" : "";
+        out += italic ? "; font-style: italic" : "";
+        out += underline ? "; text-decoration: underline" : "";
+        out += " }\n";
+    }
+    return out + "</style>\n</head>\n<body>\n<pre>";
+}
+
+std::string HtmlRenderer::Epilogue() const {
+    return "</pre>\n</body>\n</html>\n";
+}
