@@ -1,7 +1,8 @@
 // Speed and memory of the parse with the shipped C++ schema on real library headers: full
-// parses of 1 and 10 MB, the reparse after typing one character in the middle of 100,000 rows,
-// 1 MB and 10 MB, the reparse after opening a block comment near the top and after closing it
-// again, and the memory the block tree takes per megabyte of text.
+// parses of 1 and 10 MB (and of one row of 1 MB, made here), the reparse after typing one
+// character in the middle of 100,000 rows, 1 MB and 10 MB, the reparse after opening a block
+// comment near the top and after closing it again, and the memory the block tree takes per
+// megabyte of text.
 //
 // The texts come from /work/shared/bench/make-corpus.sh DIR; set PW_CORPUS_DIR=DIR. Without it
 // every benchmark is skipped with a message. Run the memory benchmark on its own
@@ -16,34 +17,20 @@
 #include <optional>
 #include <string>
 
-#include "buffer/BufferManager.h"
-#include "buffer/TextIterator.h"
-#include "lexer/LexClassDef.h"
-#include "lexer/SchemaReader.h"
-#include "parser/TextSchema.h"
+#include "../tests/parser/ParseSetup.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
-#include "platform/RefCounted.h"
 
 namespace {
 
 using Buffer = pw::RefPtr<CQELPenwrightBufferManager>;
-using SchemaPtr = pw::RefPtr<TextSchema>;
 
 // The shipped C++ schema, its trees built, as the configuration prepares it; null when the
 // configuration cannot be read. bench/ lies beside config/.
 SchemaPtr CppSchema() {
     const std::filesystem::path file = std::filesystem::path(__FILE__).parent_path().parent_path() /
                                        "config" / "EditConfig" / "Schemas" / "cpp.pws";
-    SchemaReader reader;
-    reader.ReadSchemaFile(pw::Widen(file.string()), false);
-    SchemaPtr schema = pw::MakeRef<TextSchema>(L"cpp.pws");
-    for (const LexClassDef& def : reader.GetDefinitions()) {
-        pw::RefPtr<LexClass> cls = ClassSet::CreateClass(false);
-        cls->SetName(def.name);
-        for (const LexAttrDef& attr : def.attributes) cls->ApplyAttribute(attr);
-        schema->GetClassSet().AddTemplate(cls);
-    }
+    SchemaPtr schema = ReadSchema(pw::Widen(file.string()), L"cpp.pws");
     return schema->EnsureTrees() ? schema : nullptr;
 }
 
@@ -69,9 +56,7 @@ const Corpus* LoadCorpus(const std::string& name, benchmark::State& state) {
         state.SkipWithError(("no " + file + ".cpp in PW_CORPUS_DIR").c_str());
         return nullptr;
     }
-    Corpus corpus{pw::MakeRef<CQELPenwrightBufferManager>(), static_cast<int64_t>(bytes->size())};
-    corpus.buffer->SetFileExt(L".cpp");
-    corpus.buffer->InsertText(pw::Widen(*bytes), 1, 1, false);
+    Corpus corpus{BufferOf(pw::Widen(*bytes), L".cpp"), static_cast<int64_t>(bytes->size())};
     if (name == "rows100k") {
         const int rows = corpus.buffer->GetRowCount();
         corpus.buffer->DeleteText(100'000, corpus.buffer->GetLineTextLength(100'000) + 1, rows,
@@ -81,11 +66,6 @@ const Corpus* LoadCorpus(const std::string& name, benchmark::State& state) {
             corpus.bytes += static_cast<int64_t>(pw::Narrow(corpus.buffer->GetLineText(r)).size()) + 1;
     }
     return &loaded.emplace(name, std::move(corpus)).first->second;
-}
-
-int32_t FullParse(TextSchema& schema, CQELPenwrightBufferManager& buffer) {
-    pw::RefPtr<TextIterator> it = pw::MakeRef<TextIterator>(&buffer);
-    return schema.Run(ClassSet::kCompleteParseTree, it.get(), LineCol{1, 0}, std::nullopt, false);
 }
 
 // How far an edit is followed: the buffer alone, the block positions too, or also the reparse
@@ -159,6 +139,26 @@ void FullParseThroughput(benchmark::State& state) {
     state.SetLabel(kTexts[state.range(0)]);
 }
 BENCHMARK(FullParseThroughput)->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
+
+// One row of a megabyte of statements, strings, numbers and comments: no line end to rest at.
+void FullParseOneRow(benchmark::State& state) {
+    SchemaPtr schema = CppSchema();
+    if (!schema) {
+        state.SkipWithError("the shipped C++ schema cannot be read");
+        return;
+    }
+    std::wstring row;
+    while (row.size() < (1u << 20)) row += L"x = \"s\" + 1; /* c */ ";
+    const Buffer buffer = BufferOf(row, L".cpp");
+    for (auto _ : state) {
+        state.PauseTiming();
+        schema->ReleaseAllBlocks();
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(FullParse(*schema, *buffer));
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(row.size()));
+}
+BENCHMARK(FullParseOneRow)->Unit(benchmark::kMillisecond);
 
 // One character typed in the middle of the middle row; removing it again is not timed.
 // range(1) is how far the edit is followed (Follow).

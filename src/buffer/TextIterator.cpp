@@ -77,12 +77,7 @@ bool TextIterator::SeekTo(LineCol target, const pw::Event* stop) {
     return pos == target;
 }
 
-const wchar_t* TextIterator::GetTextPtr(int minChars) {
-    Load(static_cast<size_t>(std::max(minChars, 0)));
-    return Pointer();
-}
-
-const wchar_t* TextIterator::Advance(int n, int ahead) {
+const wchar_t* TextIterator::AdvanceAcross(int n, int ahead) {
     size_t step = static_cast<size_t>(std::max(n, 0));
     Load(step + static_cast<size_t>(std::max(ahead, 0)));
     if (available == 0) {
@@ -166,10 +161,6 @@ std::wstring TextIterator::GetFileExt() const {
     return buffer ? buffer->GetFileExt() : std::wstring();
 }
 
-int TextIterator::KnownLength(int row) const {
-    return row >= firstRow && row < nextRow ? rowLengths[static_cast<size_t>(row - firstRow)] : -1;
-}
-
 int TextIterator::StreamLength(int row) const {
     int length = KnownLength(row);
     return length >= 0 ? length : GetRowLength(row, true);
@@ -178,16 +169,16 @@ int TextIterator::StreamLength(int row) const {
 void TextIterator::Load(size_t minChars) {
     const int rows = RowCount();
     while (available < minChars && nextRow <= rows) {
-        std::wstring text = buffer->GetLineText(nextRow, true);
+        const std::wstring text = buffer->GetLineText(nextRow, true);
         rowLengths.push_back(static_cast<int>(text.size()));
-        if (nextRow == rows)
-            text += LineEndText(CrlfStyle::CrLf);
         Append(text);
+        if (nextRow == rows)
+            Append(LineEndText(CrlfStyle::CrLf));
         ++nextRow;
     }
 }
 
-void TextIterator::Append(const std::wstring& text) {
+void TextIterator::Append(std::wstring_view text) {
     size_t end = posOffset + available;
     size_t need = end + text.size() + 1;  // and the NUL after the text
     if (need > window.size())
@@ -214,8 +205,7 @@ void TextIterator::Compact() {
     textStart = textStart > drop ? textStart - drop : 0;
 }
 
-const wchar_t* TextIterator::Pointer() const {
-    const auto at = static_cast<ptrdiff_t>(posOffset);
-    ptrdiff_t k = std::clamp<ptrdiff_t>(viewOffset, -at, static_cast<ptrdiff_t>(available));
-    return window.data() + at + k;
+ptrdiff_t TextIterator::ClampedViewOffset() const {
+    return std::clamp<ptrdiff_t>(viewOffset, -static_cast<ptrdiff_t>(posOffset),
+                                 static_cast<ptrdiff_t>(available));
 }

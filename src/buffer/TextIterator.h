@@ -6,8 +6,13 @@
 //
 // Positions are (row, column) with 1-based rows and 0-based columns into the row followed by its
 // line end. The final CR LF belongs to no row: positions on it and at the end are (last row + 1, 0).
+//
+// The parser asks for text and steps on at nearly every character, so the class is final (calls
+// through it are not dispatched) and the steps inside loaded text of one row are inline.
+#include <algorithm>
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "buffer/BufferManager.h"
@@ -15,12 +20,22 @@
 #include "platform/Event.h"
 #include "platform/RefCounted.h"
 
-class TextIterator : public pw::RefCounted {
+class TextIterator final : public pw::RefCounted {
 public:
     static constexpr int kMinBackWindow = 20;
     // A back offset comes from a schema file: one larger than this is taken as this.
     static constexpr int kMaxBackWindow = 1 << 16;
     static constexpr size_t kCompactThreshold = 512;  // characters of passed text before compacting
+
+    // The loaded text around the position, the view offset aside: `at` points at the position,
+    // `ahead` characters follow it up to the NUL after the loaded text, and the window holds
+    // `behind` characters before it (at least B once the text has them; at the start of the text
+    // the CR and zeros that stand before row 1).
+    struct Span {
+        const wchar_t* at;
+        size_t ahead;
+        size_t behind;
+    };
 
     // `backOffset` is the parser's "MaxBackParseOffset" for the buffer's schema; the parser that
     // knows it does not exist yet, so its creator passes it. A null buffer reads as empty text.
@@ -33,10 +48,30 @@ public:
     // The text at the position (moved by the view offset), NUL-terminated after the loaded text;
     // at least `minChars` characters follow when the text has them. Valid until the next call
     // that moves the position or loads text.
-    virtual const wchar_t* GetTextPtr(int minChars);
+    virtual const wchar_t* GetTextPtr(int minChars) {
+        if (minChars > 0 && static_cast<size_t>(minChars) > available)
+            Load(static_cast<size_t>(minChars));
+        return Pointer();
+    }
+    // GetTextPtr's text with what lies around it; `minChars` as there.
+    Span GetSpan(int minChars) {
+        if (minChars > 0 && static_cast<size_t>(minChars) > available)
+            Load(static_cast<size_t>(minChars));
+        return {window.data() + posOffset, available, posOffset};
+    }
     // Moves `n` characters forward (no further than the text goes) with at least `ahead`
     // characters loaded after the new position when the text has them; null when no text is left.
-    virtual const wchar_t* Advance(int n, int ahead);
+    virtual const wchar_t* Advance(int n, int ahead) {
+        // A step that stays inside the loaded text and its row needs no loading and no row change.
+        if (n >= 0 && ahead >= 0 && available > static_cast<size_t>(n) + static_cast<size_t>(ahead) &&
+            n < KnownLength(pos.row) - pos.col) {
+            posOffset += static_cast<size_t>(n);
+            available -= static_cast<size_t>(n);
+            pos.col += n;
+            return Pointer();
+        }
+        return AdvanceAcross(n, ahead);
+    }
     // Moves one character back; null at the start of the text.
     virtual const wchar_t* PrevChar();
     virtual bool IsEOF() const { return eof; }
@@ -60,13 +95,22 @@ protected:
 
 private:
     int RowCount() const { return buffer ? buffer->GetRowCount() : 0; }
-    int KnownLength(int row) const;   // the stream length of a loaded row, or -1
+    // The stream length of a loaded row, or -1.
+    int KnownLength(int row) const {
+        return row >= firstRow && row < nextRow ? rowLengths[static_cast<size_t>(row - firstRow)] : -1;
+    }
     int StreamLength(int row) const;  // the row with its line end, known or from the buffer
+    // Advance for steps that load text, change rows or reach the end.
+    const wchar_t* AdvanceAcross(int n, int ahead);
     // Loads rows until `minChars` characters follow the position or no row is left.
     void Load(size_t minChars);
-    void Append(const std::wstring& text);
+    void Append(std::wstring_view text);
     void Compact();
-    const wchar_t* Pointer() const;
+    const wchar_t* Pointer() const {
+        const wchar_t* at = window.data() + posOffset;
+        return viewOffset == 0 ? at : at + ClampedViewOffset();
+    }
+    ptrdiff_t ClampedViewOffset() const;
 
     pw::RefPtr<CQELPenwrightBufferManager> buffer;
     int backWindow;

@@ -101,6 +101,7 @@ LexClass::Stage LexClass::ApplyConditionAttr(const LexAttrDef& attr) {
     LexValueList groups = BuildValueGroups(attr.nameParts, attr.values);
     LexValueList& list = conditions_[entry->condition];
     list.insert(list.end(), groups.begin(), groups.end());
+    filtersCaseSensitive_ = kNotComputed;
     groupEmpty_[entry->group] = false;
     if (!groups.empty())
         empty_ = false;

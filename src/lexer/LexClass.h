@@ -7,7 +7,10 @@
 // of classes lives until Clear breaks it from the top. Classes are not locked: the schema's locks
 // keep one class from being changed and asked by two threads at once, and that covers the cached
 // answers, which are filled on first use.
+#include <algorithm>
 #include <array>
+#include <bitset>
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <span>
@@ -16,6 +19,7 @@
 #include <vector>
 
 #include "buffer/LineCol.h"
+#include "buffer/TextIterator.h"
 #include "lexer/LexTextAttributes.h"
 #include "lexer/LexValue.h"
 #include "lexer/LexValueList.h"
@@ -25,7 +29,6 @@
 struct LexAttrDef;
 class LexParseContext;
 class TextBlock;
-class TextIterator;
 
 class LexClass : public pw::RefCounted {
 public:
@@ -146,10 +149,31 @@ public:
     int RunToken(TextIterator& it, LexParseContext& ctx, TextBlock*& open);
     int RunSkip(TextIterator& it);
     int RunEnd(TextIterator& it, LexParseContext& ctx, TextBlock& open, TextBlock* lookBackFrom);
-    // The length of the first entry of `list` that matches forwards at `offset` characters from
-    // the position, or backwards ending just before it; 0 when none does. Strings follow the
-    // class's case rule, sets compare exact characters, and an empty string never matches.
-    size_t MatchTagList(TextIterator& it, const LexValueList& list, bool backwards, int offset = 0);
+    // The length of the first entry of the tag list `list` that matches at `offset` characters
+    // from the position: forwards, or backwards ending just before it for the lists that look
+    // back ("previous:tag", "previous:tag:separators", "token:start:separators"); 0 when none
+    // does. Strings follow the class's case rule, sets compare exact characters, an empty string
+    // never matches, and looking back reaches no further than the iterator's window.
+    size_t MatchTagList(TextIterator& it, Condition list, int offset = 0) {
+        if (conditions_[list].empty())
+            return 0;
+        const TagFilter& filter = GetFilter(list);
+        const bool backwards = IsBackwards(list);
+        const TextIterator::Span text =
+            it.GetSpan(backwards ? 0 : std::max(offset, 0) + static_cast<int>(filter.longest));
+        // The character every entry reads: the first of a forward match, the last of a backward one.
+        const ptrdiff_t at = backwards ? ptrdiff_t{offset} - 1 : offset;
+        if (at < -static_cast<ptrdiff_t>(text.behind) || at > static_cast<ptrdiff_t>(text.ahead))
+            return 0;
+        const auto ch = static_cast<uint32_t>(text.at[at]);
+        if (ch < filter.chars.size()) {
+            if (!filter.chars.test(ch))
+                return 0;
+            if (filter.single)
+                return 1;
+        }
+        return ScanTagList(text, list, at, offset);
+    }
     // Whether the token separators hold around a token of `length` at the position.
     bool MatchTokenSeparators(size_t length, TextIterator& it);
     // Whether the most recent block (or `from`) is of a class named in `classList`, starts at or
@@ -189,6 +213,29 @@ private:
     // The active tags, their start count and both indexes, which follow from lists and children.
     void ClearIndexes();
 
+    // What a tag list can match at one ASCII character: the first character of a forward match,
+    // the last of a backward one. Most positions fail every list at that character, and a list
+    // of single characters and sets is decided by it alone.
+    struct TagFilter {
+        std::bitset<128> chars;
+        bool single = true;  // every entry is one character long
+        size_t longest = 0;  // the longest string that can match
+    };
+    // The filter of a tag list for the class's case rule, made on first use like the cached
+    // answers.
+    const TagFilter& GetFilter(Condition list) const {
+        if (filtersCaseSensitive_ == kNotComputed || filtersCaseSensitive_ != caseSensitive_)
+            BuildFilters();
+        return filters_[list];
+    }
+    void BuildFilters() const;
+    // The tag lists matched backwards, ending just before the position.
+    static constexpr bool IsBackwards(Condition list) {
+        return list == kPreviousTag || list == kPreviousTagSeparators || list == kTokenStartSeparators;
+    }
+    // MatchTagList past its filter: the entries in order, `at` the index of the filter's character.
+    size_t ScanTagList(const TextIterator::Span& text, Condition list, ptrdiff_t at, int offset);
+
     std::wstring name_;
     std::map<std::wstring, pw::RefPtr<LexValue>> properties_;  // by folded key
     std::array<LexValueList, kConditionCount> conditions_;
@@ -213,6 +260,8 @@ private:
     mutable int endClassParentThis_ = kNotComputed;
     mutable bool textAttributesComputed_ = false;
     mutable LexTextAttributes textAttributes_;
+    mutable int filtersCaseSensitive_ = kNotComputed;  // the case rule the filters follow
+    mutable std::array<TagFilter, kConditionCount> filters_;
 };
 
 // The relation rules by which the class set links the classes of a language.

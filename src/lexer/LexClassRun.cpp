@@ -1,6 +1,8 @@
 // Class matching: what one class does at one text position when the parser offers it.
 #include <algorithm>
 #include <climits>
+#include <cstddef>
+#include <cstdint>
 
 #include "buffer/TextIterator.h"
 #include "lexer/LexClass.h"
@@ -24,36 +26,9 @@ constexpr LexClass::Condition kTagLists[] = {
 // Tags this long cannot lie in any text window; they never match.
 constexpr size_t kMaxMatchLength = INT_MAX / 4;
 
-// The text `offset` characters from the position (NUL-terminated, with `count` characters loaded
-// when the text has them), or null when that lies behind what the iterator holds.
-const wchar_t* TextAt(TextIterator& it, int offset, int count) {
-    it.SetViewOffset(0);
-    const wchar_t* here = it.GetTextPtr(std::max(offset + count, 0));
-    it.SetViewOffset(offset);
-    const wchar_t* there = it.GetTextPtr(0);
-    it.SetViewOffset(0);
-    return offset < 0 && here - there != -offset ? nullptr : there;
-}
-
-// How many characters behind the position may be looked at.
-int BackAvailable(TextIterator& it) {
-    const int most = it.GetMaxBackOffset();
-    const wchar_t* here = TextAt(it, 0, 0);
-    it.SetViewOffset(-most);
-    const wchar_t* back = it.GetTextPtr(0);
-    it.SetViewOffset(0);
-    return static_cast<int>(here - back);
-}
-
-bool MatchString(TextIterator& it, const std::wstring& tag, bool backwards, int offset, bool exact) {
-    if (tag.empty() || tag.size() > kMaxMatchLength)
-        return false;
-    const int length = static_cast<int>(tag.size());
-    const wchar_t* text = TextAt(it, backwards ? offset - length : offset, length);
-    if (!text)
-        return false;
-    for (int i = 0; i < length; ++i) {
-        // NUL ends the text; no tag matches across it.
+// Whether `text` begins with `tag`; NUL ends the text, and no tag matches across it.
+bool BeginsWith(const wchar_t* text, const std::wstring& tag, bool exact) {
+    for (size_t i = 0; i < tag.size(); ++i) {
         if (text[i] == L'\0' || (exact ? text[i] != tag[i] : FoldCase(text[i]) != FoldCase(tag[i])))
             return false;
     }
@@ -93,12 +68,43 @@ void LexClass::ClearIndexes() {
     activeStartCount_ = 0;
     activeIndex_.Clear();
     tokenIndex_.Clear();
+    filtersCaseSensitive_ = kNotComputed;
 }
 
 bool LexClass::BuildIndexes() {
     const bool exact = IsCaseSensitive();
     for (Condition condition : kTagLists) conditions_[condition] = Ordered(conditions_[condition], exact);
+    filtersCaseSensitive_ = kNotComputed;
     return tokenIndex_.Build(conditions_[kTokenTag], !exact);
+}
+
+void LexClass::BuildFilters() const {
+    const bool exact = IsCaseSensitive();
+    if (filtersCaseSensitive_ == (exact ? 1 : 0))
+        return;
+    for (Condition condition : kTagLists) {
+        TagFilter& filter = filters_[condition];
+        filter = TagFilter();
+        for (const pw::RefPtr<LexValue>& group : conditions_[condition]) {
+            if (group->GetKind() == LexValue::kStrings) {
+                for (const std::wstring& tag : group->GetStrings()) {
+                    if (tag.empty() || tag.size() > kMaxMatchLength)
+                        continue;
+                    filter.single = filter.single && tag.size() == 1;
+                    filter.longest = std::max(filter.longest, tag.size());
+                    const wchar_t key = IsBackwards(condition) ? tag.back() : tag.front();
+                    for (wchar_t ch = 1; ch < 0x80; ++ch)
+                        if (exact ? ch == key : FoldCase(ch) == FoldCase(key))
+                            filter.chars.set(static_cast<size_t>(ch));
+                }
+            } else if (group->GetKind() == LexValue::kCharSet) {
+                for (wchar_t ch = 1; ch < 0x80; ++ch)
+                    if (group->GetCharSet().Matches(ch))
+                        filter.chars.set(static_cast<size_t>(ch));
+            }
+        }
+    }
+    filtersCaseSensitive_ = exact ? 1 : 0;
 }
 
 bool LexClass::BuildActiveTags() {
@@ -137,16 +143,21 @@ bool LexClass::BuildActiveTags(std::vector<const LexClass*>& path, std::vector<c
     return activeIndex_.Build(activeTags_, true) && complete;
 }
 
-size_t LexClass::MatchTagList(TextIterator& it, const LexValueList& list, bool backwards, int offset) {
+size_t LexClass::ScanTagList(const TextIterator::Span& text, Condition list, ptrdiff_t at, int offset) {
     const bool exact = IsCaseSensitive();
-    for (const pw::RefPtr<LexValue>& group : list) {
+    const wchar_t ch = text.at[at];
+    for (const pw::RefPtr<LexValue>& group : conditions_[list]) {
         if (group->GetKind() == LexValue::kStrings) {
-            for (const std::wstring& tag : group->GetStrings())
-                if (MatchString(it, tag, backwards, offset, exact))
+            for (const std::wstring& tag : group->GetStrings()) {
+                if (tag.empty() || tag.size() > kMaxMatchLength)
+                    continue;
+                const ptrdiff_t start =
+                    IsBackwards(list) ? ptrdiff_t{offset} - static_cast<ptrdiff_t>(tag.size()) : at;
+                if (start >= -static_cast<ptrdiff_t>(text.behind) && BeginsWith(text.at + start, tag, exact))
                     return tag.size();
+            }
         } else if (group->GetKind() == LexValue::kCharSet) {
-            const wchar_t* text = TextAt(it, backwards ? offset - 1 : offset, 1);
-            if (text && *text != L'\0' && group->GetCharSet().Matches(*text))
+            if (ch != L'\0' && group->GetCharSet().Matches(ch))
                 return 1;
         }
     }
@@ -184,12 +195,12 @@ bool LexClass::CheckPrevious(TextIterator& it, LexParseContext& ctx, TextBlock* 
     if (tags.empty())
         return true;
     int back = 0;
-    const LexValueList& separators = conditions_[kPreviousTagSeparators];
-    if (!separators.empty()) {
-        const int available = BackAvailable(it);
-        while (back < available && MatchTagList(it, separators, true, -back) > 0) ++back;
+    if (!conditions_[kPreviousTagSeparators].empty()) {
+        const auto available =
+            static_cast<int>(std::min<size_t>(it.GetSpan(0).behind, it.GetMaxBackOffset()));
+        while (back < available && MatchTagList(it, kPreviousTagSeparators, -back) > 0) ++back;
     }
-    return MatchTagList(it, tags, true, -back) > 0;
+    return MatchTagList(it, kPreviousTag, -back) > 0;
 }
 
 int LexClass::CreateAtPosition(TextIterator& it, LexParseContext& ctx, TextBlock*& open) {
@@ -210,7 +221,7 @@ int LexClass::RunStart(TextIterator& it, LexParseContext& ctx, TextBlock*& open,
     if (!classes.empty() && !FindPreviousClassBlock(found, ctx, classes, {}, nullptr, lookBackFrom))
         return 0;
     size_t tagLength = 0;
-    if (!tags.empty() && (tagLength = MatchTagList(it, tags, false)) == 0)
+    if (!tags.empty() && (tagLength = MatchTagList(it, kStartTag)) == 0)
         return 0;
     int flags = kRunStarted;
     if (found && parent_) {
@@ -236,17 +247,16 @@ int LexClass::RunStart(TextIterator& it, LexParseContext& ctx, TextBlock*& open,
 }
 
 bool LexClass::MatchTokenSeparators(size_t length, TextIterator& it) {
-    const LexValueList& before = conditions_[kTokenStartSeparators];
-    const LexValueList& after = conditions_[kTokenEndSeparators];
-    if (!before.empty() && MatchTagList(it, before, true) == 0)
+    if (!conditions_[kTokenStartSeparators].empty() && MatchTagList(it, kTokenStartSeparators) == 0)
         return false;
-    return after.empty() || MatchTagList(it, after, false, static_cast<int>(length)) > 0;
+    return conditions_[kTokenEndSeparators].empty() ||
+           MatchTagList(it, kTokenEndSeparators, static_cast<int>(length)) > 0;
 }
 
 int LexClass::RunToken(TextIterator& it, LexParseContext& ctx, TextBlock*& open) {
     if (conditions_[kTokenTag].empty())
         return 0;
-    const wchar_t* text = TextAt(it, 0, static_cast<int>(TagTrie::kMaxTagLength));
+    const wchar_t* text = it.GetTextPtr(static_cast<int>(TagTrie::kMaxTagLength));
     size_t length = tokenIndex_.Find(text, TagTrie::Mode::kLongest);
     if (length == 0 && tokenIndex_.HasNegatedSets() && *text != L'\0' && !tokenIndex_.InNegatedSets(*text))
         length = 1;
@@ -269,12 +279,11 @@ int LexClass::RunToken(TextIterator& it, LexParseContext& ctx, TextBlock*& open)
 }
 
 int LexClass::RunSkip(TextIterator& it) {
-    const LexValueList& tags = conditions_[kSkipTag];
-    if (tags.empty())
+    if (conditions_[kSkipTag].empty())
         return 0;
     int flags = 0;
     while (!it.IsEOF()) {
-        const size_t length = MatchTagList(it, tags, false);
+        const size_t length = MatchTagList(it, kSkipTag);
         if (length == 0)
             break;
         it.Advance(static_cast<int>(length), 0);
@@ -296,9 +305,9 @@ int LexClass::RunEnd(TextIterator& it, LexParseContext& ctx, TextBlock& open, Te
                                                     IsEndClassParentThis() ? &open : nullptr, lookBackFrom))
         return 0;
     size_t tagLength = 0;
-    if (!tags.empty() && (tagLength = MatchTagList(it, tags, false)) == 0)
+    if (!tags.empty() && (tagLength = MatchTagList(it, kEndTag)) == 0)
         return 0;
-    if (!separators.empty() && MatchTagList(it, separators, false, static_cast<int>(tagLength)) == 0)
+    if (!separators.empty() && MatchTagList(it, kEndSeparators, static_cast<int>(tagLength)) == 0)
         return 0;
     if (tags.empty() && separators.empty()) {
         ctx.SetBlockEnd(open, ctx.GetBlockEnd(*found), ctx.GetBlockEndExtent(*found));
@@ -332,6 +341,10 @@ int LexClass::Run(TextIterator* it, LexParseContext* ctx, TextBlock*& open, Text
         }
         return flags | RunEnd(*it, *ctx, *open, lookBackFrom);
     }
+    // The start tag fails at most positions and is the cheapest test: nothing else is looked at
+    // then, as none of it could start the block.
+    if (!IsGroupEmpty(kStart) && !conditions_[kStartTag].empty() && MatchTagList(*it, kStartTag) == 0)
+        return 0;
     const bool previous = IsGroupEmpty(kPrevious) || CheckPrevious(*it, *ctx, lookBackFrom);
     if (!IsGroupEmpty(kStart))
         return previous ? RunStart(*it, *ctx, open, lookBackFrom) : 0;

@@ -1,7 +1,6 @@
 #include "lexer/TagTrie.h"
 
 #include "lexer/LexClass.h"
-#include "lexer/LexText.h"
 #include "lexer/LexValue.h"
 
 namespace {
@@ -16,6 +15,8 @@ std::vector<wchar_t> Members(int id) {
     return members;
 }
 
+constexpr size_t kFirstTableSize = 64;
+
 }  // namespace
 
 bool TagTrie::Build(const LexValueList& list, bool folded) {
@@ -27,7 +28,7 @@ bool TagTrie::Build(const LexValueList& list, bool folded) {
             const LexCharSet& set = group->GetCharSet();
             for (wchar_t ch : Members(set.GetId())) {
                 if (set.IsNegated())
-                    negated_.insert(Key(ch));
+                    negated_.set(Key(ch));
                 else
                     Add(&ch, 1);
             }
@@ -45,13 +46,45 @@ bool TagTrie::Build(const LexValueList& list, bool folded) {
 }
 
 void TagTrie::Clear() {
-    nodes_.assign(1, Node());
-    negated_.clear();
+    rootLinks_.fill(0);
+    links_.clear();
+    linkCount_ = 0;
+    ends_.assign(1, 0);
+    negated_.reset();
     hasNegated_ = false;
 }
 
-wchar_t TagTrie::Key(wchar_t ch) const {
-    return folded_ ? FoldCase(ch) : ch;
+size_t TagTrie::Slot(uint32_t node, uint32_t key) const {
+    const uint64_t mixed = ((uint64_t{node} << 32) | key) * 0x9E3779B97F4A7C15u;
+    return static_cast<size_t>(mixed >> 32) & (links_.size() - 1);
+}
+
+uint32_t TagTrie::Next(uint32_t node, uint32_t key) const {
+    if (node == 0 && key < kRootTable)
+        return rootLinks_[key];
+    if (links_.empty())
+        return 0;
+    for (size_t i = Slot(node, key);; i = (i + 1) & (links_.size() - 1)) {
+        const Link& link = links_[i];
+        if (link.child == 0)
+            return 0;
+        if (link.node == node && link.key == key)
+            return link.child;
+    }
+}
+
+void TagTrie::Insert(const Link& link) {
+    size_t i = Slot(link.node, link.key);
+    while (links_[i].child != 0) i = (i + 1) & (links_.size() - 1);
+    links_[i] = link;
+}
+
+void TagTrie::Grow() {
+    std::vector<Link> old(links_.empty() ? kFirstTableSize : links_.size() * 2);
+    old.swap(links_);
+    for (const Link& link : old)
+        if (link.child != 0)
+            Insert(link);
 }
 
 void TagTrie::Add(const wchar_t* tag, size_t length) {
@@ -59,30 +92,34 @@ void TagTrie::Add(const wchar_t* tag, size_t length) {
         return;
     uint32_t node = 0;
     for (size_t i = 0; i < length; ++i) {
-        const wchar_t key = Key(tag[i]);
-        auto found = nodes_[node].next.find(key);
-        if (found == nodes_[node].next.end()) {
-            const auto added = static_cast<uint32_t>(nodes_.size());
-            nodes_[node].next.emplace(key, added);
-            nodes_.emplace_back();
-            node = added;
-        } else {
-            node = found->second;
+        const uint32_t key = Key(tag[i]);
+        uint32_t child = Next(node, key);
+        if (child == 0) {
+            child = static_cast<uint32_t>(ends_.size());
+            ends_.push_back(0);
+            if (node == 0 && key < kRootTable) {
+                rootLinks_[key] = child;
+            } else {
+                if (2 * (linkCount_ + 1) > links_.size())
+                    Grow();
+                Insert({node, key, child});
+                ++linkCount_;
+            }
         }
+        node = child;
     }
-    nodes_[node].ends = true;
+    ends_[node] = 1;
 }
 
-size_t TagTrie::Find(const wchar_t* text, Mode mode) const {
+size_t TagTrie::FindFrom(const wchar_t* text, Mode mode) const {
     size_t found = 0;
     uint32_t node = 0;
     // NUL ends the text the iterator hands out; no tag holds one.
     for (size_t i = 0; i < kMaxTagLength && text[i] != L'\0'; ++i) {
-        auto next = nodes_[node].next.find(Key(text[i]));
-        if (next == nodes_[node].next.end())
+        node = Next(node, Key(text[i]));
+        if (node == 0)
             break;
-        node = next->second;
-        if (nodes_[node].ends) {
+        if (ends_[node]) {
             found = i + 1;
             if (mode == Mode::kShortest)
                 break;
@@ -92,5 +129,6 @@ size_t TagTrie::Find(const wchar_t* text, Mode mode) const {
 }
 
 bool TagTrie::InNegatedSets(wchar_t ch) const {
-    return negated_.count(Key(ch)) != 0;
+    const uint32_t key = Key(ch);
+    return key < kRootTable && negated_.test(key);
 }

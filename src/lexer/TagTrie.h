@@ -2,12 +2,17 @@
 // A character trie over the tags of one tag list, so that a class with hundreds of keywords costs
 // one walk per text position. Character-set groups enter as one-character tags; negated sets are
 // kept apart, since "any character but these" cannot be spelled out as tags.
+//
+// The parser walks it at nearly every character it skips, so a walk must be cheap: the links of
+// the root for ASCII characters sit in a table, every other link in one open-addressing hash
+// table keyed by node and character.
+#include <array>
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
-#include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
+#include "lexer/LexText.h"
 #include "lexer/LexValueList.h"
 
 class TagTrie {
@@ -27,23 +32,40 @@ public:
     void Clear();
 
     // The length of the tag that matches at `text` (read up to its NUL), 0 when none does.
-    size_t Find(const wchar_t* text, Mode mode) const;
+    size_t Find(const wchar_t* text, Mode mode) const {
+        const uint32_t key = Key(*text);
+        // Most characters begin no tag: the parser asks at nearly every one.
+        if (key < kRootTable && rootLinks_[key] == 0)
+            return 0;
+        return FindFrom(text, mode);
+    }
     bool HasNegatedSets() const { return hasNegated_; }
     // Whether `ch` is in one of the negated sets of the list (the set itself, not its negation).
     bool InNegatedSets(wchar_t ch) const;
 
 private:
-    struct Node {
-        std::unordered_map<wchar_t, uint32_t> next;  // index into nodes_
-        bool ends = false;
+    static constexpr size_t kRootTable = 128;  // the ASCII characters
+
+    struct Link {
+        uint32_t node = 0;
+        uint32_t key = 0;
+        uint32_t child = 0;  // 0: an empty slot (the root is nobody's child)
     };
 
+    size_t FindFrom(const wchar_t* text, Mode mode) const;
     void Add(const wchar_t* tag, size_t length);
-    wchar_t Key(wchar_t ch) const;
+    uint32_t Key(wchar_t ch) const { return static_cast<uint32_t>(folded_ ? FoldCase(ch) : ch); }
+    // The child of `node` by `key`, 0 when there is none.
+    uint32_t Next(uint32_t node, uint32_t key) const;
+    size_t Slot(uint32_t node, uint32_t key) const;
+    void Insert(const Link& link);
+    void Grow();
 
-    // Nodes live in one array and link by index: no recursion to build, search or free them.
-    std::vector<Node> nodes_{1};
-    std::unordered_set<wchar_t> negated_;
+    std::array<uint32_t, kRootTable> rootLinks_{};
+    std::vector<Link> links_;  // a power of two long, at most half full
+    size_t linkCount_ = 0;
+    std::vector<uint8_t> ends_{0};     // by node: a tag ends there
+    std::bitset<kRootTable> negated_;  // the sets hold ASCII characters only
     bool hasNegated_ = false;
     bool folded_ = false;
 };

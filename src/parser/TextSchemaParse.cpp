@@ -13,7 +13,12 @@ using Lock = pw::ScopedLock<pw::TimedMutex>;
 
 constexpr LineCol kResumePos{0x7FFFFFFF, 0};
 constexpr LineCol kTextStart{1, 0};
-constexpr int kStopTestInterval = 10;  // characters SkipText scans between looks at the stop event
+// SkipText scans this many positions between looks at the stop event, each with a tag's length
+// of text loaded after it.
+constexpr size_t kSkipStretch = 4096;
+// Looking at the stop event takes a lock (a system call on Windows), and the parse loops come by
+// at nearly every character: they look every kStopPollInterval-th time.
+constexpr unsigned kStopPollInterval = 64;
 
 // Counts one more block open around the position while a class runs inside it.
 class DepthScope {
@@ -34,6 +39,12 @@ LineCol Before(LineCol p, int reach) {
 }
 LineCol Beyond(LineCol p, int reach) {
     return {p.row, p.col > 0x7FFFFFFF - reach ? 0x7FFFFFFF : p.col + reach};
+}
+
+// A run stays on one thread, so the count is the thread's own.
+bool StopPolled(const pw::Event& stop) {
+    thread_local unsigned polls = 0;
+    return ++polls % kStopPollInterval == 0 && stop.IsSet();
 }
 
 int Depth(const TextBlock* b) {
@@ -109,7 +120,7 @@ int32_t TextSchema::Run(int treeKind, TextIterator* it, std::optional<LineCol> s
             }
             if (it->IsEOF())
                 break;
-            if (stop_.IsSet()) {
+            if (StopPolled(stop_)) {
                 Finish(true, false);
                 return kStopped;
             }
@@ -213,7 +224,7 @@ int32_t TextSchema::ContinueBlock(TextIterator& it, TextBlock& b) {
         }
         if (it.IsEOF())
             return 0;
-        if (stop_.IsSet())
+        if (StopPolled(stop_))
             return kStopped;
         if (it.GetPosition() == before)
             SkipText(it, *cls, 1);
@@ -236,7 +247,7 @@ int32_t TextSchema::RunClassList(TextIterator& it, const ClassSet::ClassList& li
     int32_t result = 0;
     for (const pw::RefPtr<LexClass>& entry : list) {
         LexClass& cls = *entry;
-        if (stop_.IsSet())
+        if (StopPolled(stop_))
             return result | kStopped;
         // Nothing starts at the end of the text: a class that opens a block wherever it is
         // offered would otherwise start one there again and again.
@@ -266,7 +277,7 @@ int32_t TextSchema::RunClassList(TextIterator& it, const ClassSet::ClassList& li
                 return result | kStopped;
             if (it.IsEOF())
                 return result;  // closes with the block that encloses it
-            if (stop_.IsSet())
+            if (StopPolled(stop_))
                 return result | kStopped;
             if (!first && it.GetPosition() == before) {
                 SkipText(it, cls, 1);
@@ -389,18 +400,25 @@ void TextSchema::SkipText(TextIterator& it, const LexClass& cls, int n) {
     // A negated set may begin anywhere; without active tags nothing tells where to stop.
     if (skipBudget_ == 0 || cls.GetActiveTags().empty() || index.HasNegatedSets())
         return;
-    for (int steps = 1; !it.IsEOF() && skipBudget_ != 0; ++steps) {
-        const size_t length =
-            index.Find(it.GetTextPtr(static_cast<int>(TagTrie::kMaxTagLength)), TagTrie::Mode::kShortest);
+    while (!it.IsEOF() && skipBudget_ != 0) {
+        const size_t want = TagTrie::kMaxTagLength + kSkipStretch;
+        const TextIterator::Span text = it.GetSpan(static_cast<int>(want));
+        // Positions with a tag's length of text after them, or all that is left of the text.
+        size_t last = text.ahead < want ? text.ahead : kSkipStretch;
+        if (skipBudget_ > 0)
+            last = std::min(last, static_cast<size_t>(skipBudget_));
+        size_t i = 0;
+        size_t length = 0;
+        while (i < last && (length = index.Find(text.at + i, TagTrie::Mode::kShortest)) == 0) ++i;
+        it.Advance(static_cast<int>(i), 0);
+        skipBudget_ -= static_cast<int32_t>(i);
         if (length > 0) {
             // The positions up to just past the tag are offered one by one: a class may start
             // right after a tag that it looks back at.
             skipBudget_ = static_cast<int32_t>(length);
             return;
         }
-        it.Advance(1, 0);
-        --skipBudget_;
-        if (steps % kStopTestInterval == 0 && stop_.IsSet())
+        if (stop_.IsSet())
             return;
     }
 }

@@ -4,44 +4,25 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <optional>
 #include <string>
-#include <string_view>
 
 #include "buffer/BufferTesting.h"
-#include "buffer/TextIterator.h"
-#include "lexer/LexClassDef.h"
-#include "lexer/SchemaReader.h"
-#include "parser/TextSchema.h"
+#include "parser/ParseSetup.h"
 #include "platform/CodePage.h"
-
-using SchemaPtr = pw::RefPtr<TextSchema>;
-
-inline void AddTemplates(TextSchema& schema, const std::vector<LexClassDef>& definitions) {
-    for (const LexClassDef& def : definitions) {
-        pw::RefPtr<LexClass> cls = ClassSet::CreateClass(false);
-        cls->SetName(def.name);
-        for (const LexAttrDef& attr : def.attributes) cls->ApplyAttribute(attr);
-        schema.GetClassSet().AddTemplate(cls);
-    }
-}
 
 // A schema of the classes in `text`, its trees built.
 inline SchemaPtr SchemaFromText(const std::wstring& text) {
     SchemaReader reader;
     reader.ParseText(text);
-    SchemaPtr schema = pw::MakeRef<TextSchema>(L"test");
-    AddTemplates(*schema, reader.GetDefinitions());
+    SchemaPtr schema = MakeSchema(reader.GetDefinitions(), L"test");
     EXPECT_TRUE(schema->EnsureTrees());
     return schema;
 }
 
 // A shipped schema by file name ("cpp.pws"); PW_CONFIG_DIR comes from the build.
 inline SchemaPtr ShippedSchema(std::wstring_view file) {
-    SchemaReader reader;
-    reader.ReadSchemaFile(pw::Widen(PW_CONFIG_DIR) + L"/Schemas/" + std::wstring(file), false);
-    SchemaPtr schema = pw::MakeRef<TextSchema>(std::wstring(file));
-    AddTemplates(*schema, reader.GetDefinitions());
+    SchemaPtr schema =
+        ReadSchema(pw::Widen(PW_CONFIG_DIR) + L"/Schemas/" + std::wstring(file), std::wstring(file));
     EXPECT_TRUE(schema->EnsureTrees());
     return schema;
 }
@@ -50,12 +31,6 @@ inline Buffer BufferWith(const Rows& rows, const std::wstring& ext) {
     Buffer buffer = MakeBuffer(rows);
     buffer->SetFileExt(ext);
     return buffer;
-}
-
-// A parse of the whole text, as a first parse does it.
-inline int32_t FullParse(TextSchema& schema, CQELPenwrightBufferManager& buffer) {
-    pw::RefPtr<TextIterator> it = pw::MakeRef<TextIterator>(&buffer);
-    return schema.Run(ClassSet::kCompleteParseTree, it.get(), LineCol{1, 0}, std::nullopt, false);
 }
 
 inline int Depth(const TextBlock* b) {
