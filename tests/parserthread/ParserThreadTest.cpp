@@ -197,7 +197,8 @@ TEST(ParserThread, TypingDelayMergesBurstsOfEditsAndImmediateEndsTheWait) {
     EXPECT_FALSE(f.parser->WaitUntilParsed(0));
     f.parser->RequestParse(*f.buffer, LineCol{151, 0}, LineCol{151, 1}, true);  // inside the last range
     ASSERT_TRUE(f.parser->WaitUntilParsed(kLimitMs));
-    ASSERT_TRUE(PumpUntil([&] { return runs.size() == 3 && runs.back().result != 0; }));
+    ASSERT_TRUE(PumpUntil([&] { return runs.size() == 3 && runs.back().result != 0; }))
+        << runs.size() << " runs, " << sink.LostEvents() << " events lost";
     EXPECT_FALSE(otherThread);
     EXPECT_GE(runs[0].firstEnded, 140);
     EXPECT_GE(runs[1].firstEnded, 50);
