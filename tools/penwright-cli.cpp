@@ -194,13 +194,14 @@ void ListEntries(const char* heading, const std::vector<ConfigManager::Entry>& e
                  const ConfigManager* config, std::string& out) {
     out += std::string(heading) + ":\n";
     for (const ConfigManager::Entry& entry : entries) {
-        out += "  " + pw::Narrow(entry.name) + "  " + pw::Narrow(entry.path);
+        out.append("  ").append(pw::Narrow(entry.name)).append("  ").append(pw::Narrow(entry.path));
         if (config) {
             pw::RefPtr<TextSchema> schema = config->GetSchema(entry.name);
             if (schema && schema->EnsureTrees()) {
                 for (const pw::RefPtr<LexClass>& top : schema->GetClassSet().GetTree(ClassSet::kFullTree))
                     if (const auto* file = dynamic_cast<const LexFileClass*>(top.get()))
-                        for (const std::wstring& ext : file->GetExtensions()) out += " " + pw::Narrow(ext);
+                        for (const std::wstring& ext : file->GetExtensions())
+                            out.append(" ").append(pw::Narrow(ext));
             }
         }
         out += '\n';

@@ -2,7 +2,6 @@
 // on the editing thread beside a background parse, so each gives up after a short wait for the
 // data lock rather than freeze the window.
 #include <algorithm>
-#include <map>
 
 #include "buffer/BufferManager.h"
 #include "buffer/TextIterator.h"
@@ -46,31 +45,35 @@ std::vector<TextBlock*> Ancestors(const TextBlock* b) {
     return out;
 }
 
-// Columns painted block over block: each segment [key, next key) holds the index of the
-// attributes painted last there, -1 where nothing was.
+// Columns painted block over block: each segment runs from its start to the next one's and
+// shows the class painted last there (null: nothing was). Blocks come in chain order, so each
+// paint starts at or after every earlier start and the segments it changes lie near the end.
 class RowPainter {
 public:
-    explicit RowPainter(int32_t length) { segments_[0] = -1, segments_[length] = -1; }
+    struct Segment {
+        int32_t start;
+        const LexClass* cls;
+    };
 
-    void Paint(int32_t start, int32_t end, int index) {
+    explicit RowPainter(int32_t length) : segments_{{0, nullptr}, {length, nullptr}} {}
+
+    void Paint(int32_t start, int32_t end, const LexClass* cls) {
         if (start >= end)
             return;
-        auto after = std::prev(segments_.upper_bound(end));
-        const int resumed = after->second;
-        segments_.erase(segments_.upper_bound(start), segments_.upper_bound(end));
-        segments_[start] = index;
-        if (!segments_.contains(end))
-            segments_[end] = resumed;
+        auto before = [](const Segment& segment, int32_t column) { return segment.start < column; };
+        auto hi = std::partition_point(segments_.begin(), segments_.end(),
+                                       [&](const Segment& segment) { return segment.start <= end; });
+        const LexClass* resumed = std::prev(hi)->cls;
+        auto lo = std::lower_bound(segments_.begin(), hi, start, before);
+        lo = segments_.erase(lo, hi);
+        segments_.insert(lo, {Segment{start, cls}, Segment{end, resumed}});
     }
 
-    template <class F>
-    void ForEach(F f) const {
-        for (auto it = segments_.begin(); std::next(it) != segments_.end(); ++it)
-            f(it->first, std::next(it)->first, it->second);
-    }
+    // Segments in column order, the last one ending at the row's length.
+    const std::vector<Segment>& Segments() const { return segments_; }
 
 private:
-    std::map<int32_t, int> segments_;
+    std::vector<Segment> segments_;
 };
 
 }  // namespace
@@ -330,7 +333,6 @@ bool TextSchema::GetRowRuns(const CQELPenwrightBufferManager& text, int32_t row,
     const LineCol last{row, lastCol > 0 && lastCol < length ? lastCol : length};
 
     RowPainter painter(length);
-    std::vector<LexTextAttributes> attributes;
     pw::TimedLock lock(chain_.DataLock(), kQueryLockWaitMs);
     if (lock.Owns()) {
         const pw::RefPtr<TextBlock> head = chain_.HeadBlock();
@@ -349,12 +351,8 @@ bool TextSchema::GetRowRuns(const CQELPenwrightBufferManager& text, int32_t row,
             const int32_t s = b.startPos.row == row ? std::clamp(b.startPos.col, 0, length) : 0;
             const int32_t e =
                 b.endPos.IsValid() && b.endPos.row == row ? std::clamp(b.endPos.col + 1, 0, length) : length;
-            if (s >= e || !b.lexClass)
-                return;
-            LexTextAttributes cls;
-            b.lexClass->GetTextAttributes(cls);
-            attributes.push_back(Overlay(defaults, cls));
-            painter.Paint(s, e, static_cast<int>(attributes.size() - 1));
+            if (b.lexClass)
+                painter.Paint(s, e, b.lexClass.get());
         };
         for (TextBlock* a : Ancestors(from)) apply(*a);
         for (TextBlock* b = from; b && b->startPos <= last; b = b->nextBlock.get()) {
@@ -365,9 +363,17 @@ bool TextSchema::GetRowRuns(const CQELPenwrightBufferManager& text, int32_t row,
         if (cursor && !start && lastStarted)
             *cursor = lastStarted;
     }
-    painter.ForEach([&](int32_t s, int32_t e, int index) {
-        runs.push_back({s, e, index < 0 ? defaults : attributes[index]});
-    });
+    const std::vector<RowPainter::Segment>& segments = painter.Segments();
+    runs.reserve(segments.size() - 1);
+    for (size_t i = 0; i + 1 < segments.size(); ++i) {
+        if (segments[i].cls) {
+            LexTextAttributes cls;  // fresh: a class without colours leaves them as they are
+            segments[i].cls->GetTextAttributes(cls);
+            runs.push_back({segments[i].start, segments[i + 1].start, Overlay(defaults, cls)});
+        } else {
+            runs.push_back({segments[i].start, segments[i + 1].start, defaults});
+        }
+    }
     return lock.Owns();
 }
 
