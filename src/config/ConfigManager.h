@@ -7,6 +7,8 @@
 //
 // One lock serialises every operation, the watcher's and the re-read's included. Events are
 // sent after the lock is released, so that a receiver on another thread may call back in.
+// The threads hold references to the manager while they run: Close ends them, and whoever made
+// a manager closes it when done (the buffer managers do so for the shared one).
 #include <cstdint>
 #include <string>
 #include <string_view>

@@ -85,10 +85,6 @@ void FileWatcher::Stop() {
     shared_ = std::move(fresh);
 }
 
-void FileWatcher::Poll(const Handler& handler) {
-    Poll(*shared_, handler);
-}
-
 void FileWatcher::Poll(Shared& shared, const Handler& handler) {
     struct Report {
         std::wstring path;

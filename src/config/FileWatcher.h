@@ -43,8 +43,6 @@ public:
     // Asks the thread to end and waits for it (kStopWaitMs at most). A thread that would not end
     // is left to end alone; the state it uses stays alive with it.
     void Stop();
-    // One poll on the calling thread: compares every file with what was seen before.
-    void Poll(const Handler& handler);
 
     // Waits at most timeoutMs for the thread to end, handling the calls that other threads send
     // to this one meanwhile: the thread may be waiting for one of them to be handled.
@@ -62,6 +60,7 @@ private:
         pw::Event stop{pw::Event::Reset::Manual};
     };
 
+    // Compares every file with what was seen before and reports the differences.
     static void Poll(Shared& shared, const Handler& handler);
 
     const uint32_t intervalMs_;
