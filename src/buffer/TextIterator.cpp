@@ -185,6 +185,7 @@ void TextIterator::Append(std::wstring_view text) {
         window.resize(std::max(need + kCompactThreshold, window.size() + window.size() / 2), L'\0');
     std::copy(text.begin(), text.end(), window.begin() + static_cast<ptrdiff_t>(end));
     available += text.size();
+    window[end + text.size()] = L'\0';
 }
 
 void TextIterator::Compact() {
@@ -199,8 +200,8 @@ void TextIterator::Compact() {
     auto first = window.begin() + static_cast<ptrdiff_t>(drop);
     auto last = window.begin() + static_cast<ptrdiff_t>(posOffset + available);
     std::copy(first, last, window.begin());
-    std::fill(last - static_cast<ptrdiff_t>(drop), last, L'\0');
     posOffset -= drop;
+    window[posOffset + available] = L'\0';  // readers stop there, whatever lies after it
     textFromTop = textFromTop && drop <= textStart;
     textStart = textStart > drop ? textStart - drop : 0;
 }

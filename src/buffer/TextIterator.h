@@ -114,7 +114,7 @@ private:
 
     pw::RefPtr<CQELPenwrightBufferManager> buffer;
     int backWindow;
-    std::vector<wchar_t> window;  // the loaded text, then zeros
+    std::vector<wchar_t> window;  // the loaded text and a NUL
     size_t posOffset = 0;         // where the character at `pos` lies in the window
     size_t available = 0;         // loaded characters from the position on
     size_t textStart = 0;         // where the loaded rows begin; before it only the filler

@@ -1,5 +1,7 @@
 #include "lexer/TagTrie.h"
 
+#include <algorithm>
+
 #include "lexer/LexClass.h"
 #include "lexer/LexValue.h"
 
@@ -47,6 +49,7 @@ bool TagTrie::Build(const LexValueList& list, bool folded) {
 
 void TagTrie::Clear() {
     rootLinks_.fill(0);
+    pairs_.reset();
     links_.clear();
     linkCount_ = 0;
     ends_.assign(1, 0);
@@ -60,7 +63,7 @@ size_t TagTrie::Slot(uint32_t node, uint32_t key) const {
 }
 
 uint32_t TagTrie::Next(uint32_t node, uint32_t key) const {
-    if (node == 0 && key < kRootTable)
+    if (node == 0 && key < kAscii)
         return rootLinks_[key];
     if (links_.empty())
         return 0;
@@ -88,8 +91,11 @@ void TagTrie::Grow() {
 }
 
 void TagTrie::Add(const wchar_t* tag, size_t length) {
-    if (length == 0)  // an empty tag never matches
+    // An empty tag never matches, and nor does one with a NUL: the text ends there.
+    if (length == 0 || std::find(tag, tag + length, L'\0') != tag + length)
         return;
+    if (length >= 2 && Key(tag[0]) < kAscii && Key(tag[1]) < kAscii)
+        pairs_.set(Key(tag[0]) * kAscii + Key(tag[1]));
     uint32_t node = 0;
     for (size_t i = 0; i < length; ++i) {
         const uint32_t key = Key(tag[i]);
@@ -97,7 +103,7 @@ void TagTrie::Add(const wchar_t* tag, size_t length) {
         if (child == 0) {
             child = static_cast<uint32_t>(ends_.size());
             ends_.push_back(0);
-            if (node == 0 && key < kRootTable) {
+            if (node == 0 && key < kAscii) {
                 rootLinks_[key] = child;
             } else {
                 if (2 * (linkCount_ + 1) > links_.size())
@@ -130,5 +136,5 @@ size_t TagTrie::FindFrom(const wchar_t* text, Mode mode) const {
 
 bool TagTrie::InNegatedSets(wchar_t ch) const {
     const uint32_t key = Key(ch);
-    return key < kRootTable && negated_.test(key);
+    return key < kAscii && negated_.test(key);
 }

@@ -33,10 +33,17 @@ public:
 
     // The length of the tag that matches at `text` (read up to its NUL), 0 when none does.
     size_t Find(const wchar_t* text, Mode mode) const {
-        const uint32_t key = Key(*text);
-        // Most characters begin no tag: the parser asks at nearly every one.
-        if (key < kRootTable && rootLinks_[key] == 0)
-            return 0;
+        // Most characters begin no tag, and most that do are not followed by a second character
+        // of one: the parser asks at nearly every character.
+        const uint32_t first = Key(text[0]);
+        if (first < kAscii) {
+            const uint32_t node = rootLinks_[first];
+            if (node == 0)
+                return 0;
+            const uint32_t second = Key(text[1]);
+            if (!ends_[node] && second < kAscii && !pairs_.test(first * kAscii + second))
+                return 0;
+        }
         return FindFrom(text, mode);
     }
     bool HasNegatedSets() const { return hasNegated_; }
@@ -44,7 +51,7 @@ public:
     bool InNegatedSets(wchar_t ch) const;
 
 private:
-    static constexpr size_t kRootTable = 128;  // the ASCII characters
+    static constexpr uint32_t kAscii = 128;
 
     struct Link {
         uint32_t node = 0;
@@ -61,11 +68,12 @@ private:
     void Insert(const Link& link);
     void Grow();
 
-    std::array<uint32_t, kRootTable> rootLinks_{};
-    std::vector<Link> links_;  // a power of two long, at most half full
+    std::array<uint32_t, kAscii> rootLinks_{};
+    std::bitset<kAscii * kAscii> pairs_;  // the first two characters of the tags, when ASCII
+    std::vector<Link> links_;             // a power of two long, at most half full
     size_t linkCount_ = 0;
-    std::vector<uint8_t> ends_{0};     // by node: a tag ends there
-    std::bitset<kRootTable> negated_;  // the sets hold ASCII characters only
+    std::vector<uint8_t> ends_{0};  // by node: a tag ends there
+    std::bitset<kAscii> negated_;   // the sets hold ASCII characters only
     bool hasNegated_ = false;
     bool folded_ = false;
 };

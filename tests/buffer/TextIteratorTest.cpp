@@ -163,8 +163,16 @@ TEST(TextIterator, StreamsTheRowsWithTheirLineEnds) {
                 size_t shown = std::min(stream.text.size() - offset, static_cast<size_t>(ahead));
                 p = it->GetTextPtr(ahead);
                 ASSERT_EQ(std::wstring_view(p, shown), std::wstring_view(stream.text).substr(offset, shown));
+                // The span is the same text with its extent: all that is loaded, then a NUL.
+                const TextIterator::Span span = it->GetSpan(ahead);
+                ASSERT_EQ(span.at, p);
+                ASSERT_GE(span.ahead, shown);
+                ASSERT_EQ(std::wstring_view(span.at, span.ahead),
+                          std::wstring_view(stream.text).substr(offset, span.ahead));
+                ASSERT_EQ(span.at[span.ahead], L'\0');
+                ASSERT_GE(span.behind, std::min<size_t>(offset, it->GetMaxBackOffset()));
                 std::wstring_view behind = LookBack(*it);
-                ASSERT_GE(behind.size(), std::min<size_t>(offset, it->GetMaxBackOffset()));
+                ASSERT_EQ(behind.size(), span.behind);
                 if (behind.size() <= offset) {
                     ASSERT_EQ(behind,
                               std::wstring_view(stream.text).substr(offset - behind.size(), behind.size()));
