@@ -90,11 +90,16 @@ int32_t Insert(const Parsed& p, LineCol at, const std::wstring& text) {
     return Reparse(*p.schema, *p.buffer, s, e);
 }
 
-int32_t Delete(const Parsed& p, LineCol from, int count) {
-    p.buffer->DeleteText(from.row, from.col, from.row, from.col + count, false);
-    const LineCol s{from.row, from.col - 1}, e{from.row, from.col - 1 + count};
+int32_t Delete(const Parsed& p, LineCol from, LineCol to) {
+    p.buffer->DeleteText(from.row, from.col, to.row, to.col, false);
+    const LineCol s{from.row, from.col - 1}, e{to.row, to.col - 1};
     p.schema->GetChain().UpdatePositions(s, e, BlockChain::kDeleted);
     return Reparse(*p.schema, *p.buffer, s, e);
+}
+
+LineCol InTheMiddle(const CQELPenwrightBufferManager& buffer) {
+    const int row = buffer.GetRowCount() / 2;
+    return {row, buffer.GetLineTextLength(row) / 2 + 1};
 }
 
 // One character typed in the middle of the middle row; taking it out again is not timed.
@@ -102,13 +107,12 @@ void TypeInTheMiddle(benchmark::State& state) {
     const Parsed* p = Load(static_cast<int>(state.range(0)), state);
     if (!p)
         return;
-    const int row = p->buffer->GetRowCount() / 2;
-    const LineCol at{row, p->buffer->GetLineTextLength(row) / 2 + 1};
+    const LineCol at = InTheMiddle(*p->buffer);
     int32_t result = 0;
     for (auto _ : state) {
         result = Insert(*p, at, L"x");
         state.PauseTiming();
-        Delete(*p, at, 1);
+        Delete(*p, at, {at.row, at.col + 1});
         state.ResumeTiming();
     }
     state.counters["rows"] = p->buffer->GetRowCount();
@@ -116,6 +120,23 @@ void TypeInTheMiddle(benchmark::State& state) {
     state.SetLabel(kTexts[state.range(0)]);
 }
 BENCHMARK(TypeInTheMiddle)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
+
+// A line break typed in the middle: every block after it moves down a row, so this one still
+// grows with the text.
+void BreakALineInTheMiddle(benchmark::State& state) {
+    const Parsed* p = Load(static_cast<int>(state.range(0)), state);
+    if (!p)
+        return;
+    const LineCol at = InTheMiddle(*p->buffer);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(Insert(*p, at, L"\r\n"));
+        state.PauseTiming();
+        Delete(*p, at, {at.row + 1, 1});
+        state.ResumeTiming();
+    }
+    state.SetLabel(kTexts[state.range(0)]);
+}
+BENCHMARK(BreakALineInTheMiddle)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
 
 // "/*" typed on the first empty row after the first preprocessor row, turning the code after
 // it into a comment, and taken out again: both reparses timed.
@@ -130,7 +151,7 @@ void OpenAndCloseACommentNearTheTop(benchmark::State& state) {
     const LineCol at{row, 1};
     for (auto _ : state) {
         benchmark::DoNotOptimize(Insert(*p, at, L"/*"));
-        benchmark::DoNotOptimize(Delete(*p, at, 2));
+        benchmark::DoNotOptimize(Delete(*p, at, {at.row, at.col + 2}));
     }
     state.counters["row"] = at.row;
     state.SetLabel(kTexts[state.range(0)]);
