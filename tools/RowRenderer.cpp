@@ -59,9 +59,15 @@ std::wstring_view RunText(std::wstring_view text, const RowRun& run) {
 }
 
 void AppendText(std::wstring_view text, bool html, std::string& out) {
+    out.reserve(out.size() + text.size());
     for (size_t i = 0; i < text.size(); ++i) {
         // wchar_t holds one UTF-16 code unit, whatever its width.
         const uint32_t c = static_cast<uint32_t>(text[i]) & 0xFFFF;
+        // Most source text is plain ASCII that needs nothing done.
+        if (c >= 0x20 && c < 0x7F && c != L'&' && c != L'<' && c != L'>') {
+            out += static_cast<char>(c);
+            continue;
+        }
         if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size()) {
             const uint32_t low = static_cast<uint32_t>(text[i + 1]) & 0xFFFF;
             if (low >= 0xDC00 && low <= 0xDFFF) {
