@@ -139,8 +139,10 @@ pw::RefPtr<TextBlock> BlockChain::RestartBlock(LineCol pos) const {
     // instead of at the head: the cost follows the distance between edits, not the text's size.
     // While a parse is building, old blocks it has passed still hold links into the chain, so
     // a mark taken then could lead off it; between parses every block left outside is closed.
+    // A position in the first half of the rows before the mark is nearer the head.
     const bool building = newest_ != nullptr;
-    TextBlock* found = !building && hint_ && !hint_->IsDetached() ? hint_.get() : head_.get();
+    const bool useHint = !building && hint_ && !hint_->IsDetached() && pos.row >= hint_->startPos.row / 2;
+    TextBlock* found = useHint ? hint_.get() : head_.get();
     while (found->prevBlock && found->startPos > pos) found = found->prevBlock.get();
     for (TextBlock* b = found->nextBlock.get(); b && b->startPos <= pos; b = b->nextBlock.get()) found = b;
     while (found->prevBlock && found->prevBlock->startPos == found->startPos) found = found->prevBlock.get();
