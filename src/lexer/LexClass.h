@@ -174,6 +174,11 @@ public:
         }
         return ScanTagList(text, list, at, offset);
     }
+    // False when the start tag does not match at the position: without an open block, Run does
+    // nothing there.
+    bool MayStartAt(TextIterator& it) {
+        return IsGroupEmpty(kStart) || conditions_[kStartTag].empty() || MatchTagList(it, kStartTag) > 0;
+    }
     // Whether the token separators hold around a token of `length` at the position.
     bool MatchTokenSeparators(size_t length, TextIterator& it);
     // Whether the most recent block (or `from`) is of a class named in `classList`, starts at or

@@ -343,7 +343,7 @@ int LexClass::Run(TextIterator* it, LexParseContext* ctx, TextBlock*& open, Text
     }
     // The start tag fails at most positions and is the cheapest test: nothing else is looked at
     // then, as none of it could start the block.
-    if (!IsGroupEmpty(kStart) && !conditions_[kStartTag].empty() && MatchTagList(*it, kStartTag) == 0)
+    if (!MayStartAt(*it))
         return 0;
     const bool previous = IsGroupEmpty(kPrevious) || CheckPrevious(*it, *ctx, lookBackFrom);
     if (!IsGroupEmpty(kStart))

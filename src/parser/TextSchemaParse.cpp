@@ -253,6 +253,11 @@ int32_t TextSchema::RunClassList(TextIterator& it, const ClassSet::ClassList& li
         // offered would otherwise start one there again and again.
         if (it.IsEOF())
             return result;
+        // Most classes are offered positions where their start tag does not begin; asking the
+        // tag first saves the run. The classes of child lists are plain classes, whose run does
+        // nothing then (a top class starts by the document's extension instead).
+        if (parent && !cls.MayStartAt(it))
+            continue;
         LineCol before = it.GetPosition();
         TextBlock* open = nullptr;
         int32_t flags = cls.Run(&it, this, open);
