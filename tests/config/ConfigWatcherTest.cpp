@@ -3,6 +3,8 @@
 #include <thread>
 
 #include "buffer/BufferManager.h"
+#include "platform/Archive.h"
+#include "platform/MemFile.h"
 #include "config/ConfigTesting.h"
 #include "parser/LexParser.h"
 #include "platform/Time.h"
@@ -192,6 +194,24 @@ TEST_F(WatcherTest, BufferFollowsExtensionColouringAndReloads) {
     ASSERT_TRUE(events.WaitFor(BufferConfig::kSchemeReloaded, L"Test", seen));
     EXPECT_FALSE(coloured.Schema());
     EXPECT_EQ(forwarded.Records().size(), 0u);
+}
+
+TEST_F(WatcherTest, LoadingTextWithAnExtensionSelectsTheSchema) {
+    temp.Write("tst.pws", SmallSchema());
+    Start("[schemes]\nTest=tst.pws\n");
+    ColouredBuffer coloured(config.Get());
+    auto load = [&](const wchar_t* ext) {
+        pw::MemFile file;
+        file.Write("begin /* x */", 13);
+        file.Seek(0);
+        pw::Archive archive(file, pw::Archive::Mode::Load);
+        coloured.buffer->SerializeText(archive, -1, true, -1, std::wstring_view(ext), -1);
+    };
+    load(L".tst");
+    ASSERT_TRUE(coloured.Schema());
+    EXPECT_EQ(coloured.Schema()->GetName(), L"Test");
+    load(L".txt");
+    EXPECT_FALSE(coloured.Schema());
 }
 
 TEST(SharedConfigTest, FirstBufferMakesItLastOneClosesIt) {
