@@ -2,6 +2,7 @@
 // on the editing thread beside a background parse, so each gives up after a short wait for the
 // data lock rather than freeze the window.
 #include <algorithm>
+#include <vector>
 
 #include "buffer/BufferManager.h"
 #include "buffer/TextIterator.h"
