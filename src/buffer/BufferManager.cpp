@@ -414,15 +414,18 @@ void CQELPenwrightBufferManager::SetConfigManager(pw::RefPtr<BufferConfig> cm) {
     configManager = std::move(cm);
     if (!configManager)
         return;
-    for (uint32_t code : {BufferConfig::kSchemeReloaded, BufferConfig::kThemeReloaded, BufferConfig::kConfigRead})
-        eventSink.Advise(configManager->GetEventSource(), code,
-                         [this](uint32_t c, uintptr_t wParam, intptr_t lParam) { OnConfigEvent(c, wParam, lParam); });
+    for (uint32_t code :
+         {BufferConfig::kSchemeReloaded, BufferConfig::kThemeReloaded, BufferConfig::kConfigRead})
+        eventSink.Advise(
+            configManager->GetEventSource(), code,
+            [this](uint32_t c, uintptr_t wParam, intptr_t lParam) { OnConfigEvent(c, wParam, lParam); });
 }
 
 void CQELPenwrightBufferManager::OnConfigEvent(uint32_t code, uintptr_t wParam, intptr_t lParam) {
     if (!syntaxColoring || !configManager || !parser)
         return;
-    const BufferConfig::SchemaChange change = configManager->ApplyEvent(*parser, fileExt, code, wParam, lParam);
+    const BufferConfig::SchemaChange change =
+        configManager->ApplyEvent(*parser, fileExt, code, wParam, lParam);
     if (change == BufferConfig::SchemaChange::kUnchanged)
         return;
     if (change == BufferConfig::SchemaChange::kInstalled)

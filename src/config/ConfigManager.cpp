@@ -188,8 +188,8 @@ ConfigManager::Events ConfigManager::OnFileChanged(const std::wstring& path, uin
             if (!EqualNoCase(scheme.entry.path, path))
                 continue;
             // A scheme whose file is gone has no schema until the file is back.
-            scheme.schema =
-                change == FileWatcher::Change::kDisappeared ? pw::RefPtr<TextSchema>() : LoadScheme(scheme.entry.name, path);
+            scheme.schema = change == FileWatcher::Change::kDisappeared ? pw::RefPtr<TextSchema>()
+                                                                        : LoadScheme(scheme.entry.name, path);
             scheme.entry.loaded = scheme.schema != nullptr;
             return {{kSchemeReloaded, scheme.entry.name, scheme.schema, {}}};
         }
@@ -253,7 +253,8 @@ void ConfigManager::Send(const Events& events) {
     for (const PendingEvent& event : events) {
         intptr_t object = event.schema ? reinterpret_cast<intptr_t>(event.schema.get())
                                        : reinterpret_cast<intptr_t>(event.theme.get());
-        events_->SendEvent(event.code, event.code == kConfigRead ? 0 : reinterpret_cast<uintptr_t>(event.name.c_str()),
+        events_->SendEvent(event.code,
+                           event.code == kConfigRead ? 0 : reinterpret_cast<uintptr_t>(event.name.c_str()),
                            object);
     }
 }
@@ -311,7 +312,8 @@ std::wstring ConfigManager::GetCurrentTheme() const {
     return currentTheme_;
 }
 
-std::wstring ConfigManager::GetThemeValue(std::wstring_view section, std::wstring_view key, bool inherit) const {
+std::wstring ConfigManager::GetThemeValue(std::wstring_view section, std::wstring_view key,
+                                          bool inherit) const {
     Lock lock(lock_);
     pw::RefPtr<Theme> theme = themes_->Find(currentTheme_);
     return theme ? theme->GetValue(section, key, inherit) : std::wstring();
@@ -337,42 +339,42 @@ void ConfigManager::RequestFullParse(BufferParser& parser, CQELPenwrightBufferMa
         lex->ParseWholeText(buffer, LexParser::WholeParse::kConfigChanged);
 }
 
-BufferConfig::SchemaChange ConfigManager::ApplyEvent(BufferParser& parser, const std::wstring& fileExt, uint32_t code,
-                                                     uintptr_t wParam, intptr_t lParam) {
+BufferConfig::SchemaChange ConfigManager::ApplyEvent(BufferParser& parser, const std::wstring& fileExt,
+                                                     uint32_t code, uintptr_t wParam, intptr_t lParam) {
     LexParser* lex = AsLexParser(parser);
     if (!lex)
         return SchemaChange::kUnchanged;
     Lock lock(lock_);
     const bool hadSchema = lex->GetCurrentSchema() != nullptr;
     switch (code) {
-    case kSchemeReloaded: {
-        auto* schema = reinterpret_cast<TextSchema*>(lParam);
-        const auto* name = reinterpret_cast<const wchar_t*>(wParam);
-        if (schema) {
-            if (!fileExt.empty() && schema->FileClass(fileExt))
-                return lex->SetTextSchema(schema) ? SchemaChange::kInstalled : SchemaChange::kRemoved;
-            if (hadSchema && name && EqualNoCase(lex->GetCurrentSchema()->GetName(), name)) {
+        case kSchemeReloaded: {
+            auto* schema = reinterpret_cast<TextSchema*>(lParam);
+            const auto* name = reinterpret_cast<const wchar_t*>(wParam);
+            if (schema) {
+                if (!fileExt.empty() && schema->FileClass(fileExt))
+                    return lex->SetTextSchema(schema) ? SchemaChange::kInstalled : SchemaChange::kRemoved;
+                if (hadSchema && name && EqualNoCase(lex->GetCurrentSchema()->GetName(), name)) {
+                    lex->SetTextSchema(nullptr);
+                    return SchemaChange::kRemoved;
+                }
+            } else if (hadSchema && !GetSchemaForFile(fileExt)) {
                 lex->SetTextSchema(nullptr);
                 return SchemaChange::kRemoved;
             }
-        } else if (hadSchema && !GetSchemaForFile(fileExt)) {
-            lex->SetTextSchema(nullptr);
-            return SchemaChange::kRemoved;
-        }
-        return SchemaChange::kUnchanged;
-    }
-    case kThemeReloaded:
-        // The theme in force, not the one that changed: a change to another theme must not
-        // recolour the text.
-        if (!hadSchema)
             return SchemaChange::kUnchanged;
-        ApplyTheme(*lex->GetCurrentSchema());
-        return SchemaChange::kThemed;
-    case kConfigRead:
-        if (InstallSchema(parser, fileExt))
-            return SchemaChange::kInstalled;
-        return hadSchema ? SchemaChange::kRemoved : SchemaChange::kUnchanged;
-    default:
-        return SchemaChange::kUnchanged;
+        }
+        case kThemeReloaded:
+            // The theme in force, not the one that changed: a change to another theme must not
+            // recolour the text.
+            if (!hadSchema)
+                return SchemaChange::kUnchanged;
+            ApplyTheme(*lex->GetCurrentSchema());
+            return SchemaChange::kThemed;
+        case kConfigRead:
+            if (InstallSchema(parser, fileExt))
+                return SchemaChange::kInstalled;
+            return hadSchema ? SchemaChange::kRemoved : SchemaChange::kUnchanged;
+        default:
+            return SchemaChange::kUnchanged;
     }
 }

@@ -55,8 +55,8 @@ public:
     bool InstallSchema(BufferParser& parser, const std::wstring& fileExt) override;
     void RemoveSchema(BufferParser& parser) override;
     void RequestFullParse(BufferParser& parser, CQELPenwrightBufferManager& buffer) override;
-    SchemaChange ApplyEvent(BufferParser& parser, const std::wstring& fileExt, uint32_t code, uintptr_t wParam,
-                            intptr_t lParam) override;
+    SchemaChange ApplyEvent(BufferParser& parser, const std::wstring& fileExt, uint32_t code,
+                            uintptr_t wParam, intptr_t lParam) override;
 
     // The first scheme, in the order of the configuration, whose schema has a file class for
     // the name (a bare extension such as ".cpp" will do); null for an empty name or when none has.

@@ -23,7 +23,8 @@ std::optional<pw::FileInfo> FileInfoOf(const std::wstring& path) {
 
 }  // namespace
 
-FileWatcher::FileWatcher(uint32_t intervalMs) : intervalMs_(intervalMs), shared_(std::make_shared<Shared>()) {}
+FileWatcher::FileWatcher(uint32_t intervalMs)
+    : intervalMs_(intervalMs), shared_(std::make_shared<Shared>()) {}
 
 FileWatcher::~FileWatcher() {
     Stop();
@@ -95,12 +96,15 @@ void FileWatcher::Poll(Shared& shared, const Handler& handler) {
     {
         std::lock_guard<std::mutex> lock(shared.mutex);
         for (Watched& file : shared.files) {
-            std::optional<pw::FileInfo> now = pw::IsPathUsable(file.path) ? FileInfoOf(file.path) : std::nullopt;
+            std::optional<pw::FileInfo> now =
+                pw::IsPathUsable(file.path) ? FileInfoOf(file.path) : std::nullopt;
             if (now) {
                 const bool appeared = !file.info;
-                if (appeared || now->size != file.info->size || now->lastWriteTime != file.info->lastWriteTime) {
+                if (appeared || now->size != file.info->size ||
+                    now->lastWriteTime != file.info->lastWriteTime) {
                     file.info = now;
-                    reports.push_back({file.path, file.kinds, appeared ? Change::kAppeared : Change::kModified});
+                    reports.push_back(
+                        {file.path, file.kinds, appeared ? Change::kAppeared : Change::kModified});
                 }
             } else if (file.info) {
                 file.info.reset();

@@ -20,7 +20,8 @@ void Theme::Load() {
     for (const std::wstring& name : pw::IniSectionNames(path_)) {
         Section& section = sections_[FoldCase(name)];
         section.clear();  // a later section of the same name replaces the earlier one
-        for (pw::IniEntry& entry : pw::IniSection(path_, name)) section[FoldCase(entry.name)] = std::move(entry.value);
+        for (pw::IniEntry& entry : pw::IniSection(path_, name))
+            section[FoldCase(entry.name)] = std::move(entry.value);
     }
 }
 

@@ -76,7 +76,8 @@ void TextSchema::ApplyTheme(const ClassSet::ClassList& list, const ThemeSections
     }
 }
 
-bool TextSchema::SetBlockClassProperty(const TextBlock& block, std::wstring_view key, pw::RefPtr<LexValue> value) {
+bool TextSchema::SetBlockClassProperty(const TextBlock& block, std::wstring_view key,
+                                       pw::RefPtr<LexValue> value) {
     Lock parse(parseLock_);
     Lock data(chain_.DataLock());
     if (!block.lexClass)

@@ -286,7 +286,8 @@ public:
     }
     void RemoveSchema(BufferParser&) override { calls.push_back(L"remove"); }
     void RequestFullParse(BufferParser&, CQELPenwrightBufferManager&) override { calls.push_back(L"parse"); }
-    SchemaChange ApplyEvent(BufferParser&, const std::wstring& ext, uint32_t code, uintptr_t, intptr_t) override {
+    SchemaChange ApplyEvent(BufferParser&, const std::wstring& ext, uint32_t code, uintptr_t,
+                            intptr_t) override {
         calls.push_back(L"event " + std::to_wstring(code) + L" " + ext);
         return change;
     }
@@ -372,7 +373,8 @@ TEST(BufferConfiguration, EventsReachTheParserAndGoOnWhenTheSchemaChanged) {
     source.SendEvent(11, 7, 9);
     f.config->change = BufferConfig::SchemaChange::kUnchanged;
     source.SendEvent(10, 7, 9);
-    EXPECT_EQ(f.TakeCalls(), (Calls{L"event 10 .js", L"parse", L"event 12 .js", L"event 11 .js", L"event 10 .js"}));
+    EXPECT_EQ(f.TakeCalls(),
+              (Calls{L"event 10 .js", L"parse", L"event 12 .js", L"event 11 .js", L"event 10 .js"}));
     EXPECT_EQ(f.forwarded.codes, (std::vector<uint32_t>{10, 12, 11}));
 
     // With colouring off the events are ignored.

@@ -80,7 +80,8 @@ TEST(ConfigManagerTest, ShippedConfigurationLoadsEverySchemeAndTheme) {
             EXPECT_EQ(config->GetSchemaForFile(ext), schema) << pw::Narrow(ext);
             std::wstring upper = ext;
             for (wchar_t& c : upper) c = static_cast<wchar_t>(std::towupper(c));
-            EXPECT_EQ(config->GetSchemaForFile(L"C:\\src\\some.dir\\file" + upper), schema) << pw::Narrow(upper);
+            EXPECT_EQ(config->GetSchemaForFile(L"C:\\src\\some.dir\\file" + upper), schema)
+                << pw::Narrow(upper);
         }
     }
     EXPECT_FALSE(config->GetSchemaForFile(L""));
@@ -120,7 +121,9 @@ TEST(ConfigManagerTest, RelativePathsAreFoundBesideTheConfigurationFile) {
 class ThemeInheritanceTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        temp.Write("Base.ini", "[main]\nparentschema=\nbaseonly=1\n[keyword]\nBold=1\ncolorFG=0x112233\n[comment]\nItalic=1\n");
+        temp.Write(
+            "Base.ini",
+            "[main]\nparentschema=\nbaseonly=1\n[keyword]\nBold=1\ncolorFG=0x112233\n[comment]\nItalic=1\n");
         temp.Write("Child.ini", "[MAIN]\nParentSchema=base\n[Keyword]\nColorFG=0x445566\n");
         temp.Write("Ping.ini", "[main]\nparentschema=Pong\n[a]\nping=1\n");
         temp.Write("Pong.ini", "[main]\nparentschema=Ping\n[a]\npong=1\n[b]\nx=2\n");
@@ -151,7 +154,8 @@ TEST_F(ThemeInheritanceTest, SectionsAndKeysComeFromTheParent) {
     EXPECT_EQ(Value(L"Child", L"comment", L"italic", true), L"1");  // a whole section from the parent
     EXPECT_EQ(Value(L"Child", L"main", L"baseonly", true), L"");    // "main" is never inherited
     pw::RefPtr<Theme> child = config->GetTheme(L"Child");
-    EXPECT_EQ(child->FindSection(L"comment", true), config->GetTheme(L"Base")->FindSection(L"COMMENT", false));
+    EXPECT_EQ(child->FindSection(L"comment", true),
+              config->GetTheme(L"Base")->FindSection(L"COMMENT", false));
     EXPECT_EQ(child->FindSection(L"comment", false), nullptr);
     EXPECT_EQ(child->FindClassSection(L"Keyword")->at(L"colorfg"), L"0x445566");
 
@@ -205,9 +209,10 @@ TEST(ConfigManagerTest, BrokenConfigurationsGiveClearResults) {
     temp.Write("garbage.pws", garbage);
     temp.Write("garbage.ini", garbage);
     temp.Write("tst.pws", SmallSchema());
-    temp.Write("Penwright.ini",
-               "[themes]\nJunk=garbage.ini\n=nameless.ini\nEmpty=\n[schemes]\nFolder=folder.pws\nMissing=none.pws\n"
-               "Junk=garbage.pws\nno equals sign\nGood=tst.pws\n");
+    temp.Write(
+        "Penwright.ini",
+        "[themes]\nJunk=garbage.ini\n=nameless.ini\nEmpty=\n[schemes]\nFolder=folder.pws\nMissing=none.pws\n"
+        "Junk=garbage.pws\nno equals sign\nGood=tst.pws\n");
     ASSERT_TRUE(config->SetConfigFile(temp.Path("Penwright.ini")));
     std::vector<ConfigManager::Entry> schemes = config->GetSchemes();
     ASSERT_EQ(schemes.size(), 4u);

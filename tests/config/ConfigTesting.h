@@ -51,7 +51,8 @@ public:
         for (uint32_t code : {10u, 11u, 12u})
             sink_.Advise(source, code, [this](uint32_t c, uintptr_t wParam, intptr_t lParam) {
                 records_.push_back(
-                    {c, wParam ? std::wstring(reinterpret_cast<const wchar_t*>(wParam)) : std::wstring(), lParam != 0});
+                    {c, wParam ? std::wstring(reinterpret_cast<const wchar_t*>(wParam)) : std::wstring(),
+                     lParam != 0});
             });
     }
 

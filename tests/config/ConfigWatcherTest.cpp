@@ -3,10 +3,10 @@
 #include <thread>
 
 #include "buffer/BufferManager.h"
-#include "platform/Archive.h"
-#include "platform/MemFile.h"
 #include "config/ConfigTesting.h"
 #include "parser/LexParser.h"
+#include "platform/Archive.h"
+#include "platform/MemFile.h"
 #include "platform/Time.h"
 
 namespace {
