@@ -82,6 +82,7 @@ private:
     pw::RefPtr<TextBlock> newest_;
     pw::RefPtr<TextBlock> lastParsed_;
     pw::RefPtr<TextBlock> lastEnded_;
-    mutable pw::RefPtr<TextBlock> hint_;  // where the last restart lookup ended
+    // Near the last edit: the block the last restart lookup found, or the last block a parse made.
+    mutable pw::RefPtr<TextBlock> hint_;
     std::map<uintptr_t, pw::RefPtr<TextBlock>> ended_;
 };
