@@ -35,8 +35,13 @@ bool FileWatcher::IsFile(const std::wstring& path) {
 }
 
 std::wstring FileWatcher::Resolve(const std::wstring& path, const std::wstring& baseFolder) {
-    if (IsFile(path) || IsAbsolute(path) || baseFolder.empty())
+    if (IsAbsolute(path))
         return path;
+    // Found from the current folder: kept absolute, so that a later change of folder cannot lose it.
+    if (IsFile(path) || baseFolder.empty()) {
+        std::wstring full = pw::FullPath(path);
+        return full.empty() ? path : full;
+    }
     // A file missing from both places is awaited beside the configuration, where it is named.
     std::wstring relative = baseFolder + path;
     return IsFile(relative) || !pw::FileExists(path) ? relative : path;

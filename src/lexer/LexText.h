@@ -23,6 +23,17 @@ constexpr wchar_t FoldCase(wchar_t c) {
     return c;
 }
 
+// The value of a digit in bases up to 16; 16 for any other character.
+inline int DigitValue(wchar_t c) {
+    if (c >= L'0' && c <= L'9')
+        return c - L'0';
+    if (c >= L'a' && c <= L'f')
+        return c - L'a' + 10;
+    if (c >= L'A' && c <= L'F')
+        return c - L'A' + 10;
+    return 16;
+}
+
 inline std::wstring FoldCase(std::wstring_view text) {
     std::wstring folded(text);
     for (wchar_t& c : folded) c = FoldCase(c);

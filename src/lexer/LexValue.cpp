@@ -8,17 +8,6 @@
 
 namespace {
 
-// The value of a digit in bases up to 16; 16 for any other character.
-int DigitValue(wchar_t c) {
-    if (c >= L'0' && c <= L'9')
-        return c - L'0';
-    if (c >= L'a' && c <= L'f')
-        return c - L'a' + 10;
-    if (c >= L'A' && c <= L'F')
-        return c - L'A' + 10;
-    return 16;
-}
-
 bool SameClass(const LexClass* a, const LexClass* b) {
     if (!a || !b)
         return a == b;

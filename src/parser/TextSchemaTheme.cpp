@@ -13,16 +13,6 @@ using Lock = pw::ScopedLock<pw::TimedMutex>;
 
 constexpr wchar_t kTextPrefix[] = L"txt:";
 
-int HexDigit(wchar_t c) {
-    if (c >= L'0' && c <= L'9')
-        return c - L'0';
-    if (c >= L'a' && c <= L'f')
-        return c - L'a' + 10;
-    if (c >= L'A' && c <= L'F')
-        return c - L'A' + 10;
-    return -1;
-}
-
 // A theme value as "%x" reads it: blanks, a sign, an optional "0x", hexadecimal digits up to the
 // first other character, kept to 32 bits. None without digits: such a key sets nothing.
 std::optional<int32_t> ParseHex(std::wstring_view text) {
@@ -32,11 +22,12 @@ std::optional<int32_t> ParseHex(std::wstring_view text) {
     if (i < text.size() && (text[i] == L'+' || text[i] == L'-'))
         negative = text[i++] == L'-';
     if (i + 2 < text.size() && text[i] == L'0' && (text[i + 1] == L'x' || text[i + 1] == L'X') &&
-        HexDigit(text[i + 2]) >= 0)
+        DigitValue(text[i + 2]) < 16)
         i += 2;
     uint32_t value = 0;
     size_t digits = 0;
-    for (; i < text.size() && HexDigit(text[i]) >= 0; ++i, ++digits) value = (value << 4) | HexDigit(text[i]);
+    for (; i < text.size() && DigitValue(text[i]) < 16; ++i, ++digits)
+        value = (value << 4) | DigitValue(text[i]);
     if (digits == 0)
         return std::nullopt;
     return static_cast<int32_t>(negative ? 0u - value : value);

@@ -37,6 +37,10 @@ bool WriteFileAtomic(const std::wstring& path, std::string_view bytes);
 // Folder part of a path including its trailing separator ('\\' or '/'); empty when none.
 std::wstring FolderOf(const std::wstring& path);
 
+// The absolute form of a path, a relative one taken from the current folder; empty when the path
+// is not usable or the current folder cannot be found.
+std::wstring FullPath(const std::wstring& path);
+
 // False for a path that no system call could take whole: empty, or holding a NUL that would
 // silently cut it short and so name another file.
 bool IsPathUsable(const std::wstring& path);

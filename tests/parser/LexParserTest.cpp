@@ -138,9 +138,10 @@ public:
     }
     ~Recorder() override { UnadviseAll(); }
     void OnEvent(uint32_t code, uintptr_t wParam, intptr_t lParam, uint32_t flags) override {
-        log += std::to_string(code) + ":" + std::to_string(wParam) +
-               (code == 2 ? "-" + std::to_string(lParam) : "") +
-               (flags == LexParser::kEventFlags ? " " : "?flags ");
+        log.append(std::to_string(code)).append(":").append(std::to_string(wParam));
+        if (code == 2)
+            log.append("-").append(std::to_string(lParam));
+        log.append(flags == LexParser::kEventFlags ? " " : "?flags ");
         if (onEvent)
             onEvent(code);
     }

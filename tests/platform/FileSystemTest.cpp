@@ -89,7 +89,17 @@ TEST(FileSystem, RefusesPathsWithANul) {
     EXPECT_FALSE(pw::DeleteFilePath(withNul));
     EXPECT_FALSE(pw::WriteFileAtomic(withNul, "lost"));
     EXPECT_FALSE(pw::ReplaceFileAtomic(temp.Write("other", "x"), withNul));
+    EXPECT_TRUE(pw::FullPath(withNul).empty());
     EXPECT_EQ(temp.Read("victim"), "keep");
+}
+
+TEST(FullPath, TakesRelativePathsFromTheCurrentFolder) {
+    TempFolder temp;
+    EXPECT_EQ(pw::ReadFileBytes(pw::FullPath(temp.Write("f.txt", "x"))), "x");
+    std::wstring full = pw::FullPath(L"no-such-file.txt");
+    EXPECT_TRUE(full.ends_with(L"no-such-file.txt"));
+    EXPECT_NE(full, L"no-such-file.txt");
+    EXPECT_TRUE(pw::IsFolder(pw::FolderOf(full)));
 }
 
 TEST(DeleteFilePath, RemovesFilesOnly) {

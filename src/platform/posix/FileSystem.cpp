@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 
 #include "platform/posix/NativePath.h"
 
@@ -71,6 +72,21 @@ bool ReplaceFileAtomic(const std::wstring& from, const std::wstring& to) {
         return false;
     SyncFolderOf(*nativeTo);
     return true;
+}
+
+std::wstring FullPath(const std::wstring& path) {
+    std::optional<std::string> native = NativePath(path);
+    if (!native)
+        return {};
+    if (!native->starts_with('/')) {
+        char* cwd = ::getcwd(nullptr, 0);
+        if (!cwd)
+            return {};
+        *native = std::string(cwd) + "/" + *native;
+        std::free(cwd);
+    }
+    std::wstring full;
+    return Utf8ToUtf16(*native, full) ? full : std::wstring();
 }
 
 }  // namespace pw

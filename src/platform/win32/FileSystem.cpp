@@ -30,4 +30,18 @@ bool ReplaceFileAtomic(const std::wstring& from, const std::wstring& to) {
            MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
+std::wstring FullPath(const std::wstring& path) {
+    if (!IsPathUsable(path))
+        return {};
+    for (DWORD size = MAX_PATH;;) {
+        std::wstring full(size, L'\0');
+        DWORD n = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+        if (n == 0)
+            return {};
+        if (n < size)
+            return full.substr(0, n);
+        size = n;
+    }
+}
+
 }  // namespace pw

@@ -8,22 +8,6 @@ namespace pw {
 
 namespace {
 
-// The private-profile functions look a name without a folder up in the Windows folder; a
-// relative path of ours means the current folder, as it does for every other file function.
-std::wstring FullPath(const std::wstring& path) {
-    if (!IsPathUsable(path))
-        return {};
-    for (DWORD size = MAX_PATH;;) {
-        std::wstring full(size, L'\0');
-        DWORD n = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
-        if (n == 0)
-            return {};
-        if (n < size)
-            return full.substr(0, n);
-        size = n;
-    }
-}
-
 // Runs a private-profile call with a buffer that grows until the answer fits: a cut answer
 // is reported as the buffer size minus 2. Gives up (empty) past a size no ini file reaches.
 template <class Call>
@@ -53,6 +37,8 @@ std::vector<std::wstring> SplitAtNul(const std::wstring& list) {
 
 }  // namespace
 
+// The private-profile functions look a name without a folder up in the Windows folder; a relative
+// path of ours means the current folder, as it does for every other file function.
 std::vector<std::wstring> IniSectionNames(const std::wstring& path) {
     std::wstring file = FullPath(path);
     if (file.empty())
