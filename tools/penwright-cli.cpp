@@ -3,7 +3,8 @@
 //   penwright-cli stats FILE [--tab N]    rows, characters and the widest row in display columns
 //   penwright-cli blocks FILE [--ext EXT] the parse result, one block a line, indented by nesting
 //   penwright-cli highlight FILE [--theme NAME] [--ext EXT] [--html | --ansi]
-//                                         the text coloured as the editor colours it
+//                                         the text coloured as the editor colours it: colour
+//                                         escapes on a terminal, else an HTML page
 //   penwright-cli schemes                 the configured schemes and themes
 // --config FILE chooses the configuration (default: the shipped one). Text files are read as the
 // editor reads them (UTF-16 with its mark, UTF-8, else the system code page).
@@ -20,6 +21,7 @@
 #include "HtmlRenderer.h"
 #include "lexer/LexFileClass.h"
 #include "platform/CodePage.h"
+#include "platform/Console.h"
 
 namespace {
 
@@ -170,7 +172,10 @@ int Highlight(const Document& doc, const Arguments& args, const std::wstring& fi
             base.background = top.background;
     }
     std::unique_ptr<RowRenderer> renderer;
-    if (args.options.contains("--html"))
+    // Colour escapes suit a terminal; a file or a pipe gets the page unless escapes are asked for.
+    const bool html =
+        args.options.contains("--html") || (!args.options.contains("--ansi") && !pw::IsOutputTerminal());
+    if (html)
         renderer = std::make_unique<HtmlRenderer>(file, base, doc.Buffer()->GetTabSize());
     else
         renderer = std::make_unique<AnsiRenderer>(base);
