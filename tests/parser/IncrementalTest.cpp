@@ -8,9 +8,7 @@
 #include <random>
 #include <sstream>
 
-#include "buffer/LineReader.h"
 #include "parser/ParseTesting.h"
-#include "platform/FileSystem.h"
 #include "platform/IniFile.h"
 
 namespace {
@@ -178,18 +176,6 @@ const Language kLanguages[] = {
 // Line breaks, blanks and plain text matter in every language.
 const Fragments kCommonFragments = {L"\r\n", L"\n", L" ", L"\t", L"x", L"1"};
 
-Rows SampleRows(const Language& lang) {
-    const std::wstring path =
-        pw::Widen(PW_CONFIG_DIR) + L"/../../tests/data/" + pw::Widen(lang.folder) + L"/sample" + lang.ext;
-    std::optional<std::string> bytes = pw::ReadFileBytes(path);
-    EXPECT_TRUE(bytes.has_value()) << pw::Narrow(path);
-    Rows rows;
-    const std::wstring text = pw::Widen(bytes.value_or(std::string()));
-    LineReader reader(text);
-    while (std::optional<TextLine> line = reader.Next()) rows.push_back(line->text);
-    return rows;
-}
-
 // Edits per seed: modest, since the sanitizer and Wine builds run them too; PW_RANDOM_EDITS
 // asks for more in a longer soak.
 int EditsPerSeed() {
@@ -205,7 +191,7 @@ TEST_P(RandomEdits, ReparseLikeAFullParse) {
     const Language& lang = GetParam();
     Fragments fragments = lang.fragments;
     fragments.insert(fragments.end(), kCommonFragments.begin(), kCommonFragments.end());
-    const Rows rows = SampleRows(lang);
+    const Rows rows = SampleRows({lang.folder, lang.schema, lang.ext});
     ASSERT_FALSE(rows.empty());
     for (unsigned seed = 1; seed <= 3; ++seed) {
         CheckRandomEdits(ShippedSchema(lang.schema), rows, lang.ext, fragments, seed, EditsPerSeed());

@@ -7,40 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "buffer/LineReader.h"
 #include "parser/ParseTesting.h"
-#include "platform/FileSystem.h"
 #include "platform/IniFile.h"
 
 namespace {
-
-// Language folder under tests/data, the schema that colours it and the sample's extension.
-struct Language {
-    const char* folder;
-    const wchar_t* schema;
-    const wchar_t* ext;
-};
-
-const Language kLanguages[] = {
-    {"cpp", L"cpp.pws", L".cpp"},
-    {"python", L"python.pws", L".py"},
-    {"javascript", L"javascript.pws", L".js"},
-    {"html", L"html.pws", L".html"},
-    {"json", L"json.pws", L".json"},
-    {"batch", L"batch.pws", L".bat"},
-    {"csharp", L"csharp.pws", L".cs"},
-    {"css", L"css.pws", L".css"},
-    {"ini", L"ini.pws", L".ini"},
-    {"java", L"java.pws", L".java"},
-    {"markdown", L"markdown.pws", L".md"},
-    {"powershell", L"powershell.pws", L".ps1"},
-    {"shell", L"shell.pws", L".sh"},
-    {"sql", L"sql.pws", L".sql"},
-    {"typescript", L"typescript.pws", L".ts"},
-    {"vb", L"vb.pws", L".vb"},
-    {"vbscript", L"vbscript.pws", L".vbs"},
-    {"xml", L"xml.pws", L".xml"},
-};
 
 // Rows count from 1 and columns from 0, as in the block dumps.
 struct Check {
@@ -554,24 +524,6 @@ const Check kChecks[] = {
 };
 // clang-format on
 
-// tests/data beside the shipped configuration, which already carries the drive prefix under Wine.
-std::wstring DataFolder() {
-    return pw::Widen(PW_CONFIG_DIR) + L"/../../tests/data/";
-}
-
-Rows SampleRows(const Language& lang) {
-    const std::wstring path = DataFolder() + pw::Widen(lang.folder) + L"/sample" + lang.ext;
-    std::optional<std::string> bytes = pw::ReadFileBytes(path);
-    EXPECT_TRUE(bytes.has_value()) << pw::Narrow(path);
-    Rows rows;
-    if (!bytes)
-        return rows;
-    const std::wstring text = pw::Widen(*bytes);
-    LineReader reader(text);
-    while (std::optional<TextLine> line = reader.Next()) rows.push_back(line->text);
-    return rows;
-}
-
 // The deepest block holding the position; block ends are the last character they cover.
 const TextBlock* InnermostAt(TextSchema& schema, LineCol pos) {
     const TextBlock* found = nullptr;
@@ -587,7 +539,7 @@ struct Parsed {
     SchemaPtr schema;
 };
 
-Parsed ParseSample(const Language& lang) {
+Parsed ParseSample(const LanguageSample& lang) {
     Parsed parsed{BufferWith(SampleRows(lang), lang.ext), ShippedSchema(lang.schema)};
     EXPECT_GT(parsed.buffer->GetRowCount(), 0) << lang.folder;
     EXPECT_EQ(FullParse(*parsed.schema, *parsed.buffer), TextSchema::kDone) << lang.folder;
@@ -596,7 +548,7 @@ Parsed ParseSample(const Language& lang) {
 
 TEST(LanguageSamples, NamedPlacesHaveTheirClasses) {
     std::map<std::string, Parsed> parsed;
-    for (const Language& lang : kLanguages) parsed.emplace(lang.folder, ParseSample(lang));
+    for (const LanguageSample& lang : kLanguageSamples) parsed.emplace(lang.folder, ParseSample(lang));
     for (const Check& check : kChecks) {
         auto it = parsed.find(check.language);
         ASSERT_NE(it, parsed.end()) << check.language;
@@ -614,8 +566,8 @@ TEST(LanguageSamples, EveryShippedSchemeIsChecked) {
         pw::IniSection(pw::Widen(PW_CONFIG_DIR) + L"/Penwright.ini", L"schemes");
     ASSERT_FALSE(schemes.empty());
     for (const pw::IniEntry& scheme : schemes) {
-        const Language* found = nullptr;
-        for (const Language& lang : kLanguages)
+        const LanguageSample* found = nullptr;
+        for (const LanguageSample& lang : kLanguageSamples)
             if (scheme.value == L"Schemas\\" + std::wstring(lang.schema))
                 found = &lang;
         ASSERT_NE(found, nullptr) << pw::Narrow(scheme.name);

@@ -7,8 +7,10 @@
 #include <string>
 
 #include "buffer/BufferTesting.h"
+#include "buffer/LineReader.h"
 #include "parser/ParseSetup.h"
 #include "platform/CodePage.h"
+#include "platform/FileSystem.h"
 
 // A schema of the classes in `text`, its trees built.
 inline SchemaPtr SchemaFromText(const std::wstring& text) {
@@ -66,4 +68,38 @@ inline std::string DumpExact(TextSchema& schema) {
         prev = b.get();
     }
     return out;
+}
+
+// A shipped language: its folder under tests/data, the schema that colours it and the extension
+// of its sample there.
+struct LanguageSample {
+    const char* folder;
+    const wchar_t* schema;
+    const wchar_t* ext;
+};
+
+// clang-format off
+inline constexpr LanguageSample kLanguageSamples[] = {
+    {"cpp", L"cpp.pws", L".cpp"}, {"python", L"python.pws", L".py"}, {"javascript", L"javascript.pws", L".js"},
+    {"html", L"html.pws", L".html"}, {"json", L"json.pws", L".json"}, {"batch", L"batch.pws", L".bat"},
+    {"csharp", L"csharp.pws", L".cs"}, {"css", L"css.pws", L".css"}, {"ini", L"ini.pws", L".ini"},
+    {"java", L"java.pws", L".java"}, {"markdown", L"markdown.pws", L".md"},
+    {"powershell", L"powershell.pws", L".ps1"}, {"shell", L"shell.pws", L".sh"}, {"sql", L"sql.pws", L".sql"},
+    {"typescript", L"typescript.pws", L".ts"}, {"vb", L"vb.pws", L".vb"}, {"vbscript", L"vbscript.pws", L".vbs"},
+    {"xml", L"xml.pws", L".xml"},
+};
+// clang-format on
+
+// The rows of a language's sample; tests/data lies beside the shipped configuration, whose path
+// already carries the drive prefix under Wine.
+inline Rows SampleRows(const LanguageSample& lang) {
+    const std::wstring path =
+        pw::Widen(PW_CONFIG_DIR) + L"/../../tests/data/" + pw::Widen(lang.folder) + L"/sample" + lang.ext;
+    std::optional<std::string> bytes = pw::ReadFileBytes(path);
+    EXPECT_TRUE(bytes.has_value()) << pw::Narrow(path);
+    Rows rows;
+    const std::wstring text = pw::Widen(bytes.value_or(std::string()));
+    LineReader reader(text);
+    while (std::optional<TextLine> line = reader.Next()) rows.push_back(line->text);
+    return rows;
 }

@@ -9,42 +9,10 @@
 #include <thread>
 #include <vector>
 
-#include "buffer/LineReader.h"
 #include "parser/ParseTesting.h"
 #include "platform/Event.h"
-#include "platform/FileSystem.h"
 
 namespace {
-
-struct Sample {
-    const char* folder;
-    const wchar_t* schema;
-    const wchar_t* ext;
-};
-
-// clang-format off
-const Sample kSamples[] = {
-    {"cpp", L"cpp.pws", L".cpp"}, {"python", L"python.pws", L".py"}, {"javascript", L"javascript.pws", L".js"},
-    {"html", L"html.pws", L".html"}, {"json", L"json.pws", L".json"}, {"batch", L"batch.pws", L".bat"},
-    {"csharp", L"csharp.pws", L".cs"}, {"css", L"css.pws", L".css"}, {"ini", L"ini.pws", L".ini"},
-    {"java", L"java.pws", L".java"}, {"markdown", L"markdown.pws", L".md"},
-    {"powershell", L"powershell.pws", L".ps1"}, {"shell", L"shell.pws", L".sh"}, {"sql", L"sql.pws", L".sql"},
-    {"typescript", L"typescript.pws", L".ts"}, {"vb", L"vb.pws", L".vb"}, {"vbscript", L"vbscript.pws", L".vbs"},
-    {"xml", L"xml.pws", L".xml"},
-};
-// clang-format on
-
-Rows SampleRows(const Sample& sample) {
-    const std::wstring path =
-        pw::Widen(PW_CONFIG_DIR) + L"/../../tests/data/" + pw::Widen(sample.folder) + L"/sample" + sample.ext;
-    std::optional<std::string> bytes = pw::ReadFileBytes(path);
-    EXPECT_TRUE(bytes.has_value()) << pw::Narrow(path);
-    Rows rows;
-    const std::wstring text = pw::Widen(bytes.value_or(std::string()));
-    LineReader reader(text);
-    while (std::optional<TextLine> line = reader.Next()) rows.push_back(line->text);
-    return rows;
-}
 
 // Defaults unlike any class's, so that a run that lost its class shows.
 LexTextAttributes Defaults() {
@@ -99,7 +67,7 @@ void ExpectRunsMatchModel(const std::vector<RowRun>& runs, const std::vector<con
 
 TEST(RowRuns, CoverEveryRowWithTheInnermostBlockOfEachColumn) {
     std::mt19937 random(7);
-    for (const Sample& sample : kSamples) {
+    for (const LanguageSample& sample : kLanguageSamples) {
         Buffer buffer = BufferWith(SampleRows(sample), sample.ext);
         SchemaPtr schema = ShippedSchema(sample.schema);
         ASSERT_EQ(FullParse(*schema, *buffer), TextSchema::kDone) << sample.folder;
@@ -144,7 +112,7 @@ TEST(RowRuns, RowsOutsideTheTextOrWithoutBlocksGiveTheirDefaults) {
 }
 
 TEST(CollapsibleBlocks, BracesAndBlockCommentsOfTheCppSample) {
-    Buffer buffer = BufferWith(SampleRows(kSamples[0]), L".cpp");
+    Buffer buffer = BufferWith(SampleRows(kLanguageSamples[0]), L".cpp");
     SchemaPtr schema = ShippedSchema(L"cpp.pws");
     ASSERT_EQ(FullParse(*schema, *buffer), TextSchema::kDone);
     auto describe = [](const std::vector<CollapsibleBlock>& blocks) {
@@ -195,7 +163,8 @@ TEST(CollapsibleBlocks, DefaultTextOpenBlocksAndBlocksOnOneRow) {
 }
 
 // Whole-parse classes per column of rows first..last, against the on-screen parse's.
-void ExpectOnScreenMatchesWholeParse(const Sample& sample, int rowsParsedBefore, int first, int last) {
+void ExpectOnScreenMatchesWholeParse(const LanguageSample& sample, int rowsParsedBefore, int first,
+                                     int last) {
     const Rows rows = SampleRows(sample);
     Buffer whole = BufferWith(rows, sample.ext);
     SchemaPtr wholeSchema = ShippedSchema(sample.schema);
@@ -234,12 +203,12 @@ void ExpectOnScreenMatchesWholeParse(const Sample& sample, int rowsParsedBefore,
 
 TEST(OnScreenParse, RowsPastTheParsedPartGetTheClassesOfAWholeParse) {
     // C++: the parse reached row 3; the screen shows the function from its comment on.
-    ExpectOnScreenMatchesWholeParse(kSamples[0], 3, 4, 18);
+    ExpectOnScreenMatchesWholeParse(kLanguageSamples[0], 3, 4, 18);
     // Nothing parsed at all: the screen at the top of the text.
-    ExpectOnScreenMatchesWholeParse(kSamples[0], 0, 1, 12);
+    ExpectOnScreenMatchesWholeParse(kLanguageSamples[0], 0, 1, 12);
     // Python from its first row after the parsed part.
-    const Rows python = SampleRows(kSamples[1]);
-    ExpectOnScreenMatchesWholeParse(kSamples[1], 1, 2, static_cast<int>(python.size()));
+    const Rows python = SampleRows(kLanguageSamples[1]);
+    ExpectOnScreenMatchesWholeParse(kLanguageSamples[1], 1, 2, static_cast<int>(python.size()));
 }
 
 TEST(OnScreenParse, BadRowsAndNoIteratorAreRefused) {
@@ -255,7 +224,7 @@ TEST(OnScreenParse, BadRowsAndNoIteratorAreRefused) {
 }
 
 TEST(RowQueries, GiveTheirDefaultAnswersWhileAnotherThreadHoldsTheDataLock) {
-    Buffer buffer = BufferWith(SampleRows(kSamples[0]), L".cpp");
+    Buffer buffer = BufferWith(SampleRows(kLanguageSamples[0]), L".cpp");
     SchemaPtr schema = ShippedSchema(L"cpp.pws");
     ASSERT_EQ(FullParse(*schema, *buffer), TextSchema::kDone);
     pw::Event held, release;
