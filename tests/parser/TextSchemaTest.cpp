@@ -115,6 +115,20 @@ TEST(TextSchema, CloneSharesNoClassesAndFileClassFollowsTheExtension) {
     EXPECT_EQ(clone->FileClass(L"x.hpp")->GetName(), L"cpp");
     EXPECT_FALSE(clone->FileClass(L"notes.txt"));
     EXPECT_FALSE(clone->FileClass(L""));
+
+    // A setting given through a block of the clone changes the clone's class only.
+    Buffer buffer = BufferWith({L"/* c */"}, L".cpp");
+    ASSERT_EQ(FullParse(*clone, *buffer), TextSchema::kDone);
+    pw::RefPtr<TextBlock> comment = clone->GetChain().HeadBlock()->nextBlock;
+    ASSERT_TRUE(comment && comment->lexClass);
+    ASSERT_EQ(comment->lexClass->GetName(), L"comment_block");
+    EXPECT_TRUE(clone->SetBlockClassProperty(*comment, L"txt:Bold", LexValue::MakeNumber(1)));
+    EXPECT_EQ(comment->lexClass->GetProperty(L"txt:Bold", false)->GetNumber(), 1);
+    pw::RefPtr<LexClass> original = schema->GetClassSet().FindTemplate(L"comment_block");
+    ASSERT_TRUE(original);
+    pw::RefPtr<LexValue> bold = original->GetProperty(L"txt:Bold", false);
+    EXPECT_TRUE(!bold || bold->GetNumber() != 1);
+    EXPECT_FALSE(clone->SetBlockClassProperty(TextBlock(), L"txt:Bold", LexValue::MakeNumber(1)));
 }
 
 }  // namespace
