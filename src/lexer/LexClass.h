@@ -179,6 +179,15 @@ public:
     bool MayStartAt(TextIterator& it) {
         return IsGroupEmpty(kStart) || conditions_[kStartTag].empty() || MatchTagList(it, kStartTag) > 0;
     }
+    // False when the start tag cannot begin with `ch`, the character at the position: a list
+    // that offers one position to many classes reads it once instead of once per class.
+    bool MayStartWith(wchar_t ch) const {
+        if (IsGroupEmpty(kStart) || conditions_[kStartTag].empty())
+            return true;
+        const auto code = static_cast<uint32_t>(ch);
+        const TagFilter& filter = GetFilter(kStartTag);
+        return code >= filter.chars.size() || filter.chars.test(code);
+    }
     // Whether the token separators hold around a token of `length` at the position.
     bool MatchTokenSeparators(size_t length, TextIterator& it);
     // Whether the most recent block (or `from`) is of a class named in `classList`, starts at or

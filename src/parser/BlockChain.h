@@ -42,6 +42,9 @@ public:
 
     // The last block created by the parse that is building blocks; null between parses.
     pw::RefPtr<TextBlock> NewestBlock() const;
+    // The same without the lock or a reference, for the parse itself: only the thread that
+    // builds the chain moves the mark while blocks are being made.
+    TextBlock* NewestForParse() const { return newest_.get(); }
     void SetNewestBlock(pw::RefPtr<TextBlock> block);
 
     // How far the complete parse has come. The mark moves only forward unless forced; while a

@@ -32,6 +32,9 @@ bool TextBlock::CoversRow(int32_t row) const {
 }
 
 int TextBlock::CloseOpenChildren(BlockEndedSink* sink, int32_t value) {
+    // Most blocks that end have no children: no stack to make for them.
+    if (!lastChild)
+        return 0;
     // An explicit stack of (block, next child to look at) instead of recursion: a text of ten
     // thousand unclosed brackets nests that deep.
     struct Frame {

@@ -1,6 +1,7 @@
 #include "parser/TextSchema.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "lexer/LexValue.h"
@@ -118,7 +119,10 @@ TextBlock* TextSchema::CreateBlock(LexClass& cls, LineCol start, int startExtent
 }
 
 void TextSchema::SetBlockEnd(TextBlock& block, LineCol end, int endExtent) {
-    Lock data(chain_.DataLock());
+    // A block not linked yet (a token's, mostly) is seen by no reader.
+    std::optional<Lock> data;
+    if (&block != created_.get())
+        data.emplace(chain_.DataLock());
     block.endPos = end;
     // An end tag on the line end after the last row is measured from a position on the next
     // row, which gives a negative length that depends on the column; it is taken as none.

@@ -56,8 +56,8 @@ int Depth(const TextBlock* b) {
 }  // namespace
 
 TextBlock* TextSchema::Anchor() const {
-    pw::RefPtr<TextBlock> newest = chain_.NewestBlock();
-    return newest ? newest.get() : restart_.get();
+    TextBlock* newest = chain_.NewestForParse();
+    return newest ? newest : restart_.get();
 }
 
 void TextSchema::ClearRun() {
@@ -245,6 +245,8 @@ int32_t TextSchema::RunChildLists(TextIterator& it, LexClass& cls, TextBlock* pa
 
 int32_t TextSchema::RunClassList(TextIterator& it, const ClassSet::ClassList& list, TextBlock* parent) {
     int32_t result = 0;
+    // The character at the position, read again whenever a class has run and may have moved on.
+    wchar_t ch = *it.GetSpan(1).at;
     for (const pw::RefPtr<LexClass>& entry : list) {
         LexClass& cls = *entry;
         if (StopPolled(stop_))
@@ -256,7 +258,7 @@ int32_t TextSchema::RunClassList(TextIterator& it, const ClassSet::ClassList& li
         // Most classes are offered positions where their start tag does not begin; asking the
         // tag first saves the run. The classes of child lists are plain classes, whose run does
         // nothing then (a top class starts by the document's extension instead).
-        if (parent && !cls.MayStartAt(it))
+        if (parent && (!cls.MayStartWith(ch) || !cls.MayStartAt(it)))
             continue;
         LineCol before = it.GetPosition();
         TextBlock* open = nullptr;
@@ -268,6 +270,7 @@ int32_t TextSchema::RunClassList(TextIterator& it, const ClassSet::ClassList& li
         }
         if (!(flags & kRunStarted) || !open || open != created_.get()) {
             created_.reset();
+            ch = *it.GetSpan(1).at;
             continue;
         }
         const pw::RefPtr<TextBlock> block = std::move(created_);
@@ -299,6 +302,7 @@ int32_t TextSchema::RunClassList(TextIterator& it, const ClassSet::ClassList& li
         EndBlock(*block);
         if (cls.IsRestartRunLoop())
             return result | kRestartList;
+        ch = *it.GetSpan(1).at;
     }
     return result;
 }
@@ -382,6 +386,9 @@ void TextSchema::DropOldBlocks(LineCol pos, bool orEqual) {
 }
 
 void TextSchema::EndBlock(TextBlock& block) {
+    // Most blocks end without children and nobody to tell: nothing to change under the lock.
+    if (!block.lastChild && !reportEnded_)
+        return;
     Lock data(chain_.DataLock());
     block.CloseOpenChildren(this, 1);
     BlockEnded(block);
