@@ -134,6 +134,21 @@ public:
     // A class met again below itself adds its own start side only. False when a tag too long for
     // the index was left out of it.
     bool BuildActiveTags();
+    // The child lists in the order a parse offers a position to them: direct, dynamic, self.
+    static constexpr size_t kChildListCount = 3;
+    const std::vector<pw::RefPtr<LexClass>>& GetChildList(size_t which) const {
+        return which == 0 ? children_ : which == 1 ? dynamicChildren_ : selfChildren_;
+    }
+    // Which classes of child list `which` may start at a position whose character is `ch`:
+    // bit i stands for entry i and is set for every entry whose MayStartWith can hold there
+    // under either case rule. All bits when the list has no table (longer than 64 entries, or
+    // changed since BuildIndexes) or `ch` is not ASCII.
+    uint64_t StartCandidates(size_t which, wchar_t ch) const {
+        const StartTable& table = startTables_[which];
+        const auto code = static_cast<uint32_t>(ch);
+        return code < table.masks.size() && table.size == GetChildList(which).size() ? table.masks[code]
+                                                                                      : ~uint64_t{0};
+    }
     // The leading groups of the active tags that belong to the start side.
     size_t GetActiveStartCount() const { return activeStartCount_; }
     const TagTrie& GetActiveTagIndex() const { return activeIndex_; }
@@ -235,6 +250,15 @@ private:
         bool single = true;  // every entry is one character long
         size_t longest = 0;  // the longest string that can match
     };
+    // Per ASCII character, the entries of one child list that may start there; built for a
+    // list of `size` entries, none when `masks` is empty.
+    struct StartTable {
+        size_t size = 0;
+        std::vector<uint64_t> masks;
+    };
+    void BuildStartTables();
+    // MayStartWith for either case rule, from the start tags themselves.
+    bool MayStartWithAnyCase(wchar_t ch) const;
     // The filter of a tag list for the class's case rule, made on first use like the cached
     // answers.
     const TagFilter& GetFilter(Condition list) const {
@@ -276,6 +300,7 @@ private:
     mutable LexTextAttributes textAttributes_;
     mutable int filtersCaseSensitive_ = kNotComputed;  // the case rule the filters follow
     mutable std::array<TagFilter, kConditionCount> filters_;
+    std::array<StartTable, kChildListCount> startTables_;
 };
 
 // The relation rules by which the class set links the classes of a language.

@@ -69,13 +69,47 @@ void LexClass::ClearIndexes() {
     activeIndex_.Clear();
     tokenIndex_.Clear();
     filtersCaseSensitive_ = kNotComputed;
+    startTables_ = {};
 }
 
 bool LexClass::BuildIndexes() {
     const bool exact = IsCaseSensitive();
     for (Condition condition : kTagLists) conditions_[condition] = Ordered(conditions_[condition], exact);
     filtersCaseSensitive_ = kNotComputed;
+    BuildStartTables();
     return tokenIndex_.Build(conditions_[kTokenTag], !exact);
+}
+
+void LexClass::BuildStartTables() {
+    constexpr size_t kMaxEntries = 64;
+    for (size_t which = 0; which < kChildListCount; ++which) {
+        const std::vector<pw::RefPtr<LexClass>>& list = GetChildList(which);
+        StartTable& table = startTables_[which];
+        table = StartTable();
+        if (list.empty() || list.size() > kMaxEntries)
+            continue;
+        table.size = list.size();
+        table.masks.assign(0x80, 0);
+        for (size_t i = 0; i < list.size(); ++i)
+            for (wchar_t ch = 0; ch < 0x80; ++ch)
+                if (list[i]->MayStartWithAnyCase(ch))
+                    table.masks[static_cast<size_t>(ch)] |= uint64_t{1} << i;
+    }
+}
+
+bool LexClass::MayStartWithAnyCase(wchar_t ch) const {
+    if (IsGroupEmpty(kStart) || conditions_[kStartTag].empty())
+        return true;
+    for (const pw::RefPtr<LexValue>& group : conditions_[kStartTag]) {
+        if (group->GetKind() == LexValue::kStrings) {
+            for (const std::wstring& tag : group->GetStrings())
+                if (!tag.empty() && (tag.front() == ch || FoldCase(tag.front()) == FoldCase(ch)))
+                    return true;
+        } else if (group->GetKind() == LexValue::kCharSet && group->GetCharSet().Matches(ch)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void LexClass::BuildFilters() const {

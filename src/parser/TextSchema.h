@@ -123,8 +123,10 @@ public:
     // Reparses from block `b`, stepping back to an earlier block when `b`'s class no longer
     // starts at its start, and continues the enclosing blocks up to the top.
     int32_t ParseFrom(TextIterator* it, TextBlock* b);
-    // Offers the position to each class of `list` in turn inside `parent`.
-    int32_t RunClassList(TextIterator& it, const ClassSet::ClassList& list, TextBlock* parent);
+    // Offers the position to each class of `list` in turn inside `parent`; when `list` is the
+    // child list `which` of `owner`, only to the classes that may start at the position.
+    int32_t RunClassList(TextIterator& it, const ClassSet::ClassList& list, TextBlock* parent,
+                         const LexClass* owner = nullptr, size_t which = 0);
     // The direct, dynamic and self lists of `cls`, until one answers any bit of 0xF00.
     int32_t RunChildLists(TextIterator& it, LexClass& cls, TextBlock* parent);
     // Whether the block's class still starts a block at the block's start.

@@ -1,6 +1,7 @@
 // The parse itself: runs of the class lists over the text, reparses from a restart block after
 // an edit, and the merge of a run's blocks into the chain.
 #include <algorithm>
+#include <bit>
 
 #include "buffer/TextIterator.h"
 #include "lexer/TagTrie.h"
@@ -235,20 +236,28 @@ int32_t TextSchema::RunChildLists(TextIterator& it, LexClass& cls, TextBlock* pa
     if (depth_ >= kMaxBlockDepth)
         return 0;
     int32_t result = 0;
-    for (const auto* list : {&cls.GetChildren(), &cls.GetDynamicChildren(), &cls.GetSelfChildren()}) {
-        result |= RunClassList(it, *list, parent);
+    for (size_t which = 0; which < LexClass::kChildListCount; ++which) {
+        result |= RunClassList(it, cls.GetChildList(which), parent, &cls, which);
         if (result & 0xF00)
             break;
     }
     return result;
 }
 
-int32_t TextSchema::RunClassList(TextIterator& it, const ClassSet::ClassList& list, TextBlock* parent) {
+int32_t TextSchema::RunClassList(TextIterator& it, const ClassSet::ClassList& list, TextBlock* parent,
+                                 const LexClass* owner, size_t which) {
     int32_t result = 0;
     // The character at the position, read again whenever a class has run and may have moved on.
     wchar_t ch = *it.GetSpan(1).at;
-    for (const pw::RefPtr<LexClass>& entry : list) {
-        LexClass& cls = *entry;
+    for (size_t i = 0; i < list.size(); ++i) {
+        // The owner's table tells which entries cannot start here, so most are never asked.
+        if (owner && parent && i < 64) {
+            const uint64_t candidates = owner->StartCandidates(which, ch) >> i;
+            if (!candidates)
+                break;
+            i += static_cast<size_t>(std::countr_zero(candidates));
+        }
+        LexClass& cls = *list[i];
         if (StopPolled(stop_))
             return result | kStopped;
         // Nothing starts at the end of the text: a class that opens a block wherever it is
