@@ -146,8 +146,9 @@ public:
     uint64_t StartCandidates(size_t which, wchar_t ch) const {
         const StartTable& table = startTables_[which];
         const auto code = static_cast<uint32_t>(ch);
-        return code < table.masks.size() && table.size == GetChildList(which).size() ? table.masks[code]
-                                                                                      : ~uint64_t{0};
+        if (code >= table.masks.size() || table.size != GetChildList(which).size())
+            return ~uint64_t{0};
+        return table.masks[code];
     }
     // The leading groups of the active tags that belong to the start side.
     size_t GetActiveStartCount() const { return activeStartCount_; }

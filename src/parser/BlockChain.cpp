@@ -157,7 +157,6 @@ pw::RefPtr<TextBlock> BlockChain::NewestBlock() const {
 }
 
 void BlockChain::SetNewestBlock(pw::RefPtr<TextBlock> block) {
-    Lock lock(dataLock_);
     // The last block a parse made stays in the chain, near the edit that caused the parse,
     // while the block the restart lookup found is often one that parse replaced.
     if (block)

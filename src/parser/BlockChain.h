@@ -42,10 +42,12 @@ public:
 
     // The last block created by the parse that is building blocks; null between parses.
     pw::RefPtr<TextBlock> NewestBlock() const;
-    // The same without the lock or a reference, for the parse itself: only the thread that
+    // Under the data lock, which the parse holds for each block it links: taking it again for
+    // the mark alone would double the lock traffic of a parse.
+    void SetNewestBlock(pw::RefPtr<TextBlock> block);
+    // The newest block without the lock or a reference, for the parse itself: only the thread that
     // builds the chain moves the mark while blocks are being made.
     TextBlock* NewestForParse() const { return newest_.get(); }
-    void SetNewestBlock(pw::RefPtr<TextBlock> block);
 
     // How far the complete parse has come. The mark moves only forward unless forced; while a
     // parse is building, its newest block counts when it lies further on. A detached mark counts
