@@ -39,6 +39,9 @@ public:
     // A missing row gives an empty string, without line end.
     std::wstring GetLineText(int row, bool withLineEnd = false, int style = CrlfStyle::None) const;
     int GetLineTextLength(int row, bool withLineEnd = false, int style = CrlfStyle::None) const;
+    // The row's text without its line end, good until the next edit: for readers that copy it at
+    // once, as the parser's iterator does row after row. Empty for a missing row.
+    std::wstring_view GetLineView(int row) const { return rows.GetAt(row); }
 
     // Inserts text at a character position (1-based), splitting it into rows at its line ends;
     // in overwrite mode the first line replaces as many characters as it has. `final` receives

@@ -169,9 +169,12 @@ int TextIterator::StreamLength(int row) const {
 void TextIterator::Load(size_t minChars) {
     const int rows = RowCount();
     while (available < minChars && nextRow <= rows) {
-        const std::wstring text = buffer->GetLineText(nextRow, true);
-        rowLengths.push_back(static_cast<int>(text.size()));
+        // Straight from the row into the window: no copy of each row on the way.
+        const std::wstring_view text = buffer->GetLineView(nextRow);
+        const std::wstring_view lineEnd = buffer->GetLineEndText();
+        rowLengths.push_back(static_cast<int>(text.size() + lineEnd.size()));
         Append(text);
+        Append(lineEnd);
         if (nextRow == rows)
             Append(LineEndText(CrlfStyle::CrLf));
         ++nextRow;
