@@ -20,8 +20,13 @@ constexpr size_t kReseekMargin = 5;
 
 }  // namespace
 
-TextIterator::TextIterator(CQELPenwrightBufferManager* buffer, int backOffset)
-    : buffer(buffer), backWindow(std::clamp(backOffset, kMinBackWindow, kMaxBackWindow)) {
+TextIterator::TextIterator(CQELPenwrightBufferManager* buffer, int backOffset,
+                           std::optional<std::wstring> ext)
+    : buffer(buffer),
+      backWindow(std::clamp(backOffset, kMinBackWindow, kMaxBackWindow)),
+      fileExt(ext      ? std::move(*ext)
+              : buffer ? buffer->GetFileExt()
+                       : std::wstring()) {
     SeekStart();
 }
 
@@ -155,10 +160,6 @@ int TextIterator::GetRowLength(int row, bool withLineEnd) const {
 
 int TextIterator::GetRowLengthBytes(int row, bool withLineEnd) const {
     return static_cast<int>(std::min<int64_t>(int64_t{2} * GetRowLength(row, withLineEnd), INT_MAX));
-}
-
-std::wstring TextIterator::GetFileExt() const {
-    return buffer ? buffer->GetFileExt() : std::wstring();
 }
 
 int TextIterator::StreamLength(int row) const {

@@ -11,6 +11,7 @@
 // through it are not dispatched) and the steps inside loaded text of one row are inline.
 #include <algorithm>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,7 +40,10 @@ public:
 
     // `backOffset` is the parser's "MaxBackParseOffset" for the buffer's schema; the parser that
     // knows it does not exist yet, so its creator passes it. A null buffer reads as empty text.
-    explicit TextIterator(CQELPenwrightBufferManager* buffer, int backOffset = 0);
+    // The file extension is the buffer's at creation unless given: an iterator made for a worker
+    // thread is given the one its parse was asked for, since the buffer's may change meanwhile.
+    explicit TextIterator(CQELPenwrightBufferManager* buffer, int backOffset = 0,
+                          std::optional<std::wstring> ext = std::nullopt);
 
     virtual std::wstring GetLineEnd() const;
     virtual void SeekStart();
@@ -87,7 +91,7 @@ public:
     // Pointers answered afterwards address the character k places from the position, held inside
     // the window and the loaded text; 0 removes the offset.
     virtual void SetViewOffset(int k) { viewOffset = k; }
-    virtual std::wstring GetFileExt() const;
+    virtual std::wstring GetFileExt() const { return fileExt; }
     virtual int GetMaxBackOffset() const { return backWindow; }
 
 protected:
@@ -114,6 +118,7 @@ private:
 
     pw::RefPtr<CQELPenwrightBufferManager> buffer;
     int backWindow;
+    std::wstring fileExt;
     std::vector<wchar_t> window;  // the loaded text and a NUL
     size_t posOffset = 0;         // where the character at `pos` lies in the window
     size_t available = 0;         // loaded characters from the position on

@@ -73,7 +73,7 @@ pw::RefPtr<ParserOptions> LexParser::GetOptions(std::wstring_view fileName) {
 
 pw::RefPtr<TextIterator> LexParser::IteratorFor(CQELPenwrightBufferManager& buffer,
                                                 const std::wstring& fileName) {
-    return pw::MakeRef<TextIterator>(&buffer, GetOptions(fileName)->backParseOffset);
+    return pw::MakeRef<TextIterator>(&buffer, GetOptions(fileName)->backParseOffset, fileName);
 }
 
 int32_t LexParser::ParseAll(CQELPenwrightBufferManager& buffer, bool report) {
