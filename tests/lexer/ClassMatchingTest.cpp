@@ -370,11 +370,11 @@ TEST(ClassMatching, FileClassesOpenForTheirExtensionsAndEndWithTheText) {
     pw::RefPtr<LexFileClass> file = pw::MakeRef<LexFileClass>();
     file->CopyFrom(*compiled[0]);
     Buffer buffer = MakeBuffer({L"int x;", L"y"});
-    Iterator it = pw::MakeRef<TextIterator>(buffer.get());
     FakeContext ctx;
     buffer->SetFileExt(L".txt");
-    EXPECT_EQ(Step(*file, ctx, *it, {1, 0}).flags, 0);
+    EXPECT_EQ(Step(*file, ctx, *pw::MakeRef<TextIterator>(buffer.get()), {1, 0}).flags, 0);
     buffer->SetFileExt(L".H");
+    Iterator it = pw::MakeRef<TextIterator>(buffer.get());
     Step start(*file, ctx, *it, {1, 0});
     ASSERT_EQ(start.flags, kRunStarted | kRunConsumed);
     // Without children nothing happens inside; at the end of the text the block ends there.
