@@ -95,7 +95,12 @@ public:
     bool IsModified() const { return undoManager.IsModified(); }
     int GetCodePage() const { return codePage; }
     bool IsUnicode() const { return unicode; }  // the text came from, and is saved as, UTF-16
-    void SetUnicode(bool on) { unicode = on; }
+    // A text turned into UTF-16 is saved little-endian with the mark; one turned 8-bit, in the
+    // code page without a mark.
+    void SetUnicode(bool on);
+    // How the loaded file held the text, kept so that a save writes it back the same way.
+    bool IsBigEndian() const { return bigEndian; }
+    bool HasSignature() const { return signature; }
     const std::wstring& GetFileExt() const { return fileExt; }
     // With syntax colouring on, the parser takes the schema that serves the new extension (none
     // when no scheme claims it). Extensions are compared without regard to case.
@@ -129,12 +134,15 @@ public:
     // stream fails, the code page is unknown, or a row has characters the code page cannot
     // hold. A load that fails leaves the text as it was. A file that begins with the UTF-8 mark
     // is read as UTF-8 and saved so again, mark included, until another code page is chosen.
+    // `unicode` -1 stores the text in the form it was loaded from: UTF-16 in its byte order,
+    // with the odd last byte the file had; 1 means UTF-16 little-endian, the string form.
     void SerializeText(pw::Archive& archive, int unicode, bool writeSignature, int codePage,
                        std::optional<std::wstring_view> fileExt, int dataSizeLimit);
-    // The framework's entry: the text in the buffer's own form; a store marks the undo list saved.
+    // The framework's entry: the text in the buffer's own form, with a byte-order mark when the
+    // loaded file had one; a store marks the undo list saved.
     void Serialize(pw::Archive& archive);
     // The whole text as one string (at most maxChars characters when not negative) and back;
-    // setting it makes the buffer's text UTF-16.
+    // setting it makes the buffer's text UTF-16, saved with its mark.
     std::wstring GetWholeText(int maxChars = -1);
     void SetWholeText(std::wstring_view text);
 
@@ -163,7 +171,8 @@ private:
     void LoadText(pw::Archive& archive, bool forceUtf16);
     // Gives the parser the schema of `fileExt`; true when one was installed.
     bool InstallSchema();
-    void StoreText(pw::Archive& archive, bool wide, bool writeSignature, int dataSizeLimit);
+    // `ownForm`: UTF-16 in the loaded byte order and with the loaded odd byte, else little-endian.
+    void StoreText(pw::Archive& archive, bool wide, bool ownForm, bool writeSignature, int dataSizeLimit);
 
     static constexpr int averageLineLength = 30;  // bytes per row, for sizing range buffers
     pw::RefPtr<CQELNotificationConnection> connection;
@@ -171,7 +180,14 @@ private:
     int crlfStyle = CrlfStyle::CrLf;
     int codePage = 0;  // the system's ANSI code page
     bool unicode = false;
-    bool utf8Signature = false;  // the text came from UTF-8 with its mark: 8-bit saves write it so
+    bool bigEndian = false;  // UTF-16 text whose file had the high byte first
+    // The file began with its byte-order mark; for 8-bit text that is the UTF-8 mark, and the
+    // rows are read and saved as UTF-8 whatever the code page.
+    bool signature = false;
+    // The 8-bit file had bytes its code page cannot read, held in the rows as escapes (see
+    // BufferSerialize.cpp); a text without them holds no escapes, only characters.
+    bool rawBytes = false;
+    int oddByte = -1;  // the odd last byte of a UTF-16 file, not part of any character
     bool overwrite = false;
     UndoManager undoManager;
     CQELPenwrightLineMarksManager lineMarks;

@@ -6,7 +6,7 @@ std::optional<TextLine> LineReader::Next() {
     std::wstring line;
     while (pos_ < text_.size()) {
         std::wstring_view chunk = text_.substr(pos_, kChunk);
-        size_t i = chunk.find_first_of(std::wstring_view(L"\r\n\0", 3));
+        size_t i = chunk.find_first_of(L"\r\n");
         if (i == std::wstring_view::npos) {
             line.append(chunk);
             pos_ += chunk.size();
@@ -18,13 +18,12 @@ std::optional<TextLine> LineReader::Next() {
         // classified, so a CR LF split by the chunk edge still counts once.
         bool hasNext = at + 1 < text_.size();
         wchar_t next = hasNext ? text_[at + 1] : L'\0';
-        int style = CrlfStyle::None;
+        int style = CrlfStyle::CrLf;
         size_t consumed = 1;
         if (text_[at] == L'\r') {
-            style = CrlfStyle::CrLf;
             if (hasNext && next == L'\n')
                 consumed = 2;
-        } else if (text_[at] == L'\n') {
+        } else {
             style = CrlfStyle::Lf;
             if (hasNext && next == L'\r')
                 style = CrlfStyle::LfCr, consumed = 2;

@@ -187,7 +187,8 @@ void TextIterator::Append(std::wstring_view text) {
     size_t need = end + text.size() + 1;  // and the NUL after the text
     if (need > window.size())
         window.resize(std::max(need + kCompactThreshold, window.size() + window.size() / 2), L'\0');
-    std::copy(text.begin(), text.end(), window.begin() + static_cast<ptrdiff_t>(end));
+    std::replace_copy(text.begin(), text.end(), window.begin() + static_cast<ptrdiff_t>(end), L'\0',
+                      kNulStandIn);
     available += text.size();
     window[end + text.size()] = L'\0';
 }

@@ -27,6 +27,10 @@ public:
     // A back offset comes from a schema file: one larger than this is taken as this.
     static constexpr int kMaxBackWindow = 1 << 16;
     static constexpr size_t kCompactThreshold = 512;  // characters of passed text before compacting
+    // Readers stop at the NUL after the loaded text; a NUL of the text itself is handed out as
+    // this noncharacter, which no tag or character set names, so that class matching reads past
+    // it as past any other character.
+    static constexpr wchar_t kNulStandIn = 0xFFFF;
 
     // The loaded text around the position, the view offset aside: `at` points at the position,
     // `ahead` characters follow it up to the NUL after the loaded text, and the window holds
@@ -49,8 +53,9 @@ public:
     virtual void SeekStart();
     // Moves to `target`; false when it lies beyond the text or `stop` was set during the seek.
     virtual bool SeekTo(LineCol target, const pw::Event* stop = nullptr);
-    // The text at the position (moved by the view offset), NUL-terminated after the loaded text;
-    // at least `minChars` characters follow when the text has them. Valid until the next call
+    // The text at the position (moved by the view offset), NUL-terminated after the loaded text
+    // (its own NULs read as kNulStandIn); at least `minChars` characters follow when the text
+    // has them. Valid until the next call
     // that moves the position or loads text.
     virtual const wchar_t* GetTextPtr(int minChars) {
         if (minChars > 0 && static_cast<size_t>(minChars) > available)

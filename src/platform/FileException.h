@@ -19,7 +19,8 @@ public:
         SharingViolation,
         DiskFull,
         HardIO,
-        Encoding,  // the text has characters that the code page cannot hold, or the code page is unknown
+        Encoding,  // the text has characters the code page cannot hold, the file bytes it cannot read,
+                   // or the code page is unknown
     };
 
     FileException(Cause cause, std::wstring path) : cause_(cause), path_(std::move(path)) {}

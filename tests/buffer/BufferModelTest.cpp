@@ -78,12 +78,12 @@ struct Model {
             s.resize(static_cast<size_t>(index), L' ');
     }
 
-    // Every CR, LF, CR LF, LF CR and NUL becomes one '\n'.
+    // Every CR, LF, CR LF and LF CR becomes one '\n'.
     static std::wstring Normalize(std::wstring_view text) {
         std::wstring out;
         for (size_t i = 0; i < text.size(); ++i) {
             wchar_t c = text[i], next = i + 1 < text.size() ? text[i + 1] : L'x';
-            if (c != L'\r' && c != L'\n' && c != L'\0') {
+            if (c != L'\r' && c != L'\n') {
                 out += c;
                 continue;
             }
@@ -100,8 +100,6 @@ struct Model {
         if (text.empty())
             return {row, col};
         std::wstring insert = Normalize(text);
-        if (text.back() == L'\0')
-            insert.pop_back();  // a NUL ending the text leaves no row break
         int rest = static_cast<int>(rows[row - 1].size()) - (col - 1);
         Pad(row, col - 1);
         std::wstring flat = Flat();

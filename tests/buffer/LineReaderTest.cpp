@@ -30,9 +30,9 @@ TEST(LineReader, ClassifiesEachLineEnd) {
             {L"", CrlfStyle::CrLf}, {L"", CrlfStyle::CrLf}, {L"x", CrlfStyle::LfCr}, {L"", CrlfStyle::Lf}}));
 }
 
-TEST(LineReader, NulEndsALineWithoutLineEnd) {
-    EXPECT_EQ(ReadAll(std::wstring_view(L"a\0b\0\0", 5)),
-              (Lines{{L"a", CrlfStyle::None}, {L"b", CrlfStyle::None}, {L"", CrlfStyle::None}}));
+TEST(LineReader, NulIsACharacterOfItsLine) {
+    EXPECT_EQ(ReadAll(std::wstring_view(L"a\0b\0\0\nc", 7)),
+              (Lines{{std::wstring(L"a\0b\0\0", 5), CrlfStyle::Lf}, {L"c", CrlfStyle::None}}));
 }
 
 TEST(LineReader, EmptyRestIsNoLine) {

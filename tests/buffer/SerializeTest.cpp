@@ -8,9 +8,9 @@
 #include <stdexcept>
 #include <string>
 
+#include "FileExceptionTesting.h"
 #include "buffer/BufferManager.h"
 #include "buffer/BufferTesting.h"
-#include "FileExceptionTesting.h"
 #include "platform/Archive.h"
 #include "platform/CodePage.h"
 #include "platform/DiskFile.h"
@@ -140,10 +140,7 @@ TEST(SerializeRoundTrip, FilesLoadAsTheirRowsAndSaveBackByteForByte) {
             if (rows.size() > 1) {
                 EXPECT_EQ(buffer->GetCrlfStyle(), style);
             }
-            std::string saved = Saved(*buffer);
-            if (form.codePage == -1 && !form.signature)
-                saved.erase(0, 2);  // the plain entry always writes the mark
-            ASSERT_EQ(saved, bytes);
+            ASSERT_EQ(Saved(*buffer), bytes);
         }
     }
 }
@@ -209,17 +206,17 @@ TEST(SerializeLineEnds, SplitAcrossAChunkEdgeTheyStillCountOnce) {
     }
 }
 
-TEST(SerializeLineEnds, NulEndsARowWithoutALineEnd) {
-    // The NUL is consumed: it neither stays in the text nor sets the style.
+TEST(SerializeLineEnds, NulIsTextLikeAnyOtherCharacter) {
     Buffer narrow = MakeBuffer({});
     narrow->SetCrlfStyle(CrlfStyle::LfCr);
-    Load(*narrow, std::string("a\0b\0\0c\nd", 9), -1, 1252);
-    EXPECT_EQ(RowsOf(*narrow), (Rows{L"a", L"b", L"", L"c", L"d"}));
+    const std::string file("a\0b\0\0c\nd\0", 9);
+    Load(*narrow, file, -1, 1252);
+    EXPECT_EQ(RowsOf(*narrow), (Rows{std::wstring(L"a\0b\0\0c", 6), std::wstring(L"d\0", 2)}));
     EXPECT_EQ(narrow->GetCrlfStyle(), CrlfStyle::Lf);
-    EXPECT_EQ(Saved(*narrow), "a\nb\n\nc\nd");
+    EXPECT_EQ(Saved(*narrow), file);
 
     Buffer wide = Loaded("\xFF\xFE" + Utf16(std::wstring(L"a\0b\0", 4)));
-    EXPECT_EQ(RowsOf(*wide), (Rows{L"a", L"b"})) << "no empty row after a final NUL";
+    EXPECT_EQ(RowsOf(*wide), (Rows{std::wstring(L"a\0b\0", 4)}));
 }
 
 // --- Encoding detection -------------------------------------------------------------------------
@@ -235,26 +232,25 @@ bool DetectedAsUtf16(const std::string& bytes) {
     return Loaded(bytes, -1, 1252)->IsUnicode();
 }
 
-TEST(SerializeDetection, MarkAndOddLength) {
-    EXPECT_TRUE(
-        DetectedAsUtf16("\xFF\xFE"
-                        "a"));  // the mark decides before the length
-    EXPECT_FALSE(DetectedAsUtf16(std::string("\n\0A", 3))) << "odd length: 8-bit, whatever the content";
-    Buffer odd = Loaded(std::string("\n\0A", 3), -1, 1252);
-    EXPECT_EQ(RowsOf(*odd), (Rows{L"", L"", L"A"}));
-    EXPECT_FALSE(
-        DetectedAsUtf16("\xFE\xFF"
-                        "ab"))
-        << "big-endian marks are not ours";
+TEST(SerializeDetection, MarksDecideFirst) {
+    Buffer little = Loaded(
+        "\xFF\xFE"
+        "a");
+    EXPECT_TRUE(little->IsUnicode() && little->HasSignature() && !little->IsBigEndian());
+    Buffer big = Loaded(
+        "\xFE\xFF"
+        "ab");
+    EXPECT_TRUE(big->IsUnicode() && big->HasSignature() && big->IsBigEndian());
+    EXPECT_EQ(RowsOf(*big), (Rows{L"\x6162"}));
 }
 
-TEST(SerializeDetection, AnEarlyLineEndWithAZeroHighByteIsUtf16AtOnce) {
-    // Units whose low bytes are all alike and whose high bytes all differ look 8-bit to the
-    // statistics...
+TEST(SerializeDetection, ALineEndWithAZeroByteBesideItIsUtf16) {
+    // Units whose low bytes are all alike and whose high bytes all differ, without zero bytes:
+    // 8-bit...
     std::wstring text;
     for (int k = 0; k < 40; ++k) text += static_cast<wchar_t>(0x4E00 + 0x100 * (k % 40) + 0x20);
     EXPECT_FALSE(DetectedAsUtf16(Utf16(text)));
-    // ...but a CR or LF with a zero high byte says UTF-16 before they are asked.
+    // ...until a CR or LF with a zero high byte says UTF-16.
     for (const wchar_t* end : {L"\n", L"\r"}) {
         Buffer buffer = Loaded(Utf16(text + end + L"x"), -1, 1252);
         EXPECT_TRUE(buffer->IsUnicode());
@@ -266,30 +262,20 @@ TEST(SerializeDetection, AnEarlyLineEndWithAZeroHighByteIsUtf16AtOnce) {
     EXPECT_FALSE(DetectedAsUtf16(Utf16(late + L"\n")));
 }
 
-TEST(SerializeDetection, FewPairsCompareDistinctBytesAndSmallHighBytes) {
-    // Fewer than 10 pairs: more distinct low than high bytes, or one small high byte past the
-    // first in sorted order, means UTF-16.
-    EXPECT_TRUE(DetectedAsUtf16(Pairs({{'a', 'x'}, {'b', 'x'}})));
-    EXPECT_FALSE(DetectedAsUtf16(Pairs({{'a', 'x'}, {'b', 'y'}})));
-    EXPECT_FALSE(DetectedAsUtf16(Pairs({{'a', 'x'}, {'a', 1}})));  // the smallest is not counted
-    EXPECT_TRUE(DetectedAsUtf16(Pairs({{'a', 'x'}, {'a', 1}, {'a', 2}})));
-    EXPECT_FALSE(DetectedAsUtf16(Pairs({{'a', 'x'}, {'a', 1}, {'a', 9}})));
-}
-
-TEST(SerializeDetection, ManyPairsUseTheRatiosThresholds) {
-    auto pairs = [](int distinctLo, int distinctHi, int smallHi) {
-        std::vector<std::pair<int, int>> p;
-        for (int i = 0; i < 100; ++i)
-            p.push_back({'a' + i % distinctLo, i < smallHi ? 1 + i % 3 : 'A' + i % distinctHi});
-        return Pairs(p);
+TEST(SerializeDetection, ZeroBytesMustLeanToOneSideOfThePairs) {
+    const struct {
+        std::vector<std::pair<int, int>> pairs;
+        bool wide;
+    } cases[] = {
+        {{{'a', 'x'}, {'b', 'x'}}, false},                      // no zero byte at all
+        {{{'a', 0}, {'b', 0}, {'c', 'd'}}, true},               // zeros in most high bytes
+        {{{'a', 0}, {'b', 'e'}, {'c', 'd'}}, false},            // in a few only
+        {{{'a', 0}, {'b', 'e'}, {'c', 'd'}, {'\n', 0}}, true},  // ...but beside a line end
+        {{{'a', 0}, {0, 'e'}, {0, 'd'}, {'\n', 0}}, false},     // on both sides alike
+        {{{0, 'a'}, {0, 'b'}, {'c', 'd'}}, true},               // big-endian
+        {{{0, 0}, {0, 0}}, false},                              // all zeros: no side
     };
-    // Distinct low bytes over distinct high bytes, in percent (both less one): above 150 is UTF-16.
-    EXPECT_FALSE(DetectedAsUtf16(pairs(4, 3, 0)));  // 3 * 100 / 2 = 150
-    EXPECT_TRUE(DetectedAsUtf16(pairs(5, 3, 0)));   // 200
-    EXPECT_TRUE(DetectedAsUtf16(pairs(3, 1, 0)));   // no distinct high bytes counts as one
-    // High bytes below 9 past the first, in percent of the pairs: above 3 is UTF-16.
-    EXPECT_FALSE(DetectedAsUtf16(pairs(3, 3, 4)));
-    EXPECT_TRUE(DetectedAsUtf16(pairs(3, 3, 5)));
+    for (const auto& c : cases) EXPECT_EQ(DetectedAsUtf16(Pairs(c.pairs)), c.wide) << "case " << &c - cases;
 }
 
 TEST(SerializeDetection, ForcedUtf16ReadsFromTheFirstByte) {
@@ -303,8 +289,10 @@ TEST(SerializeDetection, ForcedUtf16ReadsFromTheFirstByte) {
                                          4),
                              1)),
               (Rows{L"a"}));
-    // A last odd byte is no code unit.
-    EXPECT_EQ(RowsOf(*Loaded(std::string("a\0b", 3), 1)), (Rows{L"a\xFFFD"}));
+    // A last odd byte is no code unit: it is kept apart and written back.
+    Buffer odd = Loaded(std::string("a\0b", 3), 1);
+    EXPECT_EQ(RowsOf(*odd), (Rows{L"a"}));
+    EXPECT_EQ(Saved(*odd), std::string("a\0b", 3));
 }
 
 // --- UTF-8 with its mark ------------------------------------------------------------------------
@@ -340,7 +328,7 @@ TEST(SerializeUtf8Mark, ReadAsUtf8WhateverTheCodePageAndSavedSoAgain) {
 
 // --- Bytes the code page cannot read ------------------------------------------------------------
 
-// Random 8-bit content without NUL, lone CR or LF and of odd length (so surely 8-bit): whatever
+// Random 8-bit content without NUL (so surely 8-bit), lone CR or LF: whatever
 // the code page makes of the bytes, saving writes them back as they were.
 TEST(SerializeBadBytes, AnyBytesSaveBackAsTheyWere) {
     for (int codePage : {1252, 1251, 437, 932, pw::kCodePageUtf8}) {
@@ -359,10 +347,10 @@ TEST(SerializeBadBytes, AnyBytesSaveBackAsTheyWere) {
                 if (b != '\r' && b != '\n')
                     bytes += b;
             }
-            if (bytes.size() % 2 == 0)
-                bytes += 'z';
-            if (bytes[0] == '\xFF' || bytes[0] == '\xEF')
-                bytes[0] = 'a';
+            if (bytes.empty())
+                continue;
+            if (bytes[0] == '\xFF' || bytes[0] == '\xFE' || bytes[0] == '\xEF')
+                bytes[0] = 'a';  // no mark
             Buffer buffer = Loaded(bytes, -1, codePage);
             ASSERT_FALSE(buffer->IsUnicode());
             ASSERT_EQ(Saved(*buffer), bytes) << "code page " << codePage << ", round " << round;
@@ -395,13 +383,14 @@ TEST(SerializeBadBytes, UnreadableBytesAreKeptAsEscapes) {
     }
 }
 
-TEST(SerializeBadBytes, OnlyLoneLowSurrogatesAreWrittenAsBytes) {
+TEST(SerializeBadBytes, LoneSurrogatesOfATextWithoutRawBytesFailTheStore) {
     // A low surrogate after a high one is half of a character, and written as such.
-    Buffer buffer = MakeBuffer({L"\xD83D\xDC80", L"\xDC41"});
-    EXPECT_EQ(Store(*buffer, 0, true, pw::kCodePageUtf8), "\xF0\x9F\x92\x80\r\nA");
-    // A lone high surrogate is not text any code page can hold.
-    buffer = MakeBuffer({L"\xD83D"});
-    EXPECT_EQ(CauseOf([&] { Store(*buffer, 0, true, pw::kCodePageUtf8); }), Cause::Encoding);
+    Buffer buffer = MakeBuffer({L"\xD83D\xDC80"});
+    EXPECT_EQ(Store(*buffer, 0, true, pw::kCodePageUtf8), "\xF0\x9F\x92\x80");
+    for (const wchar_t* lone : {L"\xDC41", L"\xDC80", L"\xD83D"}) {
+        buffer = MakeBuffer({lone});
+        EXPECT_EQ(CauseOf([&] { Store(*buffer, 0, true, pw::kCodePageUtf8); }), Cause::Encoding);
+    }
 }
 
 TEST(SerializeBadBytes, RandomBytesInEveryModeLoadAndSave) {
@@ -414,8 +403,7 @@ TEST(SerializeBadBytes, RandomBytesInEveryModeLoadAndSave) {
         if (!pw::IsCodePageAvailable(codePage))
             continue;
         Buffer buffer = Loaded(bytes, unicode, codePage);
-        for (const auto& row : RowsOf(*buffer))
-            ASSERT_EQ(row.find_first_of(std::wstring(L"\r\n\0", 3)), std::wstring::npos);
+        for (const auto& row : RowsOf(*buffer)) ASSERT_EQ(row.find_first_of(L"\r\n"), std::wstring::npos);
         // The text as loaded can always be saved in its own form, and again the same way.
         std::string once = Saved(*buffer);
         EXPECT_EQ(Saved(*buffer), once);
@@ -516,9 +504,9 @@ TEST(SerializeWholeText, SettingTheTextMakesLaterSavesUtf16WithTheMark) {
     EXPECT_EQ(RowsOf(*buffer), (Rows{L"x", L"y"}));
     EXPECT_FALSE(buffer->GetUndoManager().CanUndo()) << "a new text starts a new undo list";
     EXPECT_EQ(Saved(*buffer), "\xFF\xFE" + Utf16(L"x\ny"));
-    // A leading U+FEFF is taken for the mark.
+    // A leading U+FEFF is the text's own, not a mark.
     buffer->SetWholeText(L"\xFEFFz");
-    EXPECT_EQ(buffer->GetWholeText(), L"z");
+    EXPECT_EQ(buffer->GetWholeText(), L"\xFEFFz");
     EXPECT_EQ(buffer->GetWholeText(0), L"");
 }
 

@@ -18,7 +18,8 @@ struct Stream {
     Stream(const Rows& rows, int style) {
         for (const std::wstring& row : rows) {
             starts.push_back(text.size());
-            text += row;
+            // A NUL of the text reads as the stand-in: NUL marks the end of what is loaded.
+            for (wchar_t c : row) text += c == L'\0' ? TextIterator::kNulStandIn : c;
             text += LineEndText(style);
         }
         if (!rows.empty())
@@ -53,7 +54,7 @@ Rows RandomRows(std::mt19937& rng) {
     Rows rows(static_cast<size_t>(pick(1, 120)));
     for (std::wstring& row : rows) {
         int length = pick(0, 9) ? pick(0, 40) : pick(100, 900);  // some rows longer than a look-ahead
-        for (int i = 0; i < length; ++i) row += L"ab \t{}\xE9\x4E2D"[pick(0, 7)];
+        for (int i = 0; i < length; ++i) row += std::wstring_view(L"ab \t{}\xE9\x4E2D\0", 9)[pick(0, 8)];
     }
     return rows;
 }

@@ -184,6 +184,18 @@ TEST(ClassMatching, EndSeparatorsEndANumberWithoutConsumingTheSeparator) {
     EXPECT_EQ(ctx.Describe(), "number 1:0+1..1:1+0");
 }
 
+TEST(ClassMatching, ANulIsTextThatNoTagOrSetNames) {
+    // A negated set takes it, so a number ends there; a string runs on past it.
+    ClassPtr number = One(L"number", L"\tstart:tag = @digit\n\tend:separators = @digit:not\n");
+    Scan numbers(*number, {std::wstring(L"x 1\0"
+                                        L"23",
+                                        6)});
+    EXPECT_EQ(numbers.ctx.Describe(), "number 1:2+1..1:2+0 number 1:4+1..1:5+0");
+    ClassPtr string = One(L"string", L"\tstart:tag = '\"'\n\tend:tag = '\"'\n");
+    Scan strings(*string, {std::wstring(L"x \"a\0b\" \"\0\"", 11)});
+    EXPECT_EQ(strings.ctx.Describe(), "string 1:2+1..1:6+0 string 1:8+1..1:10+0");
+}
+
 TEST(ClassMatching, SkipTagsKeepAStringOpenOverEscapedQuotes) {
     const std::wstring quoted = L"\tstart:tag = '\"'\n\tend:tag = '\"'\n";
     const Rows rows = {L"s = \"a\\\"b\" + \"c\""};

@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <unordered_map>
+#include <utility>
 
 namespace pw {
 
@@ -68,11 +69,13 @@ public:
 
     bool Valid() const { return cd_ != kInvalid; }
 
-    // Converts all of `in`; false at the first sequence that is invalid, incomplete at the end
-    // (a lone lead byte) or has no representation in the target. No transliteration, no skipping.
+    // Converts all of `in`, from the converter's initial state; false at the first sequence that is invalid,
+    // incomplete at the end (a lone lead byte) or has no representation in the target. No transliteration, no
+    // skipping.
     bool Run(std::string_view in, std::string& out) {
         out.assign(in.size() * 2 + 16, '\0');
-        char* src = const_cast<char*>(in.data());  // iconv's signature; the input is not written
+        ::iconv(cd_, nullptr, nullptr, nullptr, nullptr);  // a failed run may have left state behind
+        char* src = const_cast<char*>(in.data());          // iconv's signature; the input is not written
         size_t srcLeft = in.size();
         size_t done = 0;
         bool flushing = false;
@@ -101,6 +104,16 @@ private:
     iconv_t cd_ = kInvalid;
 };
 
+// Opening a converter costs far more than converting a short piece, and loading a file with
+// unreadable bytes converts a piece per character: each thread keeps its converters.
+Converter& CachedConverter(int codePage, bool toUtf16) {
+    thread_local std::map<std::pair<int, bool>, std::unique_ptr<Converter>> converters;
+    auto& slot = converters[{codePage, toUtf16}];
+    if (!slot)
+        slot = std::make_unique<Converter>(codePage, toUtf16);
+    return *slot;
+}
+
 std::wstring FromUtf16Le(std::string_view bytes) {
     std::wstring text(bytes.size() / 2, L'\0');
     for (size_t i = 0; i < text.size(); ++i)
@@ -126,9 +139,8 @@ std::unique_ptr<ByteTable> MakeByteTable(int codePage) {
     for (int b = 0; b < 256; ++b) {
         std::string utf16;
         char byte = static_cast<char>(b);
-        Converter one(codePage, true);  // fresh each time: a failed byte may leave state behind
         uint16_t unit = ByteTable::kUndefined;
-        if (one.Run(std::string_view(&byte, 1), utf16) && utf16.size() == 2)
+        if (converter.Run(std::string_view(&byte, 1), utf16) && utf16.size() == 2)
             unit = static_cast<uint16_t>(FromUtf16Le(utf16)[0]);
         table->toUnit[b] = unit;
         if (unit != ByteTable::kUndefined)
@@ -158,7 +170,7 @@ bool IsCodePageAvailable(int codePage) {
         return true;
     if (IsSingleByte(codePage))
         return SingleByteTable(codePage) != nullptr;
-    return Converter(codePage, true).Valid() && Converter(codePage, false).Valid();
+    return CachedConverter(codePage, true).Valid() && CachedConverter(codePage, false).Valid();
 }
 
 bool MultiByteToUtf16(int codePage, std::string_view bytes, std::wstring& out) {
@@ -177,7 +189,7 @@ bool MultiByteToUtf16(int codePage, std::string_view bytes, std::wstring& out) {
         }
         return true;
     }
-    Converter converter(codePage, true);
+    Converter& converter = CachedConverter(codePage, true);
     std::string utf16;
     if (!converter.Valid() || !converter.Run(bytes, utf16))
         return false;
@@ -204,7 +216,7 @@ bool Utf16ToMultiByte(int codePage, std::wstring_view text, std::string& out) {
         }
         return true;
     }
-    Converter converter(codePage, false);
+    Converter& converter = CachedConverter(codePage, false);
     if (!converter.Valid())
         return false;
     std::string utf16(text.size() * 2, '\0');
