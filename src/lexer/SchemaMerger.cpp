@@ -93,6 +93,8 @@ void SchemaMerger::Run(const std::vector<LexClassDef>& blocks, const std::vector
         text_.resize(text_.size() - lastEndSize_);
 }
 
+// A line without a line end of its own, the file's last or a new one, gets the usual one; Run
+// takes the very last away again when the file had none.
 void SchemaMerger::Emit(std::wstring_view line, std::wstring_view end) {
     if (end.empty())
         end = newLineEnd_;
