@@ -14,7 +14,7 @@ Document::~Document() {
         config_->Close();
 }
 
-bool Document::OpenConfig(const std::wstring& path, const std::wstring& theme, std::string& error) {
+bool Document::OpenConfig(const std::wstring& path, std::string& error) {
     const std::optional<pw::FileInfo> info = pw::GetFileInfo(path);
     if (!info || info->isFolder) {
         error = "cannot read the configuration " + pw::Narrow(path);
@@ -26,11 +26,24 @@ bool Document::OpenConfig(const std::wstring& path, const std::wstring& theme, s
         error = "the configuration " + pw::Narrow(path) + " names no scheme";
         return false;
     }
-    if (!config_->GetTheme(theme)) {
-        error = "unknown theme " + pw::Narrow(theme);
+    return true;
+}
+
+bool Document::UseTheme(const std::optional<std::wstring>& theme, std::string& error) {
+    if (theme && !config_->GetTheme(*theme)) {
+        error = "unknown theme " + pw::Narrow(*theme);
         return false;
     }
-    config_->SetCurrentTheme(theme);
+    std::wstring name = theme.value_or(config_->GetCurrentTheme());
+    if (!config_->GetTheme(name)) {  // a configuration of one's own need not have "Default"
+        name.clear();
+        for (const ConfigManager::Entry& entry : config_->GetThemes())
+            if (entry.loaded) {
+                name = entry.name;
+                break;
+            }
+    }
+    config_->SetCurrentTheme(name);
     return true;
 }
 

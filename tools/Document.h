@@ -15,9 +15,13 @@ public:
     Document(const Document&) = delete;
     Document& operator=(const Document&) = delete;
 
-    // Reads the configuration and makes `theme` current. False, with a one-line `error`, when the
-    // file is missing or names no scheme, or the theme is not one of it.
-    bool OpenConfig(const std::wstring& path, const std::wstring& theme, std::string& error);
+    // Reads the configuration. False, with a one-line `error`, when the file is missing or names
+    // no scheme.
+    bool OpenConfig(const std::wstring& path, std::string& error);
+    // Makes `theme` current, or without one the configuration's current theme, else the first it
+    // loaded; with no theme loaded the schemes keep their own colours. False, with `error`, when
+    // `theme` is not one of the configuration.
+    bool UseTheme(const std::optional<std::wstring>& theme, std::string& error);
     // Loads the file (its encoding as the buffer manager finds it) and parses it with the schema
     // of `ext`, or of the file's own extension. False, with `error`, when the file cannot be read
     // or no scheme claims the extension.

@@ -4,7 +4,8 @@
 //   penwright-cli blocks FILE [--ext EXT] the parse result, one block a line, indented by nesting
 //   penwright-cli highlight FILE [--theme NAME] [--ext EXT] [--html | --ansi]
 //                                         the text coloured as the editor colours it: colour
-//                                         escapes on a terminal, else an HTML page
+//                                         escapes on a terminal, else an HTML page; without
+//                                         --theme the configuration's current or first theme
 //   penwright-cli schemes                 the configured schemes and themes
 // --config FILE chooses the configuration (default: the shipped one). Text files are read as the
 // editor reads them (UTF-16 with its mark, UTF-8, else the system code page).
@@ -249,11 +250,13 @@ int Run(int argc, char** argv, Document& doc) {
     if (args.options.contains("--html") && args.options.contains("--ansi"))
         return Fail("--html and --ansi exclude each other");
 
-    if (!doc.OpenConfig(Option(args, "--config", DefaultConfigPath().c_str()),
-                        Option(args, "--theme", L"Default"), error))
+    if (!doc.OpenConfig(Option(args, "--config", DefaultConfigPath().c_str()), error))
         return Fail(error);
     if (args.command == "schemes")
         return Schemes(doc);
+    // Only colours need a theme.
+    if (args.command == "highlight" && !doc.UseTheme(OptionalOption(args, "--theme"), error))
+        return Fail(error);
     const std::wstring file = pw::Widen(args.files[0]);
     if (!doc.OpenFile(file, OptionalOption(args, "--ext"), error))
         return Fail(error);

@@ -4,6 +4,7 @@
 // values back where they were.
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // A place in schema text: 1-based line (lines end with a line feed), 0-based column.
@@ -42,6 +43,15 @@ struct LexClassDef {
     // The line of its last attribute or name line, so that nothing of it is left behind when
     // write-back leaves the block out; the first line when it has none.
     size_t lastLine = 0;
+
+    // The attribute of that full name (case ignored) that takes effect: the last one given, as
+    // a later value of a property replaces an earlier one. Null when there is none.
+    LexAttrDef* FindAttribute(std::wstring_view fullName);
+    // The options dialog's edits of a property. Setting changes the occurrence that takes
+    // effect, or appends the attribute; removing takes every occurrence, so that no earlier one
+    // comes back into effect.
+    void SetAttribute(std::wstring_view fullName, std::vector<std::wstring> values);
+    void RemoveAttribute(std::wstring_view fullName);
 };
 
 // The definitions of one file, as the options dialog edits them.

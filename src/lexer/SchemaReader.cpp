@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "lexer/LexText.h"
+#include "lexer/SchemaMerger.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 
@@ -256,21 +257,6 @@ bool EncodeSchemaText(std::wstring_view text, bool bytewise, std::string& bytes)
     return true;
 }
 
-// The lines as a text-mode reader gives them: split at each line feed, a CR before it dropped,
-// nothing after a final line feed.
-std::vector<std::wstring> SplitLines(std::wstring_view text) {
-    std::vector<std::wstring> lines;
-    for (size_t from = 0; from < text.size();) {
-        size_t end = std::min(text.find(L'\n', from), text.size());
-        std::wstring_view line = text.substr(from, end - from);
-        if (!line.empty() && line.back() == L'\r')
-            line.remove_suffix(1);
-        lines.emplace_back(line);
-        from = end + 1;
-    }
-    return lines;
-}
-
 // A CR that ends a line without a line feed puts two statements on one line of the file, and
 // a line-by-line rewrite could not keep both.
 bool HasLoneCr(std::wstring_view text) {
@@ -280,173 +266,17 @@ bool HasLoneCr(std::wstring_view text) {
     return false;
 }
 
-// Text that would end a line or the schema where it is written.
-bool BreaksLine(std::wstring_view text) {
-    return text.find_first_of(std::wstring_view(L"\r\n\0", 3)) != std::wstring_view::npos;
+// Whether two lists of definitions hold the same names, name parts and values.
+bool SameDefinitions(const std::vector<LexClassDef>& a, const std::vector<LexClassDef>& b) {
+    auto sameAttribute = [](const LexAttrDef& x, const LexAttrDef& y) {
+        return x.nameParts == y.nameParts && x.values == y.values;
+    };
+    return std::equal(
+        a.begin(), a.end(), b.begin(), b.end(), [&](const LexClassDef& x, const LexClassDef& y) {
+            return x.name == y.name && std::equal(x.attributes.begin(), x.attributes.end(),
+                                                  y.attributes.begin(), y.attributes.end(), sameAttribute);
+        });
 }
-
-// The values escaped and joined with ", "; false when one holds a NUL, which would end the
-// schema text for the reader.
-bool JoinValues(const std::vector<std::wstring>& values, std::wstring& joined) {
-    joined.clear();
-    for (const std::wstring& value : values) {
-        if (value.find(L'\0') != std::wstring::npos)
-            return false;
-        if (!joined.empty())
-            joined += L", ";
-        joined += SchemaReader::Escape(value);
-    }
-    return true;
-}
-
-bool NewAttributeLine(std::wstring_view indent, const LexAttrDef& attribute, std::wstring& line) {
-    std::wstring values;
-    std::wstring name = attribute.FullName();
-    if (BreaksLine(name) || !JoinValues(attribute.values, values))
-        return false;
-    line.assign(indent).append(name).append(L" = ").append(values);
-    return true;
-}
-
-std::wstring_view LeadingBlanks(std::wstring_view line) {
-    return line.substr(0, std::min(line.find_first_not_of(L" \t"), line.size()));
-}
-
-// Builds the new text of a schema file from its lines, the blocks read from them and the
-// edited classes, copying every line that no change touches.
-class Merger {
-public:
-    // `hidden`: where a NUL ends the text the reader sees; line 0 when there is none.
-    Merger(std::vector<std::wstring> lines, SchemaSpot hidden) : lines(std::move(lines)), hidden(hidden) {}
-
-    // False when an edited name or value cannot be written.
-    bool Run(const std::vector<LexClassDef>& blocks, const std::vector<LexClassDef>& classes) {
-        // Blocks of one name take the edited classes of that name in turn, so that a second
-        // block is not overwritten with the first one's attributes.
-        std::vector<bool> written(classes.size(), false);
-        for (const LexClassDef& block : blocks) {
-            size_t edited = 0;
-            while (edited < classes.size() &&
-                   (written[edited] || !EqualNoCase(classes[edited].name, block.name)))
-                ++edited;
-            if (edited == classes.size()) {
-                LeaveOutBlock(block);
-                continue;
-            }
-            written[edited] = true;
-            if (!MergeBlock(block, classes[edited]))
-                return false;
-        }
-        CopyThrough(lines.size());
-        for (size_t i = 0; i < classes.size(); ++i)
-            if (!written[i] && !AppendClass(classes[i]))
-                return false;
-        return true;
-    }
-
-    const std::wstring& Text() const { return text; }
-
-private:
-    void Emit(std::wstring_view line) { text.append(line).append(L"\r\n"); }
-    // Copies the lines after the last one used, up to and with `through`.
-    void CopyThrough(size_t through) {
-        for (size_t n = last + 1; n <= std::min(through, lines.size()); ++n) Emit(lines[n - 1]);
-        last = std::max(last, through);
-    }
-    // Leaves the lines out, except what follows a NUL: the reader never saw it, and it stays
-    // unseen instead of coming to light.
-    void SkipThrough(size_t through) {
-        if (last < hidden.line && hidden.line <= through)
-            Emit(std::wstring_view(lines[hidden.line - 1]).substr(hidden.column));
-        last = std::max(last, through);
-    }
-
-    // With the block goes its conventional closing comment when that follows directly.
-    void LeaveOutBlock(const LexClassDef& block) {
-        CopyThrough(block.firstLine - 1);
-        SkipThrough(block.lastLine);
-        if (last < lines.size() && StartsWithNoCase(Trim(lines[last]), L"//:lexClass"))
-            SkipThrough(last + 1);
-    }
-
-    bool MergeBlock(const LexClassDef& block, const LexClassDef& edited) {
-        std::wstring indent = L"\t";
-        std::vector<bool> written(edited.attributes.size(), false);
-        for (const LexAttrDef& attribute : block.attributes) {
-            size_t match = FindUnwritten(edited.attributes, written, attribute);
-            if (match == kNone) {
-                LeaveOutAttribute(block, attribute);
-                continue;
-            }
-            written[match] = true;
-            std::wstring values;
-            if (!JoinValues(edited.attributes[match].values, values))
-                return false;
-            CopyThrough(attribute.value.line - 1);
-            indent = LeadingBlanks(lines[attribute.start.line - 1]);
-            std::wstring line = lines[attribute.value.line - 1];
-            line.replace(attribute.value.column, attribute.valueLength, values);
-            Emit(line);
-            last = attribute.value.line;
-        }
-        // New attributes go after the block's last line, which may be its name line.
-        CopyThrough(block.lastLine);
-        std::wstring line;
-        for (size_t i = 0; i < edited.attributes.size(); ++i) {
-            if (written[i])
-                continue;
-            if (!NewAttributeLine(indent, edited.attributes[i], line))
-                return false;
-            Emit(line);
-        }
-        return true;
-    }
-
-    static size_t FindUnwritten(const std::vector<LexAttrDef>& attributes, const std::vector<bool>& written,
-                                const LexAttrDef& attribute) {
-        std::wstring name = attribute.FullName();
-        for (size_t i = 0; i < attributes.size(); ++i)
-            if (!written[i] && attributes[i].nameParts.size() == attribute.nameParts.size() &&
-                EqualNoCase(attributes[i].FullName(), name))
-                return i;
-        return kNone;
-    }
-
-    // Its lines go, except the "lexClass:" that may stand before it on its first line.
-    void LeaveOutAttribute(const LexClassDef& block, const LexAttrDef& attribute) {
-        CopyThrough(attribute.start.line - 1);
-        if (attribute.start.line == block.firstLine && last < attribute.start.line) {
-            std::wstring_view before = lines[attribute.start.line - 1];
-            before = before.substr(0, attribute.start.column);
-            Emit(before.substr(0, before.find_last_not_of(L" \t") + 1));
-        }
-        SkipThrough(attribute.value.line);
-    }
-
-    // A class without a name is no class to the reader, so it is not written.
-    bool AppendClass(const LexClassDef& added) {
-        if (added.name.empty())
-            return true;
-        if (BreaksLine(added.name))
-            return false;
-        Emit(L"");
-        Emit(L"lexClass:");
-        Emit(L"\tname = " + added.name);
-        std::wstring line;
-        for (const LexAttrDef& attribute : added.attributes) {
-            if (!NewAttributeLine(L"\t", attribute, line))
-                return false;
-            Emit(line);
-        }
-        Emit(L"//:lexClass");
-        return true;
-    }
-
-    std::vector<std::wstring> lines;
-    SchemaSpot hidden;
-    size_t last = 0;  // the last line copied or left out
-    std::wstring text;
-};
 
 }  // namespace
 
@@ -508,9 +338,16 @@ int SchemaReader::WriteBack(const std::wstring& path, const SchemaFileDefs& edit
         hidden.line = std::count(parsed.begin(), parsed.end(), L'\n') + 1;
         hidden.column = parsed.size() - (parsed.rfind(L'\n') + 1);
     }
-    Merger merger(SplitLines(loaded.text), hidden);
+    SchemaMerger merger(loaded.text, hidden);
+    merger.Run(blocks, edited.classes);
+    // A name or value that cannot stand in schema text as it is (a line end, a NUL, a quote
+    // that would not close, a blank in an unquoted value) would read back as something else:
+    // the file is not touched rather than changed into what nobody edited.
+    ParseText(merger.Text());
+    bool faithful = SameDefinitions(definitions, merger.Expected());
+    definitions.clear();
     std::string bytes;
-    if (!merger.Run(blocks, edited.classes) || !EncodeSchemaText(merger.Text(), loaded.bytewise, bytes))
+    if (!faithful || !EncodeSchemaText(merger.Text(), loaded.bytewise, bytes))
         return 0;
     return pw::WriteFileAtomic(path, bytes) ? 1 : 0;
 }

@@ -29,11 +29,11 @@ public:
     // Empties `destination` and fills it with a copy of every cache entry.
     void CopyCache(SchemaCache& destination) const;
 
-    // Merges `edited` into the file: values are replaced in place, attributes missing from
-    // `edited` are left out, new ones follow their block's last line, blocks of classes that
-    // `edited` lacks are left out and new classes are appended. The file is replaced in one
-    // step. 1 when it was rewritten; 0, the file untouched, when `edited` is not modified, the
-    // file cannot be read or replaced, or a value cannot be written in the file's encoding.
+    // Merges `edited` into the file (SchemaMerger): only the lines of what changed change, and
+    // the file keeps its line ends. The file is replaced in one step. 1 when it was rewritten;
+    // 0, the file untouched, when `edited` is not modified, the file cannot be read or
+    // replaced, or the edited definitions cannot be written so that they read back as they are
+    // (a value holding a line end, a character the file's encoding lacks...).
     // Leaves the current definitions empty.
     int WriteBack(const std::wstring& path, const SchemaFileDefs& edited);
 

@@ -415,7 +415,7 @@ TEST(ShippedConfig, EveryClassNamedByAClassIsInTheSameFileAndReachable) {
     }
 }
 
-TEST(ShippedConfig, FilesAreAsciiWithClosedBlocksAndAFinalLineEnd) {
+TEST(ShippedConfig, FilesAreAsciiWithCrLfLinesClosedBlocksAndAFinalLineEnd) {
     std::vector<std::wstring> paths = {ConfigPath(L"Penwright.ini")};
     for (const pw::IniEntry& theme : pw::IniSection(paths.front(), L"themes"))
         paths.push_back(ConfigPath(theme.value));
@@ -429,12 +429,15 @@ TEST(ShippedConfig, FilesAreAsciiWithClosedBlocksAndAFinalLineEnd) {
 
         // Blocks open and close in turn: no attribute strays into the next class.
         bool open = false;
+        size_t lineFeedsAlone = 0;  // one line-end style for every file, the one we write
         for (size_t from = 0; from < bytes->size();) {
             size_t end = bytes->find('\n', from);
             std::string line = bytes->substr(from, end - from);
             from = end + 1;
             if (!line.empty() && line.back() == '\r')
                 line.pop_back();
+            else
+                ++lineFeedsAlone;
             if (line == "lexClass:") {
                 EXPECT_FALSE(std::exchange(open, true)) << pw::Narrow(path) << ": a block left open";
             } else if (line == "//:lexClass") {
@@ -442,6 +445,7 @@ TEST(ShippedConfig, FilesAreAsciiWithClosedBlocksAndAFinalLineEnd) {
             }
         }
         EXPECT_FALSE(open) << pw::Narrow(path);
+        EXPECT_EQ(lineFeedsAlone, 0u) << pw::Narrow(path) << ": lines that end with LF, not CR LF";
     }
 }
 
