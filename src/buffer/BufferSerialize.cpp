@@ -160,10 +160,11 @@ std::wstring DecodeUtf16(std::string_view bytes, bool bigEndian) {
 
 void EncodeUtf16(std::wstring_view text, bool bigEndian, std::string& out) {
     out.resize(text.size() * 2);
+    const size_t lo = bigEndian ? 1 : 0, hi = 1 - lo;
     for (size_t i = 0; i < text.size(); ++i) {
         auto unit = static_cast<uint16_t>(text[i]);
-        out[2 * i + (bigEndian ? 1 : 0)] = static_cast<char>(unit & 0xFF);
-        out[2 * i + (bigEndian ? 0 : 1)] = static_cast<char>(unit >> 8);
+        out[2 * i + lo] = static_cast<char>(unit & 0xFF);
+        out[2 * i + hi] = static_cast<char>(unit >> 8);
     }
 }
 
