@@ -41,7 +41,8 @@ void PrintTree(HWND hwnd, HDC dc, POINT origin) {
     SetViewportOrgEx(dc, origin.x, origin.y, nullptr);
     SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
     for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (!IsWindowVisible(child))
+        // The style, not IsWindowVisible: a window that is not on screen can be drawn too.
+        if (!(GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE))
             continue;
         RECT rect;
         GetWindowRect(child, &rect);
