@@ -39,8 +39,8 @@ HWND CaretWindow() {
 
 TEST(InputHelpers, TheCaretIsTheThreadsAndShowsWithoutCounting) {
     Target a, b;
-    ASSERT_TRUE(a.Create(TestClass(), nullptr, WS_POPUP | WS_VISIBLE, 0, RECT{0, 0, 100, 100}));
-    ASSERT_TRUE(b.Create(TestClass(), nullptr, WS_POPUP | WS_VISIBLE, 0, RECT{0, 0, 100, 100}));
+    ASSERT_TRUE(a.Create(TestClass(), nullptr, WS_POPUP, 0, RECT{0, 0, 100, 100}));
+    ASSERT_TRUE(b.Create(TestClass(), nullptr, WS_POPUP, 0, RECT{0, 0, 100, 100}));
     Caret caret;
     EXPECT_FALSE(caret.Exists());
     ASSERT_TRUE(caret.Create(a.Handle(), 2, 15));
@@ -71,7 +71,7 @@ TEST(InputHelpers, TheCaretIsTheThreadsAndShowsWithoutCounting) {
 
 TEST(InputHelpers, TheThumbPositionPassesTheMessagesSixteenBits) {
     Target target;
-    ASSERT_TRUE(target.Create(TestClass(), nullptr, WS_POPUP | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL, 0,
+    ASSERT_TRUE(target.Create(TestClass(), nullptr, WS_POPUP | WS_VSCROLL | WS_HSCROLL, 0,
                               RECT{0, 0, 200, 200}));
     ScrollBar bar(target.Handle(), SB_VERT);
     bar.Set(1, 200000, 30, 70000);

@@ -55,6 +55,13 @@ protected:
     }
     void OnMouse(UINT message, UINT keys, POINT p) override {
         Add("Mouse " + N(message) + " " + N(keys) + " " + N(p.x) + "," + N(p.y));
+        // As the control tells its parent of a press: a WM_NOTIFY with its id and a code.
+        HWND parent = GetParent(Handle());
+        if (message == WM_LBUTTONDOWN && parent) {
+            NMHDR header{Handle(), static_cast<UINT_PTR>(GetDlgCtrlID(Handle())), static_cast<UINT>(-937)};
+            Add("Answer " +
+                N(SendMessageW(parent, WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header))));
+        }
     }
     bool OnSetCursor(HWND, UINT hitTest, UINT mouse) override {
         Add("Cursor " + N(hitTest) + " " + N(mouse));
@@ -73,6 +80,8 @@ protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
         if (message == WM_APP)
             Add("App " + N(wParam) + " " + N(lParam));
+        if (message == WM_PARENTNOTIFY)
+            Add("ParentNotify " + N(LOWORD(wParam)) + " " + N(HIWORD(wParam)));
         return Default();
     }
 };
@@ -172,19 +181,24 @@ TEST(WindowBase, DestroyingTheObjectDestroysItsWindow) {
 TEST(WindowBase, AChildTellsItsParentWhatTheParentRecords) {
     Recorder parent;
     ASSERT_TRUE(parent.Create(TestClass(), nullptr, WS_OVERLAPPEDWINDOW, 0, Rect(0, 0, 300, 200)));
-    Recorder child;
-    ASSERT_TRUE(
-        child.Create(TestClass(), parent.Handle(), WS_CHILD | WS_VISIBLE, 0, Rect(5, 5, 50, 50), 100));
-    EXPECT_EQ(GetDlgCtrlID(child.Handle()), 100);
-    EXPECT_EQ(GetParent(child.Handle()), parent.Handle());
-
     parent.calls.clear();
-    NMHDR header{child.Handle(), 100, static_cast<UINT>(-951)};
-    EXPECT_EQ(SendMessageW(parent.Handle(), WM_NOTIFY, 100, reinterpret_cast<LPARAM>(&header)), 77);
-    PostMessageW(parent.Handle(), WM_COMMAND, MAKEWPARAM(100, 3), reinterpret_cast<LPARAM>(child.Handle()));
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    EXPECT_EQ(parent.calls, (std::vector<std::string>{"Notify 100 -951", "Command 100 3"}));
+    {
+        Recorder child;
+        ASSERT_TRUE(
+            child.Create(TestClass(), parent.Handle(), WS_CHILD | WS_VISIBLE, 0, Rect(5, 5, 50, 50), 100));
+        EXPECT_EQ(GetDlgCtrlID(child.Handle()), 100);
+        EXPECT_EQ(GetParent(child.Handle()), parent.Handle());
+
+        // The press arrives through the queue; the child's notification reaches the parent's
+        // handler, whose answer comes back to the child.
+        PostMessageW(child.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(7, 8));
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        EXPECT_EQ(child.calls.back(), "Answer 77");
+    }
+    // The system's own messages about the child's creation and end come in too.
+    EXPECT_EQ(parent.calls,
+              (std::vector<std::string>{"ParentNotify 1 100", "Notify 100 -937", "ParentNotify 2 100"}));
 }
 
 // A window procedure of someone else's, whose window we take over.
