@@ -209,15 +209,20 @@ LRESULT CALLBACK ForeignProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-TEST(WindowBase, AttachSubclassesAWindowAndDetachGivesItBack) {
+// A class of the name in the module with the foreign procedure, as someone else registers it.
+bool RegisterForeignClass(const wchar_t* name) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = ForeignProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"PwForeign";
-    ASSERT_NE(RegisterClassExW(&wc), 0);
+    wc.hInstance = pw::ThisModule();
+    wc.lpszClassName = name;
+    return RegisterClassExW(&wc) != 0;
+}
+
+TEST(WindowBase, AttachSubclassesAWindowAndDetachGivesItBack) {
+    ASSERT_TRUE(RegisterForeignClass(L"PwForeign"));
     HWND hwnd = CreateWindowExW(0, L"PwForeign", L"", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
-                                wc.hInstance, nullptr);
+                                pw::ThisModule(), nullptr);
     ASSERT_NE(hwnd, nullptr);
     g_foreignCalls = 0;
     {
@@ -240,7 +245,7 @@ TEST(WindowBase, AttachSubclassesAWindowAndDetachGivesItBack) {
     EXPECT_EQ(GetWindowLongPtrW(hwnd, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&ForeignProc));
     EXPECT_EQ(SendMessageW(hwnd, WM_APP, 0, 0), 3000);
     DestroyWindow(hwnd);
-    UnregisterClassW(L"PwForeign", wc.hInstance);
+    UnregisterClassW(L"PwForeign", pw::ThisModule());
 }
 
 bool ClassExists(const wchar_t* name, WNDPROC* procedure = nullptr) {
@@ -270,12 +275,7 @@ TEST(WindowBase, ClassesAreRegisteredInTheModuleOnceAndGoWithTheirOwner) {
 
     // A class of the name left behind with another procedure (an earlier load of the DLL) is
     // replaced by ours, or our windows would never reach their objects.
-    WNDCLASSEXW stale{};
-    stale.cbSize = sizeof stale;
-    stale.lpfnWndProc = ForeignProc;
-    stale.hInstance = pw::ThisModule();
-    stale.lpszClassName = L"PwStale";
-    ASSERT_NE(RegisterClassExW(&stale), 0);
+    ASSERT_TRUE(RegisterForeignClass(L"PwStale"));
     {
         WindowClass replacing(L"PwStale", 0, nullptr);
         ASSERT_TRUE(replacing.Registered());
