@@ -55,13 +55,9 @@ protected:
     }
     void OnMouse(UINT message, UINT keys, POINT p) override {
         Add("Mouse " + N(message) + " " + N(keys) + " " + N(p.x) + "," + N(p.y));
-        // As the control tells its parent of a press: a WM_NOTIFY with its id and a code.
-        HWND parent = GetParent(Handle());
-        if (message == WM_LBUTTONDOWN && parent) {
-            NMHDR header{Handle(), static_cast<UINT_PTR>(GetDlgCtrlID(Handle())), static_cast<UINT>(-937)};
-            Add("Answer " +
-                N(SendMessageW(parent, WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header))));
-        }
+        // As the control tells its parent of a press: its id, a code, the keys and the point.
+        if (message == WM_LBUTTONDOWN)
+            Add("Answer " + N(NotifyParent(-937, {static_cast<int32_t>(keys), p.x, p.y})));
     }
     bool OnSetCursor(HWND, UINT hitTest, UINT mouse) override {
         Add("Cursor " + N(hitTest) + " " + N(mouse));
@@ -71,7 +67,10 @@ protected:
     void OnTimer(UINT_PTR id) override { Add("Timer " + N(id)); }
     void OnCommand(UINT id, UINT code, HWND) override { Add("Command " + N(id) + " " + N(code)); }
     LRESULT OnNotify(const NMHDR& header) override {
-        Add("Notify " + N(header.idFrom) + " " + N(static_cast<int>(header.code)));
+        std::string values;
+        if (header.code == static_cast<UINT>(-937))
+            for (int i = 0; i < 3; ++i) values += " " + N(NotifyValues(header)[i]);
+        Add("Notify " + N(header.idFrom) + " " + N(static_cast<int>(header.code)) + values);
         return 77;
     }
     UINT OnGetDlgCode(const MSG*) override {
@@ -132,6 +131,7 @@ TEST(WindowBase, MessagesArriveUnpackedInTheirHandlers) {
     EXPECT_EQ(SendMessageW(window.Handle(), WM_NOTIFY, 100, reinterpret_cast<LPARAM>(&header)), 77);
     EXPECT_EQ(window.calls, std::vector<std::string>{"Notify 100 -947"});
     EXPECT_EQ(SendMessageW(window.Handle(), WM_GETDLGCODE, 0, 0), 0x87);
+    EXPECT_EQ(window.NotifyParent(-951), 0);  // no parent to ask
 
     // Without an override the window's default handling answers: WM_SETTEXT sets the title.
     EXPECT_TRUE(SendMessageW(window.Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"title")));
@@ -191,14 +191,14 @@ TEST(WindowBase, AChildTellsItsParentWhatTheParentRecords) {
 
         // The press arrives through the queue; the child's notification reaches the parent's
         // handler, whose answer comes back to the child.
-        PostMessageW(child.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(7, 8));
+        PostMessageW(child.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(7, -8));
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
         EXPECT_EQ(child.calls.back(), "Answer 77");
     }
     // The system's own messages about the child's creation and end come in too.
-    EXPECT_EQ(parent.calls,
-              (std::vector<std::string>{"ParentNotify 1 100", "Notify 100 -937", "ParentNotify 2 100"}));
+    EXPECT_EQ(parent.calls, (std::vector<std::string>{"ParentNotify 1 100", "Notify 100 -937 1 7 -8",
+                                                      "ParentNotify 2 100"}));
 }
 
 // A window procedure of someone else's, whose window we take over.

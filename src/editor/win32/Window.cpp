@@ -2,7 +2,9 @@
 
 #include <windowsx.h>
 
+#include <cstring>
 #include <utility>
+#include <vector>
 
 #include "editor/win32/ScrollBar.h"
 #include "platform/win32/Module.h"
@@ -97,6 +99,24 @@ HWND Window::Detach() {
 
 Window* Window::FromHandle(HWND hwnd) {
     return static_cast<Window*>(GetPropW(hwnd, kObjectProperty));
+}
+
+LRESULT Window::NotifyParent(int code, std::initializer_list<int32_t> values) const {
+    HWND parent = hwnd_ ? GetParent(hwnd_) : nullptr;
+    if (!parent)
+        return 0;
+    const NMHDR header{hwnd_, static_cast<UINT_PTR>(GetDlgCtrlID(hwnd_)), static_cast<UINT>(code)};
+    // 64-bit units keep the header as aligned as it is in a struct of its own.
+    std::vector<uint64_t> message((sizeof header + values.size() * sizeof(int32_t) + 7) / 8);
+    std::memcpy(message.data(), &header, sizeof header);
+    if (values.size() > 0)
+        std::memcpy(reinterpret_cast<char*>(message.data()) + sizeof header, values.begin(),
+                    values.size() * sizeof(int32_t));
+    return SendMessageW(parent, WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(message.data()));
+}
+
+const int32_t* Window::NotifyValues(const NMHDR& header) {
+    return reinterpret_cast<const int32_t*>(reinterpret_cast<const char*>(&header) + sizeof header);
 }
 
 void Window::Bind(HWND hwnd) {

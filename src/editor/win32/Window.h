@@ -4,6 +4,9 @@
 // functions. Nothing thrown in a handler leaves the window procedure.
 #include <windows.h>
 
+#include <cstdint>
+#include <initializer_list>
+
 namespace pw::win32 {
 
 // A window class registered from this module (the control's DLL, not the host) for the life of
@@ -45,6 +48,13 @@ public:
     HWND Handle() const { return hwnd_; }
     // The object bound to a window of ours, or null.
     static Window* FromHandle(HWND hwnd);
+
+    // Sends WM_NOTIFY to the parent: a header with this window's child id and `code`, followed by
+    // `values` as 32-bit integers (read them with NotifyValues). The parent's answer; 0 when the
+    // window has no parent.
+    LRESULT NotifyParent(int code, std::initializer_list<int32_t> values = {}) const;
+    // The values that follow the header of such a notification.
+    static const int32_t* NotifyValues(const NMHDR& header);
 
 protected:
     // The message being handled, as the window procedure received it.
