@@ -289,4 +289,30 @@ TEST(WindowBase, ClassesAreRegisteredInTheModuleOnceAndGoWithTheirOwner) {
     EXPECT_FALSE(ClassExists(L"PwStale"));
 }
 
+// A function of a DLL by name (through void (*)(): GetProcAddress's type fits no function).
+template <class F>
+F Export(HMODULE dll, const char* name) {
+    return reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(dll, name)));
+}
+
+TEST(WindowBase, AClassOfADllGoesWhenTheDllUnloads) {
+    HMODULE dll = LoadLibraryW(L"pw_class_dll.dll");
+    ASSERT_NE(dll, nullptr) << GetLastError();
+    auto registerBase = Export<BOOL (*)()>(dll, "RegisterBaseClass");
+    auto registerPlain = Export<BOOL (*)(HINSTANCE)>(dll, "RegisterPlainClass");
+    ASSERT_TRUE(registerBase && registerPlain);
+    ASSERT_TRUE(registerBase());
+    ASSERT_TRUE(registerPlain(dll));
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    // In the DLL's name, not the program's.
+    EXPECT_TRUE(GetClassInfoExW(dll, L"PwDllBaseClass", &wc));
+    EXPECT_FALSE(GetClassInfoExW(GetModuleHandleW(nullptr), L"PwDllBaseClass", &wc));
+
+    ASSERT_TRUE(FreeLibrary(dll));
+    EXPECT_FALSE(GetClassInfoExW(dll, L"PwDllBaseClass", &wc));
+    EXPECT_TRUE(GetClassInfoExW(dll, L"PwDllPlainClass", &wc));  // the system keeps what nobody removes
+    UnregisterClassW(L"PwDllPlainClass", dll);
+}
+
 }  // namespace
