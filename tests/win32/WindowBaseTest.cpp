@@ -248,6 +248,27 @@ TEST(WindowBase, AttachSubclassesAWindowAndDetachGivesItBack) {
     UnregisterClassW(L"PwForeign", pw::ThisModule());
 }
 
+TEST(WindowBase, AWindowOfOurClassMadeByNameIsAttachedWithoutSubclassing) {
+    // As a host makes the control from a dialog template: by the class name, without an object.
+    HWND hwnd = CreateWindowExW(0, TestClass().Name(), L"", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
+                                nullptr, pw::ThisModule(), nullptr);
+    ASSERT_NE(hwnd, nullptr);
+    EXPECT_EQ(Window::FromHandle(hwnd), nullptr);
+    {
+        Recorder window;
+        ASSERT_TRUE(window.Attach(hwnd));
+        // Default handling is the system's, not a second round through our procedure.
+        EXPECT_TRUE(SendMessageW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"named")));
+        EXPECT_EQ(SendMessageW(hwnd, WM_APP, 3, 4), 0);
+        EXPECT_EQ(window.calls, std::vector<std::string>{"App 3 4"});
+    }
+    ASSERT_TRUE(IsWindow(hwnd));
+    wchar_t title[16] = {};
+    GetWindowTextW(hwnd, title, 16);
+    EXPECT_STREQ(title, L"named");
+    EXPECT_TRUE(DestroyWindow(hwnd));
+}
+
 bool ClassExists(const wchar_t* name, WNDPROC* procedure = nullptr) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;

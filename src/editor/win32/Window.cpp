@@ -57,7 +57,7 @@ WindowClass::~WindowClass() {
 Window::~Window() {
     if (!hwnd_)
         return;
-    const bool created = subclassed_ == nullptr;
+    const bool created = !attached_;
     HWND hwnd = hwnd_;
     Unbind();  // the messages of the destruction must not reach the half-destroyed object
     if (created)
@@ -81,8 +81,13 @@ bool Window::Attach(HWND hwnd) {
     if (hwnd_ || !IsWindow(hwnd) || FromHandle(hwnd))
         return false;
     Bind(hwnd);
-    subclassed_ = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Window::Procedure)));
+    attached_ = true;
+    // A window of one of our classes that someone made by the class name already calls our
+    // procedure: subclassing it would make Default call us again.
+    const LONG_PTR ours = reinterpret_cast<LONG_PTR>(&Window::Procedure);
+    if (GetWindowLongPtrW(hwnd, GWLP_WNDPROC) == ours)
+        return true;
+    subclassed_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(hwnd, GWLP_WNDPROC, ours));
     if (subclassed_)
         return true;
     Unbind();
@@ -90,7 +95,7 @@ bool Window::Attach(HWND hwnd) {
 }
 
 HWND Window::Detach() {
-    if (!subclassed_)
+    if (!attached_)
         return nullptr;
     HWND hwnd = hwnd_;
     Unbind();
@@ -126,13 +131,14 @@ void Window::Bind(HWND hwnd) {
 
 void Window::Unbind() {
     RemovePropW(hwnd_, kObjectProperty);
-    // Only when nobody subclassed the window after us: their procedure calls ours, which then
-    // hands every message to Default's fallback.
+    // Only when nobody subclassed the window after us: their procedure goes on calling ours,
+    // which without an object hands every message to DefWindowProc.
     if (subclassed_ &&
         GetWindowLongPtrW(hwnd_, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&Window::Procedure))
         SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(subclassed_));
     hwnd_ = nullptr;
     subclassed_ = nullptr;
+    attached_ = false;
 }
 
 LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

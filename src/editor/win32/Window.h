@@ -104,7 +104,8 @@ private:
     friend class WindowClass;  // registers Procedure
 
     HWND hwnd_ = nullptr;
-    WNDPROC subclassed_ = nullptr;  // the attached window's own procedure
+    bool attached_ = false;         // taken over by Attach, not made by Create
+    WNDPROC subclassed_ = nullptr;  // the attached window's own procedure, when it is not ours
     const Current* current_ = nullptr;
 };
 
