@@ -7,6 +7,7 @@
 #include <string>
 
 #include "editor/win32/DibSection.h"
+#include "editor/win32/ModuleResources.h"
 #include "platform/win32/Module.h"
 #include "resources/ResourceIds.h"
 
@@ -39,7 +40,7 @@ TEST(Resources, CursorsLoadWithTheirHotSpots) {
     };
     const Case cases[] = {{PW_IDC_ROW_SELECT, 15, 0}, {PW_IDC_DRAG_COPY, 0, 0}, {PW_IDC_DRAG_MOVE, 0, 0}};
     for (const Case& c : cases) {
-        HCURSOR cursor = LoadCursorW(pw::ThisModule(), MAKEINTRESOURCEW(c.id));
+        HCURSOR cursor = pw::win32::LoadModuleCursor(c.id);
         ASSERT_NE(cursor, nullptr) << c.id;
         ICONINFO info{};
         ASSERT_TRUE(GetIconInfo(cursor, &info)) << c.id;
@@ -66,11 +67,14 @@ TEST(Resources, TheGlyphBitmapMakesThreeMaskedImages) {
     EXPECT_GE(height, 14);
     DeleteObject(bitmap);
 
-    // As the painter will load it: 20-pixel images masked by pure green.
-    HIMAGELIST list = ImageList_LoadImageW(pw::ThisModule(), MAKEINTRESOURCEW(PW_IDB_MARGIN_GLYPHS), 20, 0,
-                                           RGB(0, 255, 0), IMAGE_BITMAP, LR_CREATEDIBSECTION);
-    ASSERT_NE(list, nullptr);
+    pw::win32::ImageList glyphs = pw::win32::LoadMarginGlyphs();
+    ASSERT_TRUE(glyphs);
+    HIMAGELIST list = glyphs.Get();
     EXPECT_EQ(ImageList_GetImageCount(list), 3);
+    int width = 0, imageHeight = 0;
+    ImageList_GetIconSize(list, &width, &imageHeight);
+    EXPECT_EQ(width, pw::win32::kGlyphWidth);
+    EXPECT_EQ(imageHeight, height);
 
     // Drawn on white, the mask leaves the corners white and each image has ink inside.
     pw::win32::DibSection section(20, height);
@@ -88,7 +92,6 @@ TEST(Resources, TheGlyphBitmapMakesThreeMaskedImages) {
     ImageList_Draw(list, 2, section.Dc(), 0, 0, ILD_TRANSPARENT);
     const COLORREF red = section.Pixel(10, height / 2);
     EXPECT_GT(GetRValue(red), 2 * GetBValue(red));
-    ImageList_Destroy(list);
 }
 
 }  // namespace
