@@ -66,6 +66,31 @@ TEST(Drawing, AMemoryContextDrawsIntoADibSectionThatReadsBackAsPixels) {
     EXPECT_EQ(section.Pixel(0, -1), CLR_INVALID);
 }
 
+TEST(Drawing, TheHalftoneBrushAlternatesTheTextAndBackgroundColours) {
+    DibSection section(16, 4);
+    Brush halftone = MakeHalftoneBrush();
+    ASSERT_TRUE(halftone);
+    SetTextColor(section.Dc(), kInk);
+    SetBkColor(section.Dc(), kBack);
+    const RECT all{0, 0, 16, 4};
+    FillRect(section.Dc(), &all, halftone.Get());
+    int ink = 0;
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 16; ++x) {
+            const COLORREF pixel = section.Pixel(x, y);
+            ASSERT_TRUE(pixel == kInk || pixel == kBack) << x << "," << y;
+            // Every neighbour across and down has the other colour.
+            if (x > 0) {
+                EXPECT_NE(pixel, section.Pixel(x - 1, y)) << x << "," << y;
+            }
+            if (y > 0) {
+                EXPECT_NE(pixel, section.Pixel(x, y - 1)) << x << "," << y;
+            }
+            ink += pixel == kInk;
+        }
+    EXPECT_EQ(ink, 32);
+}
+
 TEST(Drawing, TheBackBufferReachesTheWindowAndFollowsItsSize) {
     Canvas canvas;
     ASSERT_TRUE(canvas.Create(TestClass(), nullptr, WS_POPUP | WS_VISIBLE, 0, RECT{0, 0, 100, 60}));

@@ -44,6 +44,10 @@ using Brush = UniqueHandle<HBRUSH, DeleteGdiObject>;
 using Font = UniqueHandle<HFONT, DeleteGdiObject>;
 using Pen = UniqueHandle<HPEN, DeleteGdiObject>;
 
+// A brush of alternating pixels, as a checkerboard: a monochrome pattern, so it paints in the
+// context's text colour and background colour.
+Brush MakeHalftoneBrush();
+
 // Selects an object into a device context and puts the old one back when it ends, so that the
 // object can be deleted afterwards (GDI does not delete an object that is selected).
 class SelectScope {
