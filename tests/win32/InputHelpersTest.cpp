@@ -71,8 +71,8 @@ TEST(InputHelpers, TheCaretIsTheThreadsAndShowsWithoutCounting) {
 
 TEST(InputHelpers, TheThumbPositionPassesTheMessagesSixteenBits) {
     Target target;
-    ASSERT_TRUE(target.Create(TestClass(), nullptr, WS_POPUP | WS_VSCROLL | WS_HSCROLL, 0,
-                              RECT{0, 0, 200, 200}));
+    ASSERT_TRUE(
+        target.Create(TestClass(), nullptr, WS_POPUP | WS_VSCROLL | WS_HSCROLL, 0, RECT{0, 0, 200, 200}));
     ScrollBar bar(target.Handle(), SB_VERT);
     bar.Set(1, 200000, 30, 70000);
     EXPECT_EQ(bar.Position(), 70000);
