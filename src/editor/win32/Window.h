@@ -39,8 +39,9 @@ public:
     bool Create(const WindowClass& windowClass, HWND parent, DWORD style, DWORD exStyle, const RECT& rect,
                 UINT id = 0, const wchar_t* title = L"");
     // Takes over an existing window by subclassing it: its messages come here first, and Default
-    // hands them to its own procedure. False when this object already has a window, or the
-    // window already belongs to one.
+    // hands them to its own procedure (a window of one of our classes, made by the class name, is
+    // bound without subclassing). False when this object already has a window, or the window
+    // already belongs to one.
     bool Attach(HWND hwnd);
     // Gives an attached window its own procedure back; it goes on living without this object.
     HWND Detach();
