@@ -11,6 +11,7 @@
 
 #include "platform/MessageTarget.h"
 #include "platform/Thread.h"
+#include "platform/win32/Module.h"
 
 namespace pw {
 
@@ -21,14 +22,6 @@ constexpr wchar_t kClassName[] = L"PenwrightMessageTarget";
 // Calls sent from other threads that our windows handled on this thread: PeekMessage handles
 // them inside itself, so PumpMessages counts them here.
 thread_local int t_sentHandled = 0;
-
-HINSTANCE ThisModule() {
-    // The module holding this code (the control's DLL), not the host's executable.
-    HMODULE module = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&ThisModule), &module);
-    return module;
-}
 
 UINT RegisteredMessage(const std::wstring& name) {
     // Registered once per name and process; the system would answer the same number anyway.

@@ -1,15 +1,12 @@
 #include "platform/ModulePath.h"
 
-#include <windows.h>
+#include "platform/win32/Module.h"
 
 namespace pw {
 
 std::wstring ModulePath() {
-    // The module that holds this very function: the control's DLL when we are in it, else the program.
-    HMODULE module = nullptr;
-    if (!GetModuleHandleExW(
-            GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-            reinterpret_cast<LPCWSTR>(&ModulePath), &module))
+    HMODULE module = ThisModule();
+    if (!module)
         return {};
     // Long paths may exceed MAX_PATH; a cut name is reported as a full buffer.
     for (DWORD size = MAX_PATH; size <= 65536; size *= 2) {

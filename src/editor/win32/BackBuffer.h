@@ -1,0 +1,26 @@
+#pragma once
+// Windows only: drawing a frame off-screen and copying it to the window once, so that the
+// window never shows a half-drawn frame.
+#include <windows.h>
+
+#include <functional>
+
+#include "editor/win32/Gdi.h"
+
+namespace pw::win32 {
+
+class BackBuffer {
+public:
+    // Draws through `draw` into the off-screen bitmap, in the target's coordinates, and copies
+    // `area` (the client rectangle) to the target. The bitmap is made at the area's size on
+    // first use and kept for the next frame.
+    bool Paint(HDC target, const RECT& area, const std::function<void(const DCHandle&)>& draw);
+    // Drops the bitmap (after a resize): the next frame makes one of the new size.
+    void Reset() { bitmap_.Reset(); }
+
+private:
+    Bitmap bitmap_;
+    SIZE size_{};
+};
+
+}  // namespace pw::win32

@@ -1,0 +1,125 @@
+// The demo host's pieces under Wine: the PNG writer and the placeholder view.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+#include <objbase.h>
+#include <wincodec.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "DemoWindow.h"
+#include "PngFile.h"
+#include "editor/win32/DibSection.h"
+
+namespace {
+
+using pw::win32::DibSection;
+
+class Com : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))); }
+    void TearDown() override { CoUninitialize(); }
+};
+
+// Decodes a PNG file with the imaging component into 32-bit BGRA pixels.
+std::vector<uint32_t> ReadPng(const std::wstring& path, UINT& width, UINT& height) {
+    std::vector<uint32_t> pixels;
+    IWICImagingFactory* factory = nullptr;
+    IWICBitmapDecoder* decoder = nullptr;
+    IWICBitmapFrameDecode* frame = nullptr;
+    IWICFormatConverter* converter = nullptr;
+    GUID container{};
+    if (SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                   IID_IWICImagingFactory, reinterpret_cast<void**>(&factory))) &&
+        SUCCEEDED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
+                                                     WICDecodeMetadataCacheOnDemand, &decoder)) &&
+        SUCCEEDED(decoder->GetContainerFormat(&container)) && container == GUID_ContainerFormatPng &&
+        SUCCEEDED(decoder->GetFrame(0, &frame)) && SUCCEEDED(frame->GetSize(&width, &height)) &&
+        SUCCEEDED(factory->CreateFormatConverter(&converter)) &&
+        SUCCEEDED(converter->Initialize(frame, GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr,
+                                        0, WICBitmapPaletteTypeCustom))) {
+        pixels.resize(static_cast<size_t>(width) * height);
+        if (FAILED(converter->CopyPixels(nullptr, width * 4, static_cast<UINT>(pixels.size() * 4),
+                                         reinterpret_cast<BYTE*>(pixels.data()))))
+            pixels.clear();
+    }
+    for (IUnknown* p : {static_cast<IUnknown*>(converter), static_cast<IUnknown*>(frame),
+                        static_cast<IUnknown*>(decoder), static_cast<IUnknown*>(factory)})
+        if (p)
+            p->Release();
+    return pixels;
+}
+
+std::wstring TempPng(const wchar_t* name) {
+    wchar_t folder[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    return std::wstring(folder) + name;
+}
+
+TEST_F(Com, APngFileHoldsTheSectionsPixels) {
+    // Odd width: 24-bit rows are padded to four bytes, a mistake there shears the picture.
+    DibSection image(7, 5);
+    ASSERT_TRUE(image);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 7; ++x) SetPixel(image.Dc(), x, y, RGB(x * 30, y * 50, (x + y) * 10));
+    const std::wstring path = TempPng(L"pw-demo-test.png");
+    ASSERT_EQ(WritePng(image, path), S_OK);
+    UINT width = 0, height = 0;
+    std::vector<uint32_t> pixels = ReadPng(path, width, height);
+    ASSERT_EQ(width, 7u);
+    ASSERT_EQ(height, 5u);
+    ASSERT_EQ(pixels.size(), 35u);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 7; ++x) {
+            const uint32_t bgra = pixels[y * 7 + x];
+            const COLORREF read = RGB((bgra >> 16) & 0xFF, (bgra >> 8) & 0xFF, bgra & 0xFF);
+            EXPECT_EQ(read, image.Pixel(x, y)) << x << "," << y;
+        }
+    DeleteFileW(path.c_str());
+
+    EXPECT_TRUE(FAILED(WritePng(image, L"Z:\\no such folder\\x.png")));
+}
+
+// The number of pixels in a band of rows that differ from the background.
+int Ink(const DibSection& image, int top, int bottom, COLORREF background) {
+    int ink = 0;
+    for (int y = top; y < bottom; ++y)
+        for (int x = 0; x < image.Width(); ++x) ink += image.Pixel(x, y) != background;
+    return ink;
+}
+
+TEST_F(Com, TheWindowShowsEachRowOfTextInItsBand) {
+    DemoWindow window;
+    ASSERT_TRUE(window.Create(L"demo test", L"status", SIZE{300, 200}));
+    window.View().SetRows({L"first", L"", L"\tx"}, 4);
+    const int rowHeight = window.View().RowHeight();
+    ASSERT_GT(rowHeight, 8);
+    RECT view;
+    GetClientRect(window.View().Handle(), &view);
+    EXPECT_EQ(view.right, 300);
+    EXPECT_EQ(view.bottom, 200 - 22);  // the status line below
+
+    DibSection image(300, 200);
+    ASSERT_TRUE(pw::win32::CaptureClient(window.Handle(), image));
+    const COLORREF back = GetSysColor(COLOR_WINDOW);
+    EXPECT_GT(Ink(image, 0, rowHeight, back), 20);                 // "first"
+    EXPECT_EQ(Ink(image, rowHeight, 2 * rowHeight, back), 0);      // the empty row
+    EXPECT_GT(Ink(image, 2 * rowHeight, 3 * rowHeight, back), 5);  // "x" after the tab
+    EXPECT_EQ(Ink(image, 3 * rowHeight, 200 - 22, back), 0);       // no rows beyond the last
+    EXPECT_GT(Ink(image, 200 - 22, 200, back), 0);                 // the status line
+
+    // The tab takes the x to the fourth character cell: nothing is drawn before it.
+    int firstInk = -1;
+    for (int x = 0; x < 300 && firstInk < 0; ++x)
+        for (int y = 2 * rowHeight; y < 3 * rowHeight; ++y)
+            if (image.Pixel(x, y) != back) {
+                firstInk = x;
+                break;
+            }
+    EXPECT_GE(firstInk, 4 + 4 * 7);  // left gap and four cells of at least 7 pixels
+}
+
+}  // namespace

@@ -1,0 +1,36 @@
+#pragma once
+// The demo's top-level window: the view of the file fills it but for a status line at the foot.
+#include <windows.h>
+
+#include <string>
+
+#include "PlaceholderView.h"
+#include "editor/win32/Gdi.h"
+#include "editor/win32/Window.h"
+
+class DemoWindow : public pw::win32::Window {
+public:
+    // The child id the edit control will have in its host.
+    static constexpr UINT kViewId = 100;
+
+    DemoWindow();
+    // A window of the client size, with `status` in its status line; not shown yet.
+    bool Create(const std::wstring& title, const std::wstring& status, SIZE client);
+    PlaceholderView& View() { return view_; }
+
+protected:
+    bool OnCreate(const CREATESTRUCTW& create) override;
+    void OnSize(UINT type, int width, int height) override;
+    void OnPaint() override;
+    void OnPrintClient(HDC dc, UINT flags) override;
+    LRESULT OnEraseBackground(HDC) override { return TRUE; }
+    void OnDestroy() override { PostQuitMessage(0); }
+
+private:
+    RECT StatusRect() const;
+    void DrawStatus(const pw::win32::DCHandle& dc) const;
+
+    std::wstring status_;
+    pw::win32::Font font_;
+    PlaceholderView view_;
+};
