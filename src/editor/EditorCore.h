@@ -33,6 +33,7 @@ public:
     EditorCore(const EditorCore&) = delete;
     EditorCore& operator=(const EditorCore&) = delete;
 
+    EditorWindow& GetWindow() const { return window_; }
     CQELPenwrightBufferManager& GetBuffer() const { return *buffer_; }
     LexParser& GetParser() const { return *parser_; }
 
