@@ -22,21 +22,31 @@ VerticalBar Vertical(const ScreenRowMap& map, int topRow, int rowsPerPage) {
     return bar;
 }
 
-int VerticalAction(const ScreenRowMap& map, int topRow, int rowsPerPage, Action action, int track) {
-    const int page = std::max(rowsPerPage, 1);
+namespace {
+
+// How far a line or page action moves (up and left negative); the thumb does not step.
+int64_t Delta(Action action, int64_t line, int64_t page) {
     switch (action) {
         case Action::kLineUp:
-            return map.Step(topRow, -1);
+            return -line;
         case Action::kLineDown:
-            return map.Step(topRow, 1);
+            return line;
         case Action::kPageUp:
-            return map.Step(topRow, -page);
+            return -page;
         case Action::kPageDown:
-            return map.Step(topRow, page);
+            return page;
         case Action::kThumb:
-            return map.Step(topRow, track - map.VisibleNumber(topRow));
+            break;
     }
-    return topRow;
+    return 0;
+}
+
+}  // namespace
+
+int VerticalAction(const ScreenRowMap& map, int topRow, int rowsPerPage, Action action, int track) {
+    if (action == Action::kThumb)
+        return map.Step(topRow, track - map.VisibleNumber(topRow));
+    return map.Step(topRow, static_cast<int>(Delta(action, 1, std::max(rowsPerPage, 1))));
 }
 
 int64_t HorizontalExtent(int64_t old, int textWidth, int64_t widestRow, int charWidth) {
@@ -46,23 +56,7 @@ int64_t HorizontalExtent(int64_t old, int textWidth, int64_t widestRow, int char
 
 int64_t HorizontalAction(int64_t offset, Action action, int textWidth, int charWidth, int64_t track) {
     const int64_t w = std::max(charWidth, 1);
-    switch (action) {
-        case Action::kLineUp:
-            offset -= w;
-            break;
-        case Action::kLineDown:
-            offset += w;
-            break;
-        case Action::kPageUp:
-            offset -= textWidth;
-            break;
-        case Action::kPageDown:
-            offset += textWidth;
-            break;
-        case Action::kThumb:
-            offset = (track + w / 2) / w * w;
-            break;
-    }
+    offset = action == Action::kThumb ? (track + w / 2) / w * w : offset + Delta(action, w, textWidth);
     return std::max<int64_t>(offset, 0);
 }
 

@@ -3,27 +3,13 @@
 // folds that survive answers that cannot say "no block here".
 #include <gtest/gtest.h>
 
+#include "editor/EditorTesting.h"
 #include "editor/Folds.h"
 #include "editor/NodeFlags.h"
 #include "editor/ScreenPlanner.h"
 #include "parser/ParseTesting.h"
 
 namespace {
-
-class Window : public EditorWindow {
-public:
-    PixelRect GetClientRect() const override { return {0, 0, 800, 160}; }
-    const TextMeasurer* GetTextMeasurer() const override { return nullptr; }
-    void Invalidate() override {}
-    void UpdateNow() override {}
-    void SetRepaintTimer(uint32_t) override {}
-    void KillRepaintTimer() override {}
-    void SetScrollBar(bool, const ScrollBar&) override {}
-    void ShowScrollBars(bool, bool) override {}
-    void RedrawCaret() override {}
-    intptr_t NotifyParent(int, std::span<const int32_t>) override { return 0; }
-    uint32_t TickCount() override { return 0; }
-};
 
 struct Screen {
     Screen()
@@ -46,7 +32,7 @@ struct Screen {
         EXPECT_FALSE(blocks.empty());
         return blocks.empty() ? CollapsibleBlock{} : blocks.front();
     }
-    Window window;
+    QuietWindow window;
     Buffer buffer;
     EditorCore core;
 };

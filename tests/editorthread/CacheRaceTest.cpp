@@ -7,25 +7,11 @@
 #include <string>
 
 #include "PumpUntil.h"
+#include "editor/EditorTesting.h"
 #include "editor/ScreenPlanner.h"
 #include "parser/ParseTesting.h"
 
 namespace {
-
-class Window : public EditorWindow {
-public:
-    PixelRect GetClientRect() const override { return {0, 0, 800, 320}; }
-    const TextMeasurer* GetTextMeasurer() const override { return nullptr; }
-    void Invalidate() override {}
-    void UpdateNow() override {}
-    void SetRepaintTimer(uint32_t) override {}
-    void KillRepaintTimer() override {}
-    void SetScrollBar(bool, const ScrollBar&) override {}
-    void ShowScrollBars(bool, bool) override {}
-    void RedrawCaret() override {}
-    intptr_t NotifyParent(int, std::span<const int32_t>) override { return 0; }
-    uint32_t TickCount() override { return pw::TickCount(); }
-};
 
 Rows Program(int copies) {
     Rows rows;
@@ -50,7 +36,7 @@ TEST(EditorCacheRace, CachedBlocksMatchAColdCacheOnceParsed) {
     SchemaPtr schema = ShippedSchema(L"cpp.pws");
     schema->FileClass(L".cpp")->SetProperty(L"global:EditReparceTimeout_ms", LexValue::MakeNumber(1));
     Buffer buffer = BufferWith(Program(300), L".cpp");
-    Window window;
+    QuietWindow window;
     EditorCore core(window, buffer, nullptr);
     ASSERT_TRUE(core.GetParser().SetTextSchema(schema.get()));
     ScreenPlanner planner(core);
