@@ -15,8 +15,6 @@ constexpr OptionInfo kOptions[EditorOptions::kCount] = {
     {L"WideCaret", true},   {L"TabWithSpace", false}, {L"VirtualSpace", false},
 };
 
-const std::wstring kSettings = L"Settings";
-
 }  // namespace
 
 std::wstring_view EditorOptions::Key(Option option) {
@@ -32,7 +30,8 @@ void EditorOptions::Load(pw::Profile* profile) {
         const auto option = static_cast<Option>(i);
         values_[i] = Default(option);
         if (profile)
-            values_[i] = profile->GetInt(kSettings, std::wstring(Key(option)), values_[i]) != 0;
+            values_[i] = profile->GetInt(std::wstring(EditorOptions::kSection), std::wstring(Key(option)),
+                                         values_[i]) != 0;
     }
 }
 
@@ -40,5 +39,6 @@ bool EditorOptions::Set(Option option, bool value, bool persist, pw::Profile* pr
     values_[option] = value;
     if (!persist)
         return true;
-    return profile && profile->WriteInt(kSettings, std::wstring(Key(option)), value ? 1 : 0);
+    return profile &&
+           profile->WriteInt(std::wstring(EditorOptions::kSection), std::wstring(Key(option)), value ? 1 : 0);
 }

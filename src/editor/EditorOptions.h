@@ -24,6 +24,9 @@ public:
         kCount
     };
 
+    // The profile section of the control's settings.
+    static constexpr std::wstring_view kSection = L"Settings";
+
     static std::wstring_view Key(Option option);
     static bool Default(Option option);
 

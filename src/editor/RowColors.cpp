@@ -20,15 +20,6 @@ void SetOrRemove(std::map<int, int32_t>& map, int row, int32_t color, int32_t re
 
 }  // namespace
 
-PainterColors PainterColors::WithTopClass(const LexTextAttributes& top) const {
-    PainterColors c = *this;
-    c.text.standard = ShownColor(top.text, text.standard);
-    c.back.standard = ShownColor(top.background, back.standard);
-    c.selText.standard = ShownColor(top.selectedText, selText.standard);
-    c.selBack.standard = ShownColor(top.selectedBackground, selBack.standard);
-    return c;
-}
-
 void RowColorMaps::SetText(int row, int32_t color) {
     SetOrRemove(text_, row, color, 0);
 }

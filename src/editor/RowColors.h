@@ -5,18 +5,9 @@
 #include <map>
 #include <vector>
 
+#include "editor/PainterColors.h"
 #include "lexer/LexTextAttributes.h"
 #include "parser/TextSchemaRows.h"
-
-// The painter's colours: `standard` is the default (a system colour), `custom` the user's
-// override (kColorNotSet: none).
-struct PainterColors {
-    LexColorPair text, back, selText, selBack, inactiveSelText, inactiveSelBack;
-
-    // With syntax colouring on, the colours the text's top class sets are the defaults, so that
-    // the band after a row's end and the runs agree.
-    PainterColors WithTopClass(const LexTextAttributes& top) const;
-};
 
 struct HostRowColors {
     int32_t text = kColorNotSet;
