@@ -79,3 +79,16 @@ std::vector<PaintPiece> RowPieces(const std::vector<RowRun>& runs, const RowPain
     }
     return pieces;
 }
+
+SelectionTail TailOf(int64_t textEnd, int64_t selStart, int64_t selEnd, bool lineEndSelected) {
+    SelectionTail tail;
+    if (lineEndSelected) {
+        tail.fillToEdge = true;
+        return tail;
+    }
+    if (selEnd <= textEnd || selEnd <= selStart)
+        return tail;
+    tail.normalCells = std::clamp<int64_t>(selStart - textEnd, 0, SelectionTail::kMaxTailCells);
+    tail.selectedCells = std::min(selEnd - std::max(selStart, textEnd), SelectionTail::kMaxTailCells);
+    return tail;
+}

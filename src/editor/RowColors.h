@@ -59,3 +59,18 @@ struct RowPaintInput {
 
 // Splits each run at the selection's bounds and at the cut and resolves its colours.
 std::vector<PaintPiece> RowPieces(const std::vector<RowRun>& runs, const RowPaintInput& input);
+
+// What a selection past a row's text paints (virtual space, a block selection): blanks in the
+// normal colours from the text's end to the selection, then selected blanks to its end, at most
+// kMaxTailCells of each; a selected line end fills the band to the right edge instead.
+struct SelectionTail {
+    static constexpr int64_t kMaxTailCells = 500;
+
+    int64_t normalCells = 0;
+    int64_t selectedCells = 0;
+    bool fillToEdge = false;
+
+    friend bool operator==(const SelectionTail&, const SelectionTail&) = default;
+};
+// Cells are 0-based display cells; the selection is [selStart, selEnd).
+SelectionTail TailOf(int64_t textEnd, int64_t selStart, int64_t selEnd, bool lineEndSelected);

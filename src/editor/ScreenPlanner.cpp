@@ -64,15 +64,17 @@ std::vector<PlannedRow> ScreenPlanner::Plan(const PaintRequest& request) {
         } else if (length > 0) {
             runs.push_back({0, length, {}});
         }
-        RowPaintInput in{colors, p.host, syntax, request.active};
-        if (request.selection)
-            std::tie(in.selStart, in.selEnd) = request.selection(p.row);
+        const RowSelection selection = request.selection ? request.selection(p.row) : RowSelection{};
+        RowPaintInput in{colors, p.host, syntax, request.active, selection.start, selection.end};
+        int32_t shown = length;
         if (const CollapsibleBlock* folded = Folds::CollapsedAt(marks, p.row)) {
-            p.cut = std::clamp(folded->start.col, 0, length);
+            p.cut = shown = std::clamp(folded->start.col, 0, length);
             p.collapsedText = folded->collapsedText;
             in.cut = p.cut;
         }
         p.pieces = RowPieces(runs, in);
+        p.tail =
+            TailOf(p.layout.CellOfChar(shown), selection.startCell, selection.endCell, selection.lineEnd);
         rows.push_back(std::move(p));
     }
     return rows;

@@ -4,7 +4,6 @@
 // window's painter only draws this; hidden rows come from the screen-row map alone.
 #include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "editor/EditorCore.h"
@@ -22,16 +21,25 @@ struct PlannedRow {
     std::wstring text;   // the whole row; pieces and the layout index into it
     RowLayout layout;
     std::vector<PaintPiece> pieces;
-    int cut = -1;  // a fold's marker stands here, showing `collapsedText`; -1: none
+    SelectionTail tail;  // selected blanks past the text
+    int cut = -1;        // a fold's marker stands here, showing `collapsedText`; -1: none
     std::wstring collapsedText;
+};
+
+struct RowSelection {
+    int32_t start = 0;  // characters [start, end)
+    int32_t end = 0;
+    int64_t startCell = 0;  // the same in display cells, which may lie past the text
+    int64_t endCell = 0;
+    bool lineEnd = false;  // the selection goes on past the row's line end
 };
 
 struct PaintRequest {
     PainterColors colors;  // the painter's; the top class's are put in with syntax colouring
     bool active = true;
     int screenRows = 0;
-    // The selected characters [first, second) of a row; none when empty.
-    std::function<std::pair<int, int>(int row)> selection;
+    // What a row has selected; none when empty.
+    std::function<RowSelection(int row)> selection;
 };
 
 class ScreenPlanner {

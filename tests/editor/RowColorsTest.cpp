@@ -185,4 +185,23 @@ TEST(RowColors, SelectionSplitCoversTheRow) {
     }
 }
 
+TEST(RowColors, SelectionPastTheTextPaintsBlanks) {
+    struct Case {
+        int64_t textEnd, selStart, selEnd;
+        bool lineEnd;
+        SelectionTail tail;
+    };
+    const Case cases[] = {
+        {10, 2, 8, false, {}},               // inside the text: nothing past it
+        {10, 2, 14, false, {0, 4, false}},   // from the text into virtual space
+        {10, 13, 15, false, {3, 2, false}},  // a block selection right of a short row
+        {10, 2, 8, true, {0, 0, true}},      // the line end goes with a stream selection
+        {0, 100000, 200000, false, {500, 500, false}},
+        {10, 14, 12, false, {}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(TailOf(c.textEnd, c.selStart, c.selEnd, c.lineEnd), c.tail)
+            << c.selStart << ".." << c.selEnd;
+}
+
 }  // namespace

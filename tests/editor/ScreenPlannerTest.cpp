@@ -19,8 +19,9 @@ struct Screen {
           core(window, buffer, nullptr) {
         EXPECT_TRUE(core.GetParser().SetTextSchema(ShippedSchema(L"cpp.pws").get()));
     }
-    std::vector<PlannedRow> Plan() {
+    std::vector<PlannedRow> Plan(std::function<RowSelection(int)> selection = nullptr) {
         PaintRequest request;
+        request.selection = std::move(selection);
         request.colors.text = {0x010101, kColorNotSet};
         request.colors.back = {0x020202, kColorNotSet};
         request.screenRows = 10;
@@ -88,6 +89,22 @@ TEST(ScreenPlanner, FoldsGoOnlyWhenTheParseIsSettled) {
     s.core.GetParser().ParseAll(*s.buffer, true);
     s.Plan();
     EXPECT_FALSE(s.buffer->GetLineMarks().HasMark(5, LineMarkKind::Collapsed));
+}
+
+// A block selection over columns 2..40 of rows 1 and 2: selected pieces inside the text,
+// selected blanks past it.
+TEST(ScreenPlanner, SelectionSplitsPiecesAndReachesPastTheText) {
+    Screen s;
+    const std::vector<PlannedRow> rows = s.Plan([](int row) {
+        return row <= 2 ? RowSelection{2, 40, 2, 40, false} : RowSelection{};
+    });
+    for (int i : {0, 1}) {
+        const PlannedRow& p = rows[i];
+        const auto length = static_cast<int32_t>(p.text.size());
+        for (const PaintPiece& piece : p.pieces) EXPECT_EQ(piece.selected, piece.start >= 2) << i;
+        EXPECT_EQ(p.tail, (SelectionTail{0, 40 - length, false})) << i;
+    }
+    EXPECT_EQ(rows[2].tail, SelectionTail{});
 }
 
 }  // namespace
