@@ -146,6 +146,20 @@ void EditorCore::OnHScroll(Scrolling::Action action, int64_t track) {
     window_.UpdateNow();
 }
 
+void EditorCore::ScrollBy(int rows, int columns) {
+    const int top = topRow_;
+    const int64_t offset = layout_.GetHorzOffset();
+    topRow_ = RowMap().Step(topRow_, rows);
+    layout_.SetHorzOffset(offset + int64_t{columns} * layout_.GetCharWidth());
+    const int32_t moved = (topRow_ != top ? 1 : 0) | (layout_.GetHorzOffset() != offset ? 2 : 0);
+    if (!moved)
+        return;
+    UpdateScrollBars();
+    window_.RedrawCaret();
+    window_.Invalidate();
+    window_.NotifyParent(EditNotify::kScrolled, std::span(&moved, 1));
+}
+
 void EditorCore::OnParserEvent(uint32_t code, uintptr_t wParam, intptr_t lParam) {
     const int32_t values[] = {static_cast<int32_t>(code), static_cast<int32_t>(wParam),
                               static_cast<int32_t>(lParam)};

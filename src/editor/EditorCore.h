@@ -59,6 +59,9 @@ public:
     void UpdateScrollBars();
     void OnVScroll(Scrolling::Action action, int track);
     void OnHScroll(Scrolling::Action action, int64_t track);
+    // Scrolls by `rows` visible rows and `columns` character widths (auto-scroll) and tells the
+    // parent what moved: 1 rows, 2 columns, 3 both; nothing when neither moved.
+    void ScrollBy(int rows, int columns);
 
     void OnRepaintTimer();
     void PaintTook(uint32_t ms) { throttle_.PaintTook(ms); }

@@ -100,6 +100,20 @@ TEST(EditorCore, TopRowAndBarsStayInTheText) {
     EXPECT_EQ(window.vbar.pos, 27);
     core.OnHScroll(Scrolling::Action::kThumb, 13);
     EXPECT_EQ(core.GetTextLayout().GetHorzOffset(), 16);
+
+    struct Case {
+        int rows, columns, moved;
+    };
+    window.notes.clear();
+    for (const Case& c : {Case{2, 0, 1}, Case{0, -1, 2}, Case{-3, 4, 3}, Case{0, -99, 2}, Case{0, -1, 0}}) {
+        core.ScrollBy(c.rows, c.columns);
+        const std::vector<FakeWindow::Note> expected{{EditNotify::kScrolled, {c.moved}}};
+        EXPECT_EQ(window.notes, c.moved ? expected : std::vector<FakeWindow::Note>{})
+            << c.rows << " " << c.columns;
+        window.notes.clear();
+    }
+    EXPECT_EQ(core.GetTopRow(), 26);
+    EXPECT_EQ(core.GetTextLayout().GetHorzOffset(), 0);
 }
 
 // An edit that both removed and inserted rows moves the marks by the net change.
