@@ -201,6 +201,24 @@ void EditorCore::OnParserEvent(uint32_t code, uintptr_t wParam, intptr_t lParam)
     }
 }
 
+std::optional<PixelRect> EditorCore::CaretRect(int row, int displayCol, bool overwrite, bool focus) {
+    const ScreenRowMap map = RowMap();
+    const int screenRow = map.DocToScreenRow(topRow_, row);
+    if (!focus || map.IsHidden(row) || screenRow < 1)
+        return std::nullopt;
+    const std::wstring text = buffer_->GetLineText(row);
+    const int shown = Folds::VisibleLength(buffer_->GetLineMarks(), row, static_cast<int>(text.size()));
+    const RowLayout layout = layout_.LayoutRow(std::wstring_view(text).substr(0, static_cast<size_t>(shown)));
+    const int64_t x = rects_.text.left + layout.XOfCell(displayCol - 1) - layout_.GetHorzOffset();
+    const int64_t y = rects_.text.top + int64_t{screenRow - 1} * layout_.GetRowHeight();
+    const int width = overwrite && options_.Get(EditorOptions::kWideCaret) ? layout_.GetCharWidth() : 2;
+    if (x < rects_.text.left || x + width > rects_.text.right ||
+        y + layout_.GetRowHeight() > rects_.text.bottom)
+        return std::nullopt;
+    return PixelRect{static_cast<int>(x), static_cast<int>(y), static_cast<int>(x) + width,
+                     static_cast<int>(y) + layout_.GetRowHeight()};
+}
+
 void EditorCore::OnRepaintTimer() {
     window_.KillRepaintTimer();
     window_.Invalidate();

@@ -4,6 +4,7 @@
 // owns one and forwards its messages here; whatever it needs of the window goes through
 // EditorWindow.
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "buffer/BufferManager.h"
@@ -62,6 +63,11 @@ public:
     // Scrolls by `rows` visible rows and `columns` character widths (auto-scroll) and tells the
     // parent what moved: 1 rows, 2 columns, 3 both; nothing when neither moved.
     void ScrollBy(int rows, int columns);
+
+    // The caret at (row, display column): a row tall, 2 pixels wide, or a character wide in
+    // overwrite mode with the wide caret. None without the focus, on a hidden row, or where it
+    // would not lie wholly inside the text area.
+    std::optional<PixelRect> CaretRect(int row, int displayCol, bool overwrite, bool focus);
 
     void OnRepaintTimer();
     void PaintTook(uint32_t ms) { throttle_.PaintTook(ms); }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "editor/EditorCore.h"
+#include "editor/Folds.h"
 #include "platform/Profile.h"
 
 namespace {
@@ -114,6 +115,35 @@ TEST(EditorCore, TopRowAndBarsStayInTheText) {
     }
     EXPECT_EQ(core.GetTopRow(), 26);
     EXPECT_EQ(core.GetTextLayout().GetHorzOffset(), 0);
+}
+
+// The caret goes where the screen-row map puts its row, and only where it can be seen.
+TEST(EditorCore, CaretStandsOnItsScreenRow) {
+    FakeWindow window;
+    auto buffer = Rows(40);
+    EditorCore core(window, buffer, nullptr);
+    ASSERT_TRUE(core.SetOption(EditorOptions::kSelMargin, false, false));
+    ASSERT_TRUE(core.SetOption(EditorOptions::kLineNumbers, false, false));
+    Folds::Collapse(buffer->GetLineMarks(), {{5, 3}, {10, 0}, L"[..]"});
+    const int left = core.GetRects().text.left;
+    struct Case {
+        int row, col;
+        bool overwrite, focus;
+        std::optional<PixelRect> rect;
+    };
+    const Case cases[] = {
+        {11, 3, false, true, PixelRect{left + 16, 5 * 16, left + 18, 6 * 16}},  // after the fold
+        {11, 3, true, true, PixelRect{left + 16, 5 * 16, left + 24, 6 * 16}},   // a wide caret
+        {5, 9, false, true, PixelRect{left + 64, 4 * 16, left + 66, 5 * 16}},   // past the fold's start
+        {11, 3, false, false, std::nullopt},                                    // no focus
+        {7, 1, false, true, std::nullopt},                                      // hidden in the fold
+        {16, 1, false, true, std::nullopt},                                     // below the page
+        {11, 500, false, true, std::nullopt},                                   // right of the text area
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(core.CaretRect(c.row, c.col, c.overwrite, c.focus), c.rect) << c.row << ":" << c.col;
+    core.SetTopRow(12);
+    EXPECT_EQ(core.CaretRect(11, 1, false, true), std::nullopt);  // above the top row
 }
 
 // An edit that both removed and inserted rows moves the marks by the net change.
