@@ -3,12 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 
-int32_t ShownColor(const LexColorPair& pair, int32_t fallback) {
-    if (pair.custom != kColorNotSet)
-        return pair.custom;
-    return pair.standard != kColorNotSet ? pair.standard : fallback;
-}
-
 std::string CssColor(int32_t colorRef) {
     char text[8];
     std::snprintf(text, sizeof text, "#%02x%02x%02x", colorRef & 0xFF, (colorRef >> 8) & 0xFF,

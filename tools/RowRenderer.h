@@ -19,8 +19,6 @@ public:
     virtual std::string Epilogue() const = 0;
 };
 
-// The colour a pair shows: its custom colour, else its standard one, else `fallback`.
-int32_t ShownColor(const LexColorPair& pair, int32_t fallback);
 // How a terminal or a page spells a COLORREF (0x00BBGGRR) colour.
 std::string CssColor(int32_t colorRef);  // "#rrggbb"
 void AppendAnsiColor(int32_t colorRef, bool background, std::string& out);

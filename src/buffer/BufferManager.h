@@ -42,6 +42,8 @@ public:
     // The row's text without its line end, good until the next edit: for readers that copy it at
     // once, as the parser's iterator does row after row. Empty for a missing row.
     std::wstring_view GetLineView(int row) const { return rows.GetAt(row); }
+    // Grows with every change of the rows, whoever made it.
+    uint64_t GetChangeCount() const { return rows.GetChangeCount(); }
 
     // Inserts text at a character position (1-based), splitting it into rows at its line ends;
     // in overwrite mode the first line replaces as many characters as it has. `final` receives

@@ -9,6 +9,7 @@ std::wstring_view RowArray::GetAt(int row) const {
 }
 
 std::wstring& RowArray::Writable(int row) {
+    ++changes_;
     if (static_cast<size_t>(row) >= slots_.size())
         slots_.resize(static_cast<size_t>(row) + 1);
     auto& slot = slots_[row];
@@ -24,6 +25,7 @@ bool RowArray::InsertAt(int row, std::wstring text) {
         Writable(row) = std::move(text);
     } else {
         slots_.insert(slots_.begin() + row, std::make_unique<std::wstring>(std::move(text)));
+        ++changes_;
     }
     return true;
 }
@@ -33,6 +35,7 @@ bool RowArray::RemoveAt(int row, int count) {
         return false;
     auto first = slots_.begin() + row;
     slots_.erase(first, first + std::min(count, GetRowCount() - row + 1));
+    ++changes_;
     return true;
 }
 
@@ -53,5 +56,6 @@ bool RowArray::DeleteChars(int row, int index, int count) {
     if (index < 0 || count < 1 || index >= length)
         return false;
     slots_[row]->erase(static_cast<size_t>(index), static_cast<size_t>(std::min(count, length - index)));
+    ++changes_;
     return true;
 }

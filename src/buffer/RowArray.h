@@ -1,6 +1,7 @@
 #pragma once
 // The rows of a document, one owned string per row without its line end. Row n lives in slot n
 // (slot 0 never holds text), and inserting or removing a row moves only pointers.
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -29,7 +30,13 @@ public:
     // Fails when the row does not exist, index < 0, count < 1 or index is at or past the end;
     // count is clipped to the characters after index.
     bool DeleteChars(int row, int index, int count);
-    void RemoveAll() { slots_.clear(); }
+    void RemoveAll() {
+        slots_.clear();
+        ++changes_;
+    }
+    // Grows with every change of the rows: whoever keeps something derived from them (the edit
+    // control's cache of parse results) sees changes made by anyone else.
+    uint64_t GetChangeCount() const { return changes_; }
 
 private:
     bool CanWrite(int row) const { return row >= 1 && row - GetRowCount() - 1 <= kMaxPadding; }
@@ -37,4 +44,5 @@ private:
     std::wstring& Writable(int row);
 
     std::vector<std::unique_ptr<std::wstring>> slots_;
+    uint64_t changes_ = 0;
 };

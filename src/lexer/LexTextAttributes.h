@@ -20,6 +20,13 @@ struct LexColorPair {
     friend bool operator==(const LexColorPair&, const LexColorPair&) = default;
 };
 
+// The colour a pair shows: its custom colour, else its standard one, else `fallback`.
+constexpr int32_t ShownColor(const LexColorPair& pair, int32_t fallback) {
+    if (pair.custom != kColorNotSet)
+        return pair.custom;
+    return pair.standard != kColorNotSet ? pair.standard : fallback;
+}
+
 struct LexTextAttributes {
     static constexpr int kNotSet = 255;  // weight, italic and underline
     static constexpr int kBold = 700;

@@ -93,6 +93,7 @@ void CQELNotificationSinkMT::Post(const EventRecord& event) {
         pending_.erase(id);
         if (!(mustArrive && onOwner)) {
             ++lostEvents_;
+            ++totalLostEvents_;
             return;
         }
     }
@@ -139,6 +140,11 @@ void CQELNotificationSinkMT::Deliver(const EventRecord& event) {
 uint32_t CQELNotificationSinkMT::LostEvents() {
     pw::ScopedLock lock(lock_);
     return lostEvents_;
+}
+
+uint64_t CQELNotificationSinkMT::TotalLostEvents() {
+    pw::ScopedLock lock(lock_);
+    return totalLostEvents_;
 }
 
 void CQELNotificationSinkMT::SetQueueLimit(uint32_t limit) {

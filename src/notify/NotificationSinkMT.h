@@ -27,6 +27,9 @@ public:
 
     // Posted events dropped since the last successful post (the owner's queue was full).
     uint32_t LostEvents();
+    // Posted events dropped since the sink was made: a reader that polls now and then cannot
+    // miss a loss that a later successful post cleared from LostEvents.
+    uint64_t TotalLostEvents();
     // How many posted events may wait for the owner thread at once.
     void SetQueueLimit(uint32_t limit);
 
@@ -52,6 +55,7 @@ private:
     std::unordered_map<uint32_t, EventRecord> pending_;  // posted events by posting id
     uint32_t nextPostId_ = 1;
     uint32_t lostEvents_ = 0;
+    uint64_t totalLostEvents_ = 0;
     int raisersInside_ = 0;  // other threads inside OnEvent; the destructor waits for them
     bool closing_ = false;
 };

@@ -71,3 +71,25 @@ TEST(RowArray, DeleteCharsRules) {
     EXPECT_TRUE(rows.DeleteChars(1, 2, 0x7FFFFFFF));  // clipped
     EXPECT_EQ(rows.GetAt(1), L"ad");
 }
+
+// Every change counts, and only a change: a failed call leaves the count as it was.
+TEST(RowArray, ChangeCountGrowsWithEveryChange) {
+    RowArray rows;
+    uint64_t seen = rows.GetChangeCount();
+    auto changed = [&](bool result, bool expected) {
+        EXPECT_EQ(result, expected);
+        EXPECT_EQ(rows.GetChangeCount() != seen, expected);
+        seen = rows.GetChangeCount();
+    };
+    changed(rows.InsertAt(1, L"abc"), true);
+    changed(rows.InsertAt(1, L"x"), true);
+    changed(rows.InsertAt(0, L"x"), false);
+    changed(rows.InsertChars(2, 1, L"yy"), true);
+    changed(rows.InsertChars(0, 1, L"yy"), false);
+    changed(rows.DeleteChars(2, 0, 1), true);
+    changed(rows.DeleteChars(2, 9, 1), false);
+    changed(rows.RemoveAt(1), true);
+    changed(rows.RemoveAt(5), false);
+    rows.RemoveAll();
+    changed(true, true);
+}

@@ -11,12 +11,12 @@
 #include <thread>
 #include <vector>
 
+#include "PumpUntil.h"
 #include "notify/NotificationConnectionMT.h"
 #include "platform/Event.h"
 #include "platform/MessageTarget.h"
 #include "platform/Thread.h"
 #include "platform/Time.h"
-#include "PumpUntil.h"
 
 namespace {
 
@@ -144,6 +144,7 @@ TEST_F(NotificationSinkMT, PostingIntoAFullQueueDropsAndCountsUntilAPostSucceeds
 
     PostOnWorker(5);
     EXPECT_EQ(sink->LostEvents(), 0u);
+    EXPECT_EQ(sink->TotalLostEvents(), 3u);  // the total stays
     ASSERT_TRUE(PumpUntil([&] { return recorder.Count() == 3; }));
     EXPECT_EQ(recorder.WParams(), (std::vector<uintptr_t>{0, 1, 5}));
 }

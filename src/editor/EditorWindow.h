@@ -1,0 +1,47 @@
+#pragma once
+// What the edit control's logic asks of its window. The Win32 control implements it over its
+// HWND, GDI font and timer; native tests use a recording fake.
+#include <cstdint>
+#include <span>
+
+#include "editor/PixelRect.h"
+#include "editor/TextLayout.h"
+
+// Notification codes sent to the parent window (WM_NOTIFY), with their values.
+namespace EditNotify {
+inline constexpr int kParserEvent = -938;  // event code, first row, last row
+inline constexpr int kScrolled = -939;     // 1 rows, 2 columns, 3 both, 7 everything
+inline constexpr int kCaretMoved = -947;   // row, display column
+inline constexpr int kRowsChanged = -950;  // first row, last row, action flags
+inline constexpr int kReadOnly = -951;     // none; a non-zero answer means read only
+}  // namespace EditNotify
+
+class EditorWindow {
+public:
+    struct ScrollBar {
+        int64_t max = 0;  // the range starts at 0 (horizontal) or 1 (vertical)
+        int64_t page = 0;
+        int64_t pos = 0;
+        bool enabled = true;
+        friend bool operator==(const ScrollBar&, const ScrollBar&) = default;
+    };
+
+    virtual PixelRect GetClientRect() const = 0;
+    // The text font's measurer; null while the painter has no font.
+    virtual const TextMeasurer* GetTextMeasurer() const = 0;
+    virtual void Invalidate() = 0;  // repaint everything at the next paint
+    virtual void UpdateNow() = 0;   // paint what is invalid at once
+    virtual void SetRepaintTimer(uint32_t periodMs) = 0;
+    virtual void KillRepaintTimer() = 0;
+    virtual void SetScrollBar(bool vertical, const ScrollBar& bar) = 0;
+    // Shows or hides both scroll bars (the window style's scroll-bar bits).
+    virtual void ShowScrollBars(bool horizontal, bool vertical) = 0;
+    // Puts the caret again at its row and column: its x, shape or visibility changed.
+    virtual void RedrawCaret() = 0;
+    // WM_NOTIFY to the parent with the values after the header; the parent's answer.
+    virtual intptr_t NotifyParent(int code, std::span<const int32_t> values) = 0;
+    virtual uint32_t TickCount() = 0;
+
+protected:
+    ~EditorWindow() = default;
+};

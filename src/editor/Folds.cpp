@@ -1,0 +1,36 @@
+#include "editor/Folds.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+void FreeBlock(void* data) {
+    delete static_cast<CollapsibleBlock*>(data);
+}
+
+}  // namespace
+
+namespace Folds {
+
+void Collapse(CQELPenwrightLineMarksManager& marks, const CollapsibleBlock& block) {
+    auto copy = std::make_unique<CollapsibleBlock>(block);
+    // The holder frees the copy with the last mark that shares it.
+    marks.SetMark(block.start.row, LineMarkKind::Collapsed,
+                  LineMarkParam::OfShared(copy.release(), FreeBlock));
+}
+
+const CollapsibleBlock* CollapsedAt(const CQELPenwrightLineMarksManager& marks, int row) {
+    LineMarkParam param;
+    if (!marks.HasMark(row, LineMarkKind::Collapsed, &param) || param.GetType() != LineMarkParam::Shared)
+        return nullptr;
+    // The holder outlives `param`: the mark still shares it.
+    return static_cast<const CollapsibleBlock*>(param.GetData());
+}
+
+int VisibleLength(const CQELPenwrightLineMarksManager& marks, int row, int length) {
+    const CollapsibleBlock* block = CollapsedAt(marks, row);
+    return block ? std::clamp(block->start.col, 0, length) : length;
+}
+
+}  // namespace Folds
