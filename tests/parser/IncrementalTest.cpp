@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <iterator>
 #include <random>
 #include <sstream>
@@ -161,14 +160,6 @@ void CheckRandomEdits(const SchemaPtr& schema, const Rows& rows, const std::wstr
     }
 }
 
-// Edits per seed: modest, since the sanitizer and Wine builds run them too; PW_RANDOM_EDITS
-// asks for more in a longer soak.
-int EditsPerSeed() {
-    const char* value = std::getenv("PW_RANDOM_EDITS");
-    const int n = value ? std::atoi(value) : 0;
-    return n > 0 ? n : 50;
-}
-
 class RandomEdits : public ::testing::TestWithParam<LanguageSample> {};
 
 // Each seed starts again from the sample, so that the text stays close to real source.
@@ -179,7 +170,7 @@ TEST_P(RandomEdits, ReparseLikeAFullParse) {
     const Rows rows = SampleRows(lang);
     ASSERT_FALSE(rows.empty());
     for (unsigned seed = 1; seed <= 3; ++seed) {
-        CheckRandomEdits(ShippedSchema(lang.schema), rows, lang.ext, fragments, seed, EditsPerSeed());
+        CheckRandomEdits(ShippedSchema(lang.schema), rows, lang.ext, fragments, seed, RandomCases(50));
         if (HasFailure())
             return;
     }
@@ -246,7 +237,7 @@ TEST(Incremental, RandomEditsOnRareSchemaFeaturesReparseLikeAFullParse) {
     const Fragments fragments = {L"foo",   L"bar", L"(",  L";", L"{", L"}",  L"/*", L"*/",   L"<<", L"END",
                                  L"\nEND", L"\"",  L"\\", L"=", L"/", L"  ", L"1",  L"\r\n", L"\n", L"x"};
     for (unsigned seed = 1; seed <= 6; ++seed) {
-        CheckRandomEdits(SchemaFromText(schema), rows, L".t", fragments, seed, 2 * EditsPerSeed());
+        CheckRandomEdits(SchemaFromText(schema), rows, L".t", fragments, seed, 2 * RandomCases(50));
         if (HasFailure())
             return;
     }

@@ -3,6 +3,7 @@
 // blocks of a parse as text: one block a line in chain order, indented by nesting.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <map>
 #include <ostream>
 #include <string>
@@ -109,6 +110,14 @@ inline const LanguageSample kLanguageSamples[] = {
     {"xml", L"xml.pws", L".xml", {L"<", L">", L"</", L"<!--", L"-->", L"<?", L"?>", L"<![CDATA[", L"]]>", L"\"", L"'", L"/>", L"="}},
 };
 // clang-format on
+
+// How many random cases a property runs: `byDefault`, modest since the sanitizer and Wine builds
+// run them too, unless PW_RANDOM_EDITS asks for more in a longer soak.
+inline int RandomCases(int byDefault) {
+    const char* value = std::getenv("PW_RANDOM_EDITS");
+    const int n = value ? std::atoi(value) : 0;
+    return n > 0 ? n : byDefault;
+}
 
 // Line breaks, blanks and plain text matter in every language.
 inline const std::vector<std::wstring> kCommonFragments = {L"\r\n", L"\n", L" ", L"\t", L"x", L"1"};

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
 #include <optional>
 #include <random>
 #include <sstream>
@@ -261,13 +260,6 @@ protected:
     std::vector<std::string> history_;
 };
 
-// Bursts per language; PW_RANDOM_EDITS asks for more in a longer soak.
-int Bursts() {
-    const char* value = std::getenv("PW_RANDOM_EDITS");
-    const int n = value ? std::atoi(value) : 0;
-    return n > 0 ? n : 150;
-}
-
 // `copies` of the language's sample; after each edit, `holdPercent` of the time, the worker
 // parses at once and is held in its parse for the next edit to stop it.
 void RandomBursts::Check(int copies, int holdPercent) {
@@ -278,8 +270,9 @@ void RandomBursts::Check(int copies, int holdPercent) {
     ASSERT_FALSE(sample.empty());
     Rows rows;
     for (int i = 0; i < copies; ++i) rows.insert(rows.end(), sample.begin(), sample.end());
-    constexpr int kBurstsPerText = 30;  // then the text starts again from the sample
-    for (int burst = 0; burst < Bursts(); ++burst) {
+    constexpr int kBurstsPerText = 30;    // then the text starts again from the sample
+    const int bursts = RandomCases(100);  // per language
+    for (int burst = 0; burst < bursts; ++burst) {
         if (burst % kBurstsPerText == 0) {
             rng_.seed(static_cast<unsigned>(burst / kBurstsPerText + 1));
             f_.reset();
