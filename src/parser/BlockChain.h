@@ -71,8 +71,8 @@ public:
 
     // Moves, empties or reopens blocks after text from `s` to `e` was inserted, deleted or
     // replaced, so that blocks after the edit follow the text and those whose tokens it touched
-    // are rebuilt by the reparse that follows. Blocks that an earlier edit emptied or reopened
-    // only follow the text: several edits may come before that reparse. Answers the kUpdate
+    // are rebuilt by the reparse that follows. Blocks that an earlier edit emptied only follow
+    // the text: several edits may come before that reparse. Answers the kUpdate
     // bits; kUpdateNotLocked when the data lock could not be had within `lockWaitMs`; 0 for an
     // empty chain or an edit that makes no sense (unknown kind, invalid start, negative column,
     // end before start, a replacement over more than one row).
