@@ -73,7 +73,7 @@ const Corpus* LoadCorpus(const std::string& name, benchmark::State& state) {
 enum class Follow { kBuffer, kPositions, kReparse };
 
 int32_t FollowEdit(TextSchema& schema, CQELPenwrightBufferManager& buffer, LineCol start, LineCol end,
-                   BlockChain::EditKind how, Follow follow) {
+                   BufferParser::Change how, Follow follow) {
     if (follow == Follow::kBuffer)
         return TextSchema::kDone;
     schema.GetChain().UpdatePositions(start, end, how);

@@ -13,10 +13,6 @@ constexpr unsigned kMultipleOperationsText = 9715;
 constexpr unsigned kDeleteText = 9716;
 constexpr unsigned kInsertText = 9717;
 
-// The parser's change actions.
-constexpr int kParserInsert = 1;
-constexpr int kParserDelete = 2;
-
 // The parser counts columns from 0.
 LineCol ParserPos(LineCol p) {
     return {p.row, std::max(p.col - 1, 0)};
@@ -44,18 +40,26 @@ CQELPenwrightBufferCommand::CQELPenwrightBufferCommand(CQELPenwrightBufferManage
                                                        std::wstring text, LineCol from, LineCol to)
     : bufferManager(bufferManager), text(std::move(text)), from(from), to(to) {}
 
-void CQELPenwrightBufferCommand::Write(std::wstring_view s, LineCol at, bool overwriteMode) {
-    OverwriteMode mode(*bufferManager, overwriteMode);
+void CQELPenwrightBufferCommand::Insert(std::wstring_view s, LineCol at) {
+    OverwriteMode mode(*bufferManager, false);
     bufferManager->CancelParse();
     LineCol final = at;
     bufferManager->InsertText(s, at.row, at.col, false, &final);
-    bufferManager->ParserTextChanged(ParserPos(at), ParserPos(final), kParserInsert);
+    bufferManager->ParserTextChanged(ParserPos(at), ParserPos(final), BufferParser::kInserted);
+}
+
+void CQELPenwrightBufferCommand::Overwrite(std::wstring_view s, LineCol at) {
+    OverwriteMode mode(*bufferManager, true);
+    bufferManager->CancelParse();
+    bufferManager->InsertText(s, at.row, at.col, false);
+    const LineCol end{at.row, at.col + static_cast<int>(s.size())};
+    bufferManager->ParserTextChanged(ParserPos(at), ParserPos(end), BufferParser::kReplaced);
 }
 
 void CQELPenwrightBufferCommand::Erase(LineCol a, LineCol b) {
     bufferManager->CancelParse();
     bufferManager->DeleteText(a.row, a.col, b.row, b.col, false, false);
-    bufferManager->ParserTextChanged(ParserPos(a), ParserPos(b), kParserDelete);
+    bufferManager->ParserTextChanged(ParserPos(a), ParserPos(b), BufferParser::kDeleted);
 }
 
 int CQELPenwrightBufferCommand::Finish(int kind, LineCol caretPos, LineCol& start, LineCol& end,
@@ -82,7 +86,7 @@ CQELPenwrightInsertStringCommand::CQELPenwrightInsertStringCommand(CQELPenwright
 int CQELPenwrightInsertStringCommand::Execute(LineCol& start, LineCol& end, CaretTarget* caret) {
     if (!bufferManager)
         return 0;
-    Write(text, from, false);
+    Insert(text, from);
     return Finish(EditAction::EditInsert, to, start, end, caret);
 }
 
@@ -110,7 +114,7 @@ int CQELPenwrightDeleteStringCommand::Execute(LineCol& start, LineCol& end, Care
 int CQELPenwrightDeleteStringCommand::UnExecute(LineCol& start, LineCol& end, CaretTarget* caret) {
     if (!bufferManager)
         return 0;
-    Write(text, from, false);
+    Insert(text, from);
     return Finish(EditAction::EditInsert, to, start, end, caret);
 }
 
@@ -122,11 +126,18 @@ CQELPenwrightReplaceStringCommand::CQELPenwrightReplaceStringCommand(
     commandText = pw::LoadString(kMultipleOperationsText) + this->text;
 }
 
+LineCol CQELPenwrightReplaceStringCommand::ReplacedEnd() const {
+    return {from.row, from.col + static_cast<int>(replacedText.size())};
+}
+
 int CQELPenwrightReplaceStringCommand::Execute(LineCol& start, LineCol& end, CaretTarget* caret) {
     if (!bufferManager)
         return 0;
-    // The text is as it was before the overwrite, so overwriting again does exactly the same.
-    Write(text, std::min(from, to), true);
+    // The replaced characters are written over again, and what the text had beyond them is
+    // inserted after them: the parser hears of each change as what it is.
+    Overwrite(std::wstring_view(text).substr(0, replacedText.size()), from);
+    if (text.size() > replacedText.size())
+        Insert(std::wstring_view(text).substr(replacedText.size()), ReplacedEnd());
     return Finish(EditAction::EditReplace, from, start, end, caret);
 }
 
@@ -134,8 +145,9 @@ int CQELPenwrightReplaceStringCommand::UnExecute(LineCol& start, LineCol& end, C
     if (!bufferManager)
         return 0;
     // Overwriting back would leave the characters that the text had beyond the replaced ones,
-    // and its further lines: take the text out and put the replaced characters back instead.
-    Erase(from, to);
-    Write(replacedText, from, false);
+    // and its further lines: those are taken out before the replaced characters are put back.
+    if (to != ReplacedEnd())
+        Erase(ReplacedEnd(), to);
+    Overwrite(replacedText, from);
     return Finish(EditAction::EditReplace, from, start, end, caret);
 }

@@ -16,8 +16,10 @@ protected:
                                LineCol to);
 
     // The primitive actions: each asks the parser to let go of the rows first and reports the
-    // changed range afterwards.
-    void Write(std::wstring_view s, LineCol at, bool overwriteMode);
+    // change afterwards. Overwrite writes `s`, which holds no line end, over as many characters
+    // of the row.
+    void Insert(std::wstring_view s, LineCol at);
+    void Overwrite(std::wstring_view s, LineCol at);
     void Erase(LineCol a, LineCol b);
     // Out range, caret and the flags of `kind` for the range from..to.
     int Finish(int kind, LineCol caretPos, LineCol& start, LineCol& end, CaretTarget* caret) const;
@@ -44,7 +46,8 @@ public:
     int UnExecute(LineCol& start, LineCol& end, CaretTarget* caret) override;
 };
 
-// Text typed or pasted in overwrite mode over `replacedText`, which lay in from's row.
+// Text typed or pasted in overwrite mode over `replacedText`, which lay in from's row. The text
+// may be longer than what it replaced, and hold further lines.
 class CQELPenwrightReplaceStringCommand : public CQELPenwrightBufferCommand {
 public:
     CQELPenwrightReplaceStringCommand(CQELPenwrightBufferManager* bufferManager, std::wstring text,
@@ -53,5 +56,8 @@ public:
     int UnExecute(LineCol& start, LineCol& end, CaretTarget* caret) override;
 
 private:
+    // Where the replaced characters ended; the text beyond them was inserted there.
+    LineCol ReplacedEnd() const;
+
     std::wstring replacedText;
 };

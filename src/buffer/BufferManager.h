@@ -149,8 +149,9 @@ public:
     void SetWholeText(std::wstring_view text);
 
     // Whoever changes rows tells the parser: cancel the parse in progress before the change,
-    // then the changed range (0-based columns; action 1 insert, 2 delete) after it. Both go to
-    // the buffer's parser when it has one.
+    // then the changed range (0-based columns) and what happened there (a BufferParser::Change:
+    // inserted, deleted, or replaced by as many characters, as typing in overwrite mode does)
+    // after it. Both go to the buffer's parser when it has one.
     void CancelParse();
     void ParserTextChanged(const LineCol& start, const LineCol& end, int action);
     // The parser is made by whoever knows the schemas; Close lets it go.

@@ -22,18 +22,21 @@ int32_t AddClamped(int32_t value, int64_t delta) {
                                                     std::numeric_limits<int32_t>::max()));
 }
 
-// One edit as the position rules see it.
+// One edit as the position rules see it. Edits may come one after another before any reparse:
+// the rules then meet blocks that an earlier edit emptied, whose start is already known to be
+// lost. Those only keep their place in the text, so that the chain stays in text order and the
+// reparse of the earlier edit finds them where that edit left them.
 class Edit {
 public:
-    Edit(LineCol s, LineCol e, bool insert)
+    Edit(LineCol s, LineCol e, int kind)
         : s_(s),
           e_(e),
-          insert_(insert),
-          x_(insert ? s : e),
-          dRow_(int64_t{e.row} - s.row),
-          dCol_(int64_t{e.col} - s.col),
-          editRow_(insert ? e.row : s.row) {
-        if (!insert) {
+          kind_(kind),
+          x_(kind == BlockChain::kInserted ? s : e),
+          dRow_(kind == BlockChain::kReplaced ? 0 : int64_t{e.row} - s.row),
+          dCol_(kind == BlockChain::kReplaced ? 0 : int64_t{e.col} - s.col),
+          editRow_(kind == BlockChain::kInserted ? e.row : s.row) {
+        if (kind == BlockChain::kDeleted) {
             dRow_ = -dRow_;
             dCol_ = -dCol_;
         }
@@ -42,36 +45,20 @@ public:
     // What a rule did to a block: nothing, moved its end, or emptied or reopened it.
     enum class Change { kNone, kEndShifted, kReset };
 
-    // Pass 1 looks at the restart block and its ancestors, pass 2 along the chain after it.
-    Change Pass1(TextBlock& b) const {
-        bool startHit =
-            insert_ ? b.startPos < s_ && Packed(s_) < StartTokenEnd(b) : s_ <= b.startPos && b.startPos < e_;
-        return Apply(b, startHit);
-    }
-    Change Pass2(TextBlock& b) const { return Apply(b, b.startPos < x_ && Packed(s_) < StartTokenEnd(b)); }
-
-    bool StartsAfter(const TextBlock& b) const { return b.startPos >= x_; }
-    // Whether moving blocks further down the chain can still change anything.
-    bool Moves(const TextBlock& b) const {
-        return dRow_ != 0 || b.startPos.row == editRow_ || b.endPos.row == editRow_;
-    }
-    void Move(TextBlock& b) const {
-        Move(b.startPos);
-        if (b.endPos.IsValid())
-            Move(b.endPos);
-    }
-
-private:
-    static int64_t StartTokenEnd(const TextBlock& b) { return Packed(b.startPos) + b.startTokenExtent; }
-    static void Empty(TextBlock& b) { b.endPos = {b.startPos.row, b.startPos.col - 1}; }
-
-    Change Apply(TextBlock& b, bool startHit) const {
-        if (startHit) {
+    Change Apply(TextBlock& b) const {
+        if (Emptied(b)) {
+            // Emptied already; within deleted text it goes where that text was.
+            if (kind_ != BlockChain::kDeleted || b.startPos <= s_ || b.startPos >= e_)
+                return Change::kNone;
+            Empty(b);
+            return Change::kReset;
+        }
+        if (b.startPos < x_ && Packed(s_) < StartTokenEnd(b)) {
             Empty(b);
             return Change::kReset;
         }
         // An open block has no end to shift or to lose.
-        if (!b.endPos.IsValid())
+        if (b.IsOpen())
             return Change::kNone;
         int64_t end = Packed(b.endPos);
         int64_t endTokenStart = end - std::max(b.endTokenExtent, 0);
@@ -83,6 +70,34 @@ private:
             return Change::kReset;
         }
         return Change::kNone;
+    }
+
+    // Whether the block begins with text after the edit. At an insertion point only a block
+    // whose start takes no text stays before the new text: it encloses it. An emptied one goes
+    // on with the text, as the blocks it was inside do.
+    bool StartsAfter(const TextBlock& b) const {
+        return b.startPos > x_ ||
+               (b.startPos == x_ && (kind_ != BlockChain::kInserted || b.startTokenExtent > 0 || Emptied(b)));
+    }
+    // Whether moving blocks further down the chain can still change anything.
+    bool Moves(const TextBlock& b) const {
+        return dRow_ != 0 || (dCol_ != 0 && (b.startPos.row == editRow_ || b.endPos.row == editRow_));
+    }
+    void Move(TextBlock& b) const {
+        Move(b.startPos);
+        if (b.endPos.IsValid())
+            Move(b.endPos);
+    }
+
+private:
+    static bool Emptied(const TextBlock& b) { return b.endPos.IsValid() && b.endPos < b.startPos; }
+    static int64_t StartTokenEnd(const TextBlock& b) { return Packed(b.startPos) + b.startTokenExtent; }
+    // A block whose start a deletion took begins where the deleted text was, so that the
+    // chain stays in text order.
+    void Empty(TextBlock& b) const {
+        if (kind_ == BlockChain::kDeleted && b.startPos > s_)
+            b.startPos = s_;
+        b.endPos = {b.startPos.row, b.startPos.col - 1};
     }
 
     Change ShiftEnd(TextBlock& b) const {
@@ -103,7 +118,7 @@ private:
     }
 
     LineCol s_, e_;
-    bool insert_;
+    int kind_;
     LineCol x_;  // the edit limit: where text after the edit begins in the old text
     int64_t dRow_, dCol_;
     int32_t editRow_;  // the row where the old text after the edit now lies
@@ -231,16 +246,18 @@ int32_t BlockChain::UpdatePositions(LineCol s, LineCol e, int kind, uint32_t loc
     pw::TimedLock lock(dataLock_, lockWaitMs);
     if (!lock.Owns())
         return kUpdateNotLocked;
-    if ((kind != kInserted && kind != kDeleted) || !s.IsValid() || s.col < 0 || e.col < 0 || e < s)
+    if ((kind != kInserted && kind != kDeleted && kind != kReplaced) || !s.IsValid() || s.col < 0 ||
+        e.col < 0 || e < s || (kind == kReplaced && e.row != s.row))
         return 0;
     pw::RefPtr<TextBlock> restart = RestartBlock(s);
     if (!restart)
         return 0;
-    Edit edit(s, e, kind == kInserted);
+    const Edit edit(s, e, kind);
 
+    // The restart block and the blocks around it, which are the ones that can enclose the edit.
     int32_t result = 0;
     for (TextBlock* b = restart.get(); b && !b->IsDetached(); b = b->parent.get()) {
-        Edit::Change change = edit.Pass1(*b);
+        Edit::Change change = edit.Apply(*b);
         if (change == Edit::Change::kReset)
             result |= kUpdateBlocksReset;
         if (change != Edit::Change::kNone && b == restart.get())
@@ -249,7 +266,7 @@ int32_t BlockChain::UpdatePositions(LineCol s, LineCol e, int kind, uint32_t loc
 
     TextBlock* b = (result & kUpdateRestartChanged) ? restart->nextBlock.get() : restart.get();
     for (; b; b = b->nextBlock.get()) {
-        Edit::Change change = edit.Pass2(*b);
+        Edit::Change change = edit.Apply(*b);
         if (change == Edit::Change::kReset) {
             result |= kUpdateBlocksReset;
         } else if (change == Edit::Change::kNone && edit.StartsAfter(*b)) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 
+#include "buffer/BufferParser.h"
 #include "buffer/LineCol.h"
 #include "parser/TextBlock.h"
 #include "platform/RefCounted.h"
@@ -14,7 +15,8 @@
 
 class BlockChain {
 public:
-    enum EditKind : int { kInserted = 1, kDeleted = 2 };
+    // The kinds of edit, as the buffer reports them: kInserted, kDeleted, kReplaced.
+    using enum BufferParser::Change;
     // Result bits of UpdatePositions.
     static constexpr int32_t kUpdateNotLocked = 0x001;       // nothing was changed
     static constexpr int32_t kUpdateBlocksReset = 0x002;     // a block was emptied or reopened
@@ -67,11 +69,13 @@ public:
     // Closes every block of the chain and forgets the head, the marks and the handed-over blocks.
     void ReleaseAll();
 
-    // Moves, empties or reopens blocks after text from `s` to `e` was inserted or deleted, so
-    // that blocks after the edit follow the text and those whose tokens it touched are rebuilt
-    // by the reparse that follows. Answers the kUpdate bits; kUpdateNotLocked when the data lock
-    // could not be had within `lockWaitMs`; 0 for an empty chain or an edit that makes no sense
-    // (unknown kind, invalid start, negative column, end before start).
+    // Moves, empties or reopens blocks after text from `s` to `e` was inserted, deleted or
+    // replaced, so that blocks after the edit follow the text and those whose tokens it touched
+    // are rebuilt by the reparse that follows. Blocks that an earlier edit emptied only follow
+    // the text: several edits may come before that reparse. Answers the kUpdate
+    // bits; kUpdateNotLocked when the data lock could not be had within `lockWaitMs`; 0 for an
+    // empty chain or an edit that makes no sense (unknown kind, invalid start, negative column,
+    // end before start, a replacement over more than one row).
     int32_t UpdatePositions(LineCol s, LineCol e, int kind, uint32_t lockWaitMs = kUpdateLockWaitMs);
 
     // Blocks reported as ended wait here until the edit control takes them by key (the block's

@@ -108,9 +108,11 @@ void LexParser::TextChanged(LineCol start, LineCol end, int action, CQELPenwrigh
     // would start from blocks in the wrong places: the whole text is parsed again instead.
     const bool moved =
         !(schema_->GetChain().UpdatePositions(start, end, action) & BlockChain::kUpdateNotLocked);
+    // The edited range in the text as it is now: a deletion left nothing but its start.
+    const LineCol edited = action == kDeleted ? start : end;
     if (GetOptions(buffer.GetFileExt())->editReparseInThread) {
         if (moved)
-            RequestParse(buffer, start, end, false);
+            RequestParse(buffer, start, edited, false);
         else
             RequestParse(buffer, EditRange::kTextStart, std::nullopt, false);
         return;
@@ -121,7 +123,7 @@ void LexParser::TextChanged(LineCol start, LineCol end, int action, CQELPenwrigh
     }
     editing_ = false;
     pw::RefPtr<TextIterator> it = IteratorFor(buffer, buffer.GetFileExt());
-    schema_->RunWithEvents(ClassSet::kCompleteParseTree, it.get(), start, end, false);
+    schema_->RunWithEvents(ClassSet::kCompleteParseTree, it.get(), start, edited, false);
 }
 
 void LexParser::GetTokenLists(std::vector<TokenList>& lists, bool append) const {

@@ -172,16 +172,17 @@ void LexParser::ParseQueued() {
             schema.RunWithEvents(ClassSet::kCompleteParseTree, it.get(), range.start, range.end, true);
         if (result & TextSchema::kFailed) {
             // The blocks could not guide a reparse: the whole text from scratch, reported like
-            // any other parse so that the edit control repaints; when it is stopped, the next
-            // round resumes where it stopped.
+            // any other parse so that the edit control repaints.
             schema.ReleaseAllBlocks();
             it = IteratorFor(*textSource_, fileName_);
             queue_.Clear();
             result = schema.RunWithEvents(ClassSet::kCompleteParseTree, it.get(), EditRange::kTextStart,
                                           std::nullopt, true);
-            if ((result & TextSchema::kStopped) && !(result & TextSchema::kDone))
-                queue_.Add({});
         }
+        // A stopped run keeps the blocks it made and none of the old ones after them, so the text
+        // from where it stopped is parsed again, whatever else is queued.
+        if ((result & TextSchema::kStopped) && !(result & TextSchema::kDone))
+            queue_.Add({});
         const bool stopped = schema.StopEvent().IsSet();
         schema.StopEvent().Reset();
         if ((result & TextSchema::kDone) && !queue_.Empty())

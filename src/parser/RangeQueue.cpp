@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "parser/BlockChain.h"  // EditKind
+#include "buffer/BufferParser.h"
 
 namespace {
 
@@ -68,15 +68,16 @@ void RangeQueue::Add(const EditRange& range) {
 }
 
 void RangeQueue::Shift(LineCol s, LineCol e, int kind) {
-    if (!s.IsValid() || e < s || (kind != BlockChain::kInserted && kind != BlockChain::kDeleted))
+    // A replacement moves nothing.
+    if (!s.IsValid() || e < s || (kind != BufferParser::kInserted && kind != BufferParser::kDeleted))
         return;
     for (EditRange& range : ranges_) {
         // A range that starts where text is inserted keeps its start, and so covers that text.
         if (range.start && *range.start > s)
-            *range.start = kind == BlockChain::kInserted ? AfterInsert(*range.start, s, e)
-                                                         : AfterDelete(*range.start, s, e);
+            *range.start = kind == BufferParser::kInserted ? AfterInsert(*range.start, s, e)
+                                                           : AfterDelete(*range.start, s, e);
         if (range.end && *range.end >= s)
-            *range.end =
-                kind == BlockChain::kInserted ? AfterInsert(*range.end, s, e) : AfterDelete(*range.end, s, e);
+            *range.end = kind == BufferParser::kInserted ? AfterInsert(*range.end, s, e)
+                                                         : AfterDelete(*range.end, s, e);
     }
 }

@@ -28,7 +28,8 @@ public:
     // appends it. A whole-text range replaces everything queued; a resume range merges only
     // with another or with the whole text.
     void Add(const EditRange& range);
-    // Moves queued positions after text from `s` to `e` was inserted (kind 1) or deleted (kind 2).
+    // Moves queued positions after text from `s` to `e` was inserted or deleted (a
+    // BufferParser::Change).
     void Shift(LineCol s, LineCol e, int kind);
 
     bool Empty() const { return ranges_.empty(); }

@@ -12,6 +12,52 @@
 
 namespace {
 
+// Applies each change the buffer reports to a copy of its rows: after every report the copy must
+// be the buffer's text again, or the parser would hear of a change other than the one made.
+class ReplayingParser : public BufferParser {
+public:
+    void Follow(const CQELPenwrightBufferManager& buffer) { rows_ = RowsOf(buffer); }
+    void CancelParse() override {}
+    void TextChanged(LineCol s, LineCol e, int action, CQELPenwrightBufferManager& buffer) override {
+        if (::testing::Test::HasFailure())
+            return;  // the copy no longer follows the text
+        const Rows now = RowsOf(buffer);
+        // A change recorded in another state of the text may name columns past the end of a
+        // row, as an empty insertion there or a deletion up to there does; they stand for its end.
+        auto at = [](const std::wstring& row, int col) {
+            return std::min(static_cast<size_t>(col), row.size());
+        };
+        std::wstring& first = rows_[s.row - 1];
+        const size_t from = at(first, s.col);
+        if (action == kInserted) {
+            // The new text, as the buffer holds it now, goes in at s.
+            const std::wstring tail = first.substr(from);
+            first.resize(from);
+            first += now[s.row - 1].substr(
+                from, s.row == e.row ? at(now[s.row - 1], e.col) - from : std::wstring::npos);
+            for (int r = s.row + 1; r <= e.row; ++r)
+                rows_.insert(rows_.begin() + r - 1,
+                             now[r - 1].substr(0, r == e.row ? at(now[r - 1], e.col) : std::wstring::npos));
+            rows_[e.row - 1] += tail;
+        } else if (action == kDeleted) {
+            const std::wstring tail = rows_[e.row - 1].substr(at(rows_[e.row - 1], e.col));
+            first.resize(from);
+            first += tail;
+            rows_.erase(rows_.begin() + s.row, rows_.begin() + e.row);
+        } else {
+            ASSERT_EQ(action, kReplaced);
+            ASSERT_EQ(s.row, e.row);
+            const size_t count = at(first, e.col) - from;
+            first.replace(from, count, now[s.row - 1].substr(from, count));
+        }
+        EXPECT_EQ(rows_, now) << "change " << action << " " << s.row << "," << s.col << " - " << e.row << ","
+                              << e.col;
+    }
+
+private:
+    Rows rows_;
+};
+
 // The text after each step, oldest first; a step's id changes whenever the step grows, as the
 // text at a save no longer matches it then.
 struct History {
@@ -94,6 +140,11 @@ protected:
 
     std::mt19937 rng_{20240617};
     Buffer buffer_ = MakeBuffer({L"one", L"\ttwo", L""});
+    pw::RefPtr<ReplayingParser> parser_ = [this] {
+        auto parser = pw::MakeRef<ReplayingParser>();
+        buffer_->SetParser(parser);
+        return parser;
+    }();
     Buffer plain_ = MakeBuffer({L"one", L"\ttwo", L""});
     History model_{{FlatText(*buffer_)}};
     bool groupOpen_ = false;
@@ -156,6 +207,7 @@ void UndoProperty::Step() {
             model_.Push(FlatText(*buffer_));
     } else if (op < 86) {
         EndGroup();
+        parser_->Follow(*buffer_);
         for (int n = Pick(1, 4); n > 0; --n) {
             undo().Undo(start, end, nullptr);
             model_.at -= model_.at > 0;
@@ -163,6 +215,7 @@ void UndoProperty::Step() {
         plain_ = MakeBuffer(RowsOf(*buffer_));
     } else if (op < 95) {
         EndGroup();
+        parser_->Follow(*buffer_);
         for (int n = Pick(1, 4); n > 0; --n) {
             undo().Redo(start, end, nullptr);
             model_.at += model_.at + 1 < model_.texts.size();
@@ -191,6 +244,7 @@ TEST_F(UndoProperty, RandomEditsUndoAndRedoAgainstThePlainModel) {
         ASSERT_EQ(buffer_->IsModified(), model_.Modified());
     }
     EndGroup();
+    parser_->Follow(*buffer_);
     LineCol start, end;
     while (undo().CanUndo()) undo().Undo(start, end, nullptr);
     EXPECT_EQ(FlatText(*buffer_), L"one\n\ttwo\n");

@@ -313,9 +313,11 @@ TEST(BlockChain, RowsBeyondTheReachOfThirtyTwoBitPositions) {
 TEST(BlockChain, NonsenseEditsChangeNothing) {
     Fixture f;
     TextBlock* a = f.Add({2, 2}, {4, 0});
+    // Characters written over lie on one row.
     for (auto [s, e, kind] :
          {std::tuple{LineCol{3, 0}, LineCol{2, 0}, 1}, std::tuple{LineCol{0, 0}, LineCol{2, 0}, 2},
-          std::tuple{LineCol{1, -1}, LineCol{2, 0}, 1}, std::tuple{LineCol{1, 0}, LineCol{2, 0}, 3}}) {
+          std::tuple{LineCol{1, -1}, LineCol{2, 0}, 1}, std::tuple{LineCol{1, 0}, LineCol{2, 0}, 4},
+          std::tuple{LineCol{1, 0}, LineCol{2, 0}, 3}}) {
         EXPECT_EQ(f.chain.UpdatePositions(s, e, kind), 0);
         EXPECT_EQ(a->startPos, (LineCol{2, 2}));
         EXPECT_EQ(a->endPos, (LineCol{4, 0}));

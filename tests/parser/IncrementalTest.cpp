@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <iterator>
 #include <random>
 #include <sstream>
@@ -45,34 +44,52 @@ const Rows kCppSample = {
 using Fragments = std::vector<std::wstring>;
 
 struct Edit {
-    bool insert;
-    LineCol a, b;  // 1-based columns as the buffer counts them
+    int kind;      // a BlockChain edit kind
+    LineCol a, b;  // 1-based columns as the buffer counts them; b only for a deletion
     std::wstring text;
 };
 
 std::string Describe(const Edit& e) {
     std::ostringstream out;
-    out << (e.insert ? "insert \"" + pw::Narrow(e.text) + "\" at " : "delete ") << e.a.row << ":" << e.a.col;
-    if (!e.insert)
+    const char* verb = e.kind == BlockChain::kInserted  ? "insert"
+                       : e.kind == BlockChain::kDeleted ? "delete"
+                                                        : "overwrite";
+    out << verb << " ";
+    if (e.kind != BlockChain::kDeleted)
+        out << "\"" << pw::Narrow(e.text) << "\" at ";
+    out << e.a.row << ":" << e.a.col;
+    if (e.kind == BlockChain::kDeleted)
         out << " to " << e.b.row << ":" << e.b.col;
     return out.str();
 }
 
 Edit RandomEdit(std::mt19937& rng, const CQELPenwrightBufferManager& buffer, const Fragments& fragments) {
     auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-    Edit e;
+    Edit e{BlockChain::kInserted, {}, {}, {}};
     const int rows = std::max(buffer.GetRowCount(), 1);
     e.a.row = pick(1, rows);
-    e.a.col = pick(1, buffer.GetLineTextLength(e.a.row) + 1);
-    e.insert = pick(0, 2) != 0 || buffer.GetRowCount() < 3;
-    if (e.insert) {
+    const int length = buffer.GetLineTextLength(e.a.row);
+    e.a.col = pick(1, length + 1);
+    const int kind = pick(0, 5);
+    if (kind < 3 || buffer.GetRowCount() < 3) {
         e.text = fragments[pick(0, static_cast<int>(fragments.size()) - 1)];
         return e;
     }
-    // Within the row, or across to a later row.
-    e.b.row = std::min(rows, e.a.row + (pick(0, 3) == 0 ? pick(1, 2) : 0));
-    const int length = buffer.GetLineTextLength(e.b.row);
-    e.b.col = e.b.row == e.a.row ? std::min(length + 1, e.a.col + pick(1, 4)) : pick(1, length + 1);
+    if (kind < 5) {
+        // Within the row, or across to a later row.
+        e.kind = BlockChain::kDeleted;
+        e.b.row = std::min(rows, e.a.row + (pick(0, 3) == 0 ? pick(1, 2) : 0));
+        const int endLength = buffer.GetLineTextLength(e.b.row);
+        e.b.col = e.b.row == e.a.row ? std::min(endLength + 1, e.a.col + pick(1, 4)) : pick(1, endLength + 1);
+        return e;
+    }
+    // Written over characters of the row, as typing in overwrite mode does.
+    e.kind = BlockChain::kReplaced;
+    e.text = fragments[pick(0, static_cast<int>(fragments.size()) - 1)];
+    e.text =
+        e.text.substr(0, std::min(e.text.find_first_of(L"\r\n"), static_cast<size_t>(length + 1 - e.a.col)));
+    if (e.text.empty())
+        e.kind = BlockChain::kInserted;
     return e;
 }
 
@@ -81,21 +98,23 @@ LineCol ParserPos(LineCol p) {
 }
 
 // Applies the edit to the buffer and lets the schema follow it as the parser does: positions
-// first, then a reparse of the edited range.
+// first, then a reparse of the edited range as it is in the new text.
 int32_t ApplyAndReparse(TextSchema& schema, CQELPenwrightBufferManager& buffer, const Edit& e) {
-    LineCol s = ParserPos(e.a), end;
-    if (e.insert) {
-        LineCol final = e.a;
-        buffer.InsertText(e.text, e.a.row, e.a.col, false, &final);
-        end = ParserPos(final);
-    } else {
+    const LineCol s = ParserPos(e.a);
+    LineCol end = s;
+    if (e.kind == BlockChain::kDeleted) {
         if (!buffer.DeleteText(e.a.row, e.a.col, e.b.row, e.b.col, false))
             return TextSchema::kDone;
-        end = ParserPos(e.b);
+        schema.GetChain().UpdatePositions(s, ParserPos(e.b), e.kind);
+    } else {
+        buffer.SetOverwriteFlag(e.kind == BlockChain::kReplaced);
+        LineCol final = e.a;
+        buffer.InsertText(e.text, e.a.row, e.a.col, false, &final);
+        buffer.SetOverwriteFlag(false);
+        end = ParserPos(final);
+        schema.GetChain().UpdatePositions(s, end, e.kind);
     }
-    schema.GetChain().UpdatePositions(s, end, e.insert ? BlockChain::kInserted : BlockChain::kDeleted);
-    pw::RefPtr<TextIterator> it = pw::MakeRef<TextIterator>(&buffer);
-    return schema.Run(ClassSet::kCompleteParseTree, it.get(), s, end, false);
+    return schema.Run(ClassSet::kCompleteParseTree, ParserIterator(schema, buffer).get(), s, end, false);
 }
 
 std::string Fresh(TextSchema& reference, CQELPenwrightBufferManager& buffer) {
@@ -141,67 +160,24 @@ void CheckRandomEdits(const SchemaPtr& schema, const Rows& rows, const std::wstr
     }
 }
 
-// A language's sample under tests/data, its schema, and the fragments that change most about
-// its blocks: its comment, string and bracket tags, beside line breaks and plain text.
-struct Language {
-    const char* folder;
-    const wchar_t* schema;
-    const wchar_t* ext;
-    Fragments fragments;
-};
-
-// clang-format off
-const Language kLanguages[] = {
-    {"cpp", L"cpp.pws", L".cpp", {L"/*", L"*/", L"\"", L"'", L"{", L"}", L"//", L"#", L"R\"(", L")\"", L"\\", L"0x1"}},
-    {"csharp", L"csharp.pws", L".cs", {L"/*", L"*/", L"\"", L"\"\"\"", L"'", L"{", L"}", L"//", L"#region", L"#endregion", L"@\"", L"#"}},
-    {"java", L"java.pws", L".java", {L"/*", L"*/", L"\"", L"\"\"\"", L"'", L"{", L"}", L"//", L"\\"}},
-    {"javascript", L"javascript.pws", L".js", {L"/*", L"*/", L"\"", L"'", L"`", L"{", L"}", L"//", L"/", L"\\/", L"= /"}},
-    {"typescript", L"typescript.pws", L".ts", {L"/*", L"*/", L"\"", L"'", L"`", L"{", L"}", L"//", L"/", L"(/"}},
-    {"python", L"python.pws", L".py", {L"#", L"\"\"\"", L"'''", L"\"", L"'", L"(", L")", L"[", L"]", L"{", L"}", L"\\"}},
-    {"sql", L"sql.pws", L".sql", {L"--", L"/*", L"*/", L"'", L"\"", L"(", L")", L"''", L"1"}},
-    {"html", L"html.pws", L".html", {L"<", L">", L"</", L"<!--", L"-->", L"\"", L"'", L"<script>", L"</script>", L"<style>", L"</style>", L"/*", L"{", L"}", L"<br", L"="}},
-    {"xml", L"xml.pws", L".xml", {L"<", L">", L"</", L"<!--", L"-->", L"<?", L"?>", L"<![CDATA[", L"]]>", L"\"", L"'", L"/>", L"="}},
-    {"css", L"css.pws", L".css", {L"/*", L"*/", L"{", L"}", L"\"", L"'", L":", L";", L"-", L"#"}},
-    {"json", L"json.pws", L".json", {L"{", L"}", L"[", L"]", L"\"", L",", L":", L"/*", L"*/", L"//", L"-", L"\\\""}},
-    {"ini", L"ini.pws", L".ini", {L"[", L"]", L";", L"\"", L"=", L"#"}},
-    {"vb", L"vb.pws", L".vb", {L"'", L"\"", L"\"\"", L"Rem ", L"#Region", L"#End Region", L"&H", L"_", L":"}},
-    {"vbscript", L"vbscript.pws", L".vbs", {L"'", L"\"", L"\"\"", L"Rem ", L"&H", L":", L"_"}},
-    {"powershell", L"powershell.pws", L".ps1", {L"#", L"<#", L"#>", L"\"", L"'", L"@\"", L"\"@", L"@'", L"'@", L"$", L"$(", L")", L"{", L"}", L"`"}},
-    {"batch", L"batch.pws", L".bat", {L"rem ", L"::", L"\"", L"%", L"(", L")", L":", L"&", L"@"}},
-    {"shell", L"shell.pws", L".sh", {L"#", L"\"", L"'", L"$", L"$(", L"$((", L"${", L"}", L")", L"))", L"<<EOF", L"EOF", L"`", L"\\"}},
-    {"markdown", L"markdown.pws", L".md", {L"#", L"*", L"**", L"_", L"`", L"```", L"~~~", L"<!--", L"-->", L">", L"](", L"<http:", L")", L"["}},
-};
-// clang-format on
-
-// Line breaks, blanks and plain text matter in every language.
-const Fragments kCommonFragments = {L"\r\n", L"\n", L" ", L"\t", L"x", L"1"};
-
-// Edits per seed: modest, since the sanitizer and Wine builds run them too; PW_RANDOM_EDITS
-// asks for more in a longer soak.
-int EditsPerSeed() {
-    const char* value = std::getenv("PW_RANDOM_EDITS");
-    const int n = value ? std::atoi(value) : 0;
-    return n > 0 ? n : 50;
-}
-
-class RandomEdits : public ::testing::TestWithParam<Language> {};
+class RandomEdits : public ::testing::TestWithParam<LanguageSample> {};
 
 // Each seed starts again from the sample, so that the text stays close to real source.
 TEST_P(RandomEdits, ReparseLikeAFullParse) {
-    const Language& lang = GetParam();
+    const LanguageSample& lang = GetParam();
     Fragments fragments = lang.fragments;
     fragments.insert(fragments.end(), kCommonFragments.begin(), kCommonFragments.end());
-    const Rows rows = SampleRows({lang.folder, lang.schema, lang.ext});
+    const Rows rows = SampleRows(lang);
     ASSERT_FALSE(rows.empty());
     for (unsigned seed = 1; seed <= 3; ++seed) {
-        CheckRandomEdits(ShippedSchema(lang.schema), rows, lang.ext, fragments, seed, EditsPerSeed());
+        CheckRandomEdits(ShippedSchema(lang.schema), rows, lang.ext, fragments, seed, RandomCases(50));
         if (HasFailure())
             return;
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Languages, RandomEdits, ::testing::ValuesIn(kLanguages),
-                         [](const ::testing::TestParamInfo<Language>& info) {
+INSTANTIATE_TEST_SUITE_P(Languages, RandomEdits, ::testing::ValuesIn(kLanguageSamples),
+                         [](const ::testing::TestParamInfo<LanguageSample>& info) {
                              return std::string(info.param.folder);
                          });
 
@@ -211,9 +187,11 @@ TEST(Incremental, EveryShippedSchemeIsEdited) {
         pw::IniSection(pw::Widen(PW_CONFIG_DIR) + L"/Penwright.ini", L"schemes");
     ASSERT_FALSE(schemes.empty());
     for (const pw::IniEntry& scheme : schemes) {
-        EXPECT_TRUE(std::any_of(std::begin(kLanguages), std::end(kLanguages), [&](const Language& lang) {
-            return scheme.value == L"Schemas\\" + std::wstring(lang.schema);
-        })) << pw::Narrow(scheme.name);
+        EXPECT_TRUE(std::any_of(std::begin(kLanguageSamples), std::end(kLanguageSamples),
+                                [&](const LanguageSample& lang) {
+                                    return scheme.value == L"Schemas\\" + std::wstring(lang.schema);
+                                }))
+            << pw::Narrow(scheme.name);
     }
 }
 
@@ -259,7 +237,7 @@ TEST(Incremental, RandomEditsOnRareSchemaFeaturesReparseLikeAFullParse) {
     const Fragments fragments = {L"foo",   L"bar", L"(",  L";", L"{", L"}",  L"/*", L"*/",   L"<<", L"END",
                                  L"\nEND", L"\"",  L"\\", L"=", L"/", L"  ", L"1",  L"\r\n", L"\n", L"x"};
     for (unsigned seed = 1; seed <= 6; ++seed) {
-        CheckRandomEdits(SchemaFromText(schema), rows, L".t", fragments, seed, 2 * EditsPerSeed());
+        CheckRandomEdits(SchemaFromText(schema), rows, L".t", fragments, seed, 2 * RandomCases(50));
         if (HasFailure())
             return;
     }
@@ -273,7 +251,8 @@ TEST(Incremental, TypingInALongCommentKeepsTheBlocksAfterIt) {
     for (pw::RefPtr<TextBlock> b = schema->GetChain().HeadBlock(); b; b = b->nextBlock)
         before.push_back(b.get());
     // Inside "over rows { with braces }" of the block comment on row 7.
-    EXPECT_EQ(ApplyAndReparse(*schema, *buffer, {true, {7, 5}, {}, L"xyz"}), TextSchema::kDone);
+    EXPECT_EQ(ApplyAndReparse(*schema, *buffer, {BlockChain::kInserted, {7, 5}, {}, L"xyz"}),
+              TextSchema::kDone);
     std::vector<const TextBlock*> after;
     for (pw::RefPtr<TextBlock> b = schema->GetChain().HeadBlock(); b; b = b->nextBlock)
         after.push_back(b.get());

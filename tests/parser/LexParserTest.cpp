@@ -67,6 +67,27 @@ TEST(LexParser, EditsAndTheirUndoReachTheParserThroughTheBuffer) {
     EXPECT_EQ(DumpExact(*f.parser->GetCurrentSchema()), original);
 }
 
+// Text written over characters replaces them, and so do undoing and redoing that: reparsed at
+// once, each gives the blocks of a fresh parse. Reported as an insertion, the redo would move the
+// keywords after it by the length of the text, onto other keywords as far apart, and keep them.
+TEST(LexParser, AnOverwriteItsUndoAndRedoReparseAtOnce) {
+    Fixture f({L"int a;", L"  long c; long d; long e; long f; long g; long h; long i;"});
+    EXPECT_EQ(f.parser->ParseAll(*f.buffer, false), TextSchema::kDone);
+    f.buffer->SetOverwriteFlag(true);
+    f.buffer->CancelParse();
+    ASSERT_TRUE(f.buffer->InsertText(L"ABCDEFGH", 2, 3, true));
+    f.buffer->ParserTextChanged({2, 2}, {2, 10}, BufferParser::kReplaced);
+    f.buffer->SetOverwriteFlag(false);
+    EXPECT_EQ(DumpExact(*f.parser->GetCurrentSchema()), f.Fresh());
+    LineCol start, end;
+    f.buffer->GetUndoManager().Undo(start, end, nullptr);
+    EXPECT_EQ(f.buffer->GetLineText(2), L"  long c; long d; long e; long f; long g; long h; long i;");
+    EXPECT_EQ(DumpExact(*f.parser->GetCurrentSchema()), f.Fresh());
+    f.buffer->GetUndoManager().Redo(start, end, nullptr);
+    EXPECT_EQ(f.buffer->GetLineText(2), L"  ABCDEFGHlong d; long e; long f; long g; long h; long i;");
+    EXPECT_EQ(DumpExact(*f.parser->GetCurrentSchema()), f.Fresh());
+}
+
 TEST(LexParser, WithoutSchemaNothingIsParsed) {
     ParserPtr parser = pw::MakeRef<LexParser>();
     EXPECT_FALSE(parser->SetTextSchema(nullptr));

@@ -12,6 +12,7 @@
 #include "lexer/LexClassDef.h"
 #include "lexer/SchemaReader.h"
 #include "parser/ClassSet.h"
+#include "parser/ParserOptions.h"
 #include "parser/TextSchema.h"
 #include "platform/RefCounted.h"
 
@@ -47,8 +48,15 @@ inline pw::RefPtr<CQELPenwrightBufferManager> BufferOf(std::wstring_view text, c
     return buffer;
 }
 
+// An iterator over the buffer as the parser makes one: it looks back as far as the options for
+// the buffer's file say, and how far decides what some classes see before a position.
+inline pw::RefPtr<TextIterator> ParserIterator(const TextSchema& schema, CQELPenwrightBufferManager& buffer) {
+    pw::RefPtr<LexClass> fileClass = schema.FileClass(buffer.GetFileExt());
+    return pw::MakeRef<TextIterator>(&buffer, ParserOptions::Read(fileClass.get())->backParseOffset);
+}
+
 // A parse of the whole text, as a first parse does it.
 inline int32_t FullParse(TextSchema& schema, CQELPenwrightBufferManager& buffer) {
-    pw::RefPtr<TextIterator> it = pw::MakeRef<TextIterator>(&buffer);
-    return schema.Run(ClassSet::kCompleteParseTree, it.get(), LineCol{1, 0}, std::nullopt, false);
+    return schema.Run(ClassSet::kCompleteParseTree, ParserIterator(schema, buffer).get(), LineCol{1, 0},
+                      std::nullopt, false);
 }

@@ -3,8 +3,11 @@
 // blocks of a parse as text: one block a line in chain order, indented by nesting.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <map>
+#include <ostream>
 #include <string>
+#include <vector>
 
 #include "buffer/BufferTesting.h"
 #include "buffer/LineReader.h"
@@ -70,25 +73,54 @@ inline std::string DumpExact(TextSchema& schema) {
     return out;
 }
 
-// A shipped language: its folder under tests/data, the schema that colours it and the extension
-// of its sample there.
+// A shipped language: its folder under tests/data, the schema that colours it, the extension
+// of its sample there, and the fragments whose insertion changes most about its blocks: its
+// comment, string and bracket tags.
 struct LanguageSample {
     const char* folder;
     const wchar_t* schema;
     const wchar_t* ext;
+    std::vector<std::wstring> fragments;
 };
 
+// Test names and messages show the folder.
+inline void PrintTo(const LanguageSample& lang, std::ostream* out) {
+    *out << lang.folder;
+}
+
 // clang-format off
-inline constexpr LanguageSample kLanguageSamples[] = {
-    {"cpp", L"cpp.pws", L".cpp"}, {"python", L"python.pws", L".py"}, {"javascript", L"javascript.pws", L".js"},
-    {"html", L"html.pws", L".html"}, {"json", L"json.pws", L".json"}, {"batch", L"batch.pws", L".bat"},
-    {"csharp", L"csharp.pws", L".cs"}, {"css", L"css.pws", L".css"}, {"ini", L"ini.pws", L".ini"},
-    {"java", L"java.pws", L".java"}, {"markdown", L"markdown.pws", L".md"},
-    {"powershell", L"powershell.pws", L".ps1"}, {"shell", L"shell.pws", L".sh"}, {"sql", L"sql.pws", L".sql"},
-    {"typescript", L"typescript.pws", L".ts"}, {"vb", L"vb.pws", L".vb"}, {"vbscript", L"vbscript.pws", L".vbs"},
-    {"xml", L"xml.pws", L".xml"},
+inline const LanguageSample kLanguageSamples[] = {
+    {"cpp", L"cpp.pws", L".cpp", {L"/*", L"*/", L"\"", L"'", L"{", L"}", L"//", L"#", L"R\"(", L")\"", L"\\", L"0x1"}},
+    {"python", L"python.pws", L".py", {L"#", L"\"\"\"", L"'''", L"\"", L"'", L"(", L")", L"[", L"]", L"{", L"}", L"\\"}},
+    {"javascript", L"javascript.pws", L".js", {L"/*", L"*/", L"\"", L"'", L"`", L"{", L"}", L"//", L"/", L"\\/", L"= /"}},
+    {"html", L"html.pws", L".html", {L"<", L">", L"</", L"<!--", L"-->", L"\"", L"'", L"<script>", L"</script>", L"<style>", L"</style>", L"/*", L"{", L"}", L"<br", L"="}},
+    {"json", L"json.pws", L".json", {L"{", L"}", L"[", L"]", L"\"", L",", L":", L"/*", L"*/", L"//", L"-", L"\\\""}},
+    {"batch", L"batch.pws", L".bat", {L"rem ", L"::", L"\"", L"%", L"(", L")", L":", L"&", L"@"}},
+    {"csharp", L"csharp.pws", L".cs", {L"/*", L"*/", L"\"", L"\"\"\"", L"'", L"{", L"}", L"//", L"#region", L"#endregion", L"@\"", L"#"}},
+    {"css", L"css.pws", L".css", {L"/*", L"*/", L"{", L"}", L"\"", L"'", L":", L";", L"-", L"#"}},
+    {"ini", L"ini.pws", L".ini", {L"[", L"]", L";", L"\"", L"=", L"#"}},
+    {"java", L"java.pws", L".java", {L"/*", L"*/", L"\"", L"\"\"\"", L"'", L"{", L"}", L"//", L"\\"}},
+    {"markdown", L"markdown.pws", L".md", {L"#", L"*", L"**", L"_", L"`", L"```", L"~~~", L"<!--", L"-->", L">", L"](", L"<http:", L")", L"["}},
+    {"powershell", L"powershell.pws", L".ps1", {L"#", L"<#", L"#>", L"\"", L"'", L"@\"", L"\"@", L"@'", L"'@", L"$", L"$(", L")", L"{", L"}", L"`"}},
+    {"shell", L"shell.pws", L".sh", {L"#", L"\"", L"'", L"$", L"$(", L"$((", L"${", L"}", L")", L"))", L"<<EOF", L"EOF", L"`", L"\\"}},
+    {"sql", L"sql.pws", L".sql", {L"--", L"/*", L"*/", L"'", L"\"", L"(", L")", L"''", L"1"}},
+    {"typescript", L"typescript.pws", L".ts", {L"/*", L"*/", L"\"", L"'", L"`", L"{", L"}", L"//", L"/", L"(/"}},
+    {"vb", L"vb.pws", L".vb", {L"'", L"\"", L"\"\"", L"Rem ", L"#Region", L"#End Region", L"&H", L"_", L":"}},
+    {"vbscript", L"vbscript.pws", L".vbs", {L"'", L"\"", L"\"\"", L"Rem ", L"&H", L":", L"_"}},
+    {"xml", L"xml.pws", L".xml", {L"<", L">", L"</", L"<!--", L"-->", L"<?", L"?>", L"<![CDATA[", L"]]>", L"\"", L"'", L"/>", L"="}},
 };
 // clang-format on
+
+// How many random cases a property runs: `byDefault`, modest since the sanitizer and Wine builds
+// run them too, unless PW_RANDOM_EDITS asks for more in a longer soak.
+inline int RandomCases(int byDefault) {
+    const char* value = std::getenv("PW_RANDOM_EDITS");
+    const int n = value ? std::atoi(value) : 0;
+    return n > 0 ? n : byDefault;
+}
+
+// Line breaks, blanks and plain text matter in every language.
+inline const std::vector<std::wstring> kCommonFragments = {L"\r\n", L"\n", L" ", L"\t", L"x", L"1"};
 
 // The rows of a language's sample; tests/data lies beside the shipped configuration, whose path
 // already carries the drive prefix under Wine.
