@@ -11,7 +11,8 @@ std::vector<PlannedRow> ScreenPlanner::Plan(const PaintRequest& request) {
     CQELPenwrightLineMarksManager& marks = buffer.GetLineMarks();
     const bool syntax = core_.GetOption(EditorOptions::kSyntaxColor);
     const pw::RefPtr<TextSchema> schema = syntax ? core_.GetParser().GetCurrentSchema() : nullptr;
-    PainterColors colors = request.colors;
+    colors_ = request.colors;
+    PainterColors& colors = colors_;
     if (schema) {
         if (pw::RefPtr<LexClass> top = schema->FileClass(buffer.GetFileExt())) {
             LexTextAttributes attributes;

@@ -50,8 +50,11 @@ public:
     // (see ComputeNodeFlags); the folded rows seen are kept for the markers.
     std::vector<PlannedRow> Plan(const PaintRequest& request);
     const std::vector<int>& CollapsedRows() const { return collapsedRows_; }
+    // The last plan's colours: the request's, with the top class's put in.
+    const PainterColors& FrameColors() const { return colors_; }
 
 private:
     EditorCore& core_;
     std::vector<int> collapsedRows_;
+    PainterColors colors_;
 };

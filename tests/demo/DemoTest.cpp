@@ -1,4 +1,4 @@
-// The demo host's pieces under Wine: the PNG writer and the placeholder view.
+// The demo host's pieces under Wine: the PNG writer and the window holding the edit control.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -83,43 +83,37 @@ TEST_F(Com, APngFileHoldsTheSectionsPixels) {
     EXPECT_TRUE(FAILED(WritePng(image, L"Z:\\no such folder\\x.png")));
 }
 
-// The number of pixels in a band of rows that differ from the background.
-int Ink(const DibSection& image, int top, int bottom, COLORREF background) {
-    int ink = 0;
-    for (int y = top; y < bottom; ++y)
-        for (int x = 0; x < image.Width(); ++x) ink += image.Pixel(x, y) != background;
-    return ink;
-}
-
-TEST_F(Com, TheWindowShowsEachRowOfTextInItsBand) {
+TEST_F(Com, TheWindowHostsTheEditControlAboveItsStatusLine) {
+    pw::RefPtr<CQELPenwrightBufferManager> buffer = pw::MakeRef<CQELPenwrightBufferManager>();
+    buffer->SetWholeText(L"first\r\n\r\n\tx");
     DemoWindow window;
-    ASSERT_TRUE(window.Create(L"demo test", L"status", SIZE{300, 200}));
-    window.View().SetRows({L"first", L"", L"\tx"}, 4);
-    const int rowHeight = window.View().RowHeight();
-    ASSERT_GT(rowHeight, 8);
-    RECT view;
-    GetClientRect(window.View().Handle(), &view);
-    EXPECT_EQ(view.right, 300);
-    EXPECT_EQ(view.bottom, 200 - 22);  // the status line below
+    ASSERT_TRUE(window.Create(L"demo test", L"status", SIZE{300, 200}, buffer));
+    HWND view = GetDlgItem(window.Handle(), DemoWindow::kViewId);
+    ASSERT_EQ(view, window.View().Handle());
+    wchar_t name[64];
+    GetClassNameW(view, name, 64);
+    EXPECT_STREQ(name, L"VantrellPenwrightor");
+    RECT client;
+    GetWindowRect(view, &client);
+    EXPECT_EQ(client.right - client.left, 300);
+    EXPECT_EQ(client.bottom - client.top, 200 - 22);  // the status line below
 
     DibSection image(300, 200);
     ASSERT_TRUE(pw::win32::CaptureClient(window.Handle(), image));
+    const int rowHeight = window.View().Core()->GetTextLayout().GetRowHeight();
+    const int textLeft = window.View().Core()->GetRects().text.left;
     const COLORREF back = GetSysColor(COLOR_WINDOW);
-    EXPECT_GT(Ink(image, 0, rowHeight, back), 20);                 // "first"
-    EXPECT_EQ(Ink(image, rowHeight, 2 * rowHeight, back), 0);      // the empty row
-    EXPECT_GT(Ink(image, 2 * rowHeight, 3 * rowHeight, back), 5);  // "x" after the tab
-    EXPECT_EQ(Ink(image, 3 * rowHeight, 200 - 22, back), 0);       // no rows beyond the last
-    EXPECT_GT(Ink(image, 200 - 22, 200, back), 0);                 // the status line
-
-    // The tab takes the x to the fourth character cell: nothing is drawn before it.
-    int firstInk = -1;
-    for (int x = 0; x < 300 && firstInk < 0; ++x)
-        for (int y = 2 * rowHeight; y < 3 * rowHeight; ++y)
-            if (image.Pixel(x, y) != back) {
-                firstInk = x;
-                break;
-            }
-    EXPECT_GE(firstInk, 4 + 4 * 7);  // left gap and four cells of at least 7 pixels
+    auto ink = [&](int row) {
+        int count = 0;
+        for (int y = row * rowHeight; y < (row + 1) * rowHeight; ++y)
+            for (int x = textLeft; x < 280; ++x) count += image.Pixel(x, y) != back;
+        return count;
+    };
+    EXPECT_GT(ink(0), 20);                 // "first"
+    EXPECT_EQ(ink(1), 0);                  // the empty row
+    EXPECT_GT(ink(2), 5);                  // "x" after the tab
+    EXPECT_EQ(ink(3), 0);                  // no rows beyond the last
+    EXPECT_NE(image.Pixel(5, 199), back);  // the status line
 }
 
 }  // namespace

@@ -49,6 +49,8 @@ TEST(ScreenPlanner, FoldsHideRowsAndCutTheirRow) {
 
     EXPECT_EQ(rows[0].nodeFlags & (NodeFlag::kExpanded | NodeFlag::kContinuesBelow),
               NodeFlag::kExpanded | NodeFlag::kContinuesBelow);
+    EXPECT_EQ(rows[1].nodeFlags, NodeFlag::kFromAbove | NodeFlag::kContinuesBelow);  // inside f's body
+    EXPECT_EQ(rows[2].nodeFlags, NodeFlag::kFromAbove | NodeFlag::kEnds);
     EXPECT_EQ(rows[3].nodeFlags & NodeFlag::kCollapsed, NodeFlag::kCollapsed);
     EXPECT_EQ(rows[3].cut, 8);
     EXPECT_FALSE(rows[3].collapsedText.empty());

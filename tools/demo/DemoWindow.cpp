@@ -19,8 +19,10 @@ DemoWindow::DemoWindow() {
         font_.Reset(CreateFontIndirectW(&metrics.lfStatusFont));
 }
 
-bool DemoWindow::Create(const std::wstring& title, const std::wstring& status, SIZE client) {
+bool DemoWindow::Create(const std::wstring& title, const std::wstring& status, SIZE client,
+                        pw::RefPtr<CQELPenwrightBufferManager> buffer) {
     status_ = status;
+    buffer_ = std::move(buffer);
     const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     RECT rect{0, 0, client.cx, client.cy};
     AdjustWindowRectEx(&rect, style, FALSE, 0);
@@ -29,10 +31,12 @@ bool DemoWindow::Create(const std::wstring& title, const std::wstring& status, S
 }
 
 bool DemoWindow::OnCreate(const CREATESTRUCTW&) {
+    if (!view_.Create(Handle(), true, true, std::move(buffer_), kViewId))
+        return false;
     RECT client;
     GetClientRect(Handle(), &client);
-    client.bottom -= kStatusHeight;
-    return view_.Create(Handle(), client, kViewId);
+    OnSize(SIZE_RESTORED, client.right, client.bottom);
+    return true;
 }
 
 void DemoWindow::OnSize(UINT, int width, int height) {

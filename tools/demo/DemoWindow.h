@@ -1,22 +1,23 @@
 #pragma once
-// The demo's top-level window: the view of the file fills it but for a status line at the foot.
+// The demo's top-level window: the edit control fills it but for a status line at the foot.
 #include <windows.h>
 
 #include <string>
 
-#include "PlaceholderView.h"
 #include "editor/win32/Gdi.h"
+#include "editor/win32/PenwrightCtrl.h"
 #include "editor/win32/Window.h"
 
 class DemoWindow : public pw::win32::Window {
 public:
-    // The child id the edit control will have in its host.
+    // The edit control's child id.
     static constexpr UINT kViewId = 100;
 
     DemoWindow();
-    // A window of the client size, with `status` in its status line; not shown yet.
-    bool Create(const std::wstring& title, const std::wstring& status, SIZE client);
-    PlaceholderView& View() { return view_; }
+    // A window of the client size showing `buffer`, with `status` in its status line; not shown yet.
+    bool Create(const std::wstring& title, const std::wstring& status, SIZE client,
+                pw::RefPtr<CQELPenwrightBufferManager> buffer);
+    CQELPenwrightCtrl& View() { return view_; }
 
 protected:
     bool OnCreate(const CREATESTRUCTW& create) override;
@@ -32,5 +33,6 @@ private:
 
     std::wstring status_;
     pw::win32::Font font_;
-    PlaceholderView view_;
+    pw::RefPtr<CQELPenwrightBufferManager> buffer_;
+    CQELPenwrightCtrl view_;
 };

@@ -1,7 +1,8 @@
 // penwright-demo: the Windows host of the edit control, showing the file named on its command line.
 //   penwright-demo FILE                      a window with the file, until it is closed
 //   penwright-demo FILE --screenshot OUT.png  draws the window into a PNG file and ends
-// For now the window holds a placeholder view of the text (see PlaceholderView.h).
+// The file is coloured with the shipped configuration (EditConfig beside the program, else the
+// source tree's).
 #include <windows.h>
 
 #include <objbase.h>
@@ -15,6 +16,7 @@
 #include "Document.h"
 #include "PngFile.h"
 #include "buffer/BufferManager.h"
+#include "config/ConfigManager.h"
 #include "editor/win32/DibSection.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
@@ -35,6 +37,15 @@ std::vector<std::wstring> Arguments() {
     for (int i = 1; i < count; ++i) result.emplace_back(arguments[i]);
     LocalFree(arguments);
     return result;
+}
+
+// Handles what is queued (the parser's events), without waiting for more.
+void PumpMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
 }
 
 int Screenshot(DemoWindow& window, const std::wstring& path) {
@@ -68,12 +79,11 @@ int main() {
     if (file.empty())
         return Fail("usage: penwright-demo FILE [--screenshot OUT.png]");
 
+    ConfigManager::RegisterShared();  // before the buffer, which takes the shared configuration
     pw::RefPtr<CQELPenwrightBufferManager> buffer = pw::MakeRef<CQELPenwrightBufferManager>();
     std::string error;
     if (!LoadTextFile(*buffer, file, std::nullopt, error))
         return Fail(error);
-    std::vector<std::wstring> rows;
-    for (int row = 1; row <= buffer->GetRowCount(); ++row) rows.push_back(buffer->GetLineText(row));
 
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
         return Fail("cannot initialise COM");
@@ -81,13 +91,19 @@ int main() {
     {
         DemoWindow window;
         const std::wstring name = file.substr(pw::FolderOf(file).size());
-        const std::wstring status = name + L": " + std::to_wstring(rows.size()) +
-                                    L" rows, shown by a placeholder until the edit control takes its place";
-        if (!window.Create(L"Penwright demo - " + name, status, kClientSize)) {
+        const std::wstring status = name + L": " + std::to_wstring(buffer->GetRowCount()) + L" rows";
+        if (!window.Create(L"Penwright demo - " + name, status, kClientSize, buffer)) {
             result = Fail("cannot create the window");
+        } else if (!window.View().SetConfigFile(DefaultConfigPath())) {
+            result = Fail("cannot read the configuration " + pw::Narrow(DefaultConfigPath()));
         } else {
-            window.View().SetRows(std::move(rows), buffer->GetTabSize());
+            window.View().Refresh();
             if (!screenshot.empty()) {
+                // The configuration's events install the schema, which starts the whole parse;
+                // the picture shows its folds too.
+                PumpMessages();
+                window.View().Core()->GetParser().WaitUntilParsed(10000);
+                PumpMessages();
                 result = Screenshot(window, screenshot);
             } else {
                 ShowWindow(window.Handle(), SW_SHOWNORMAL);

@@ -106,7 +106,7 @@ Window* Window::FromHandle(HWND hwnd) {
     return static_cast<Window*>(GetPropW(hwnd, kObjectProperty));
 }
 
-LRESULT Window::NotifyParent(int code, std::initializer_list<int32_t> values) const {
+LRESULT Window::NotifyParent(int code, std::span<const int32_t> values) const {
     HWND parent = hwnd_ ? GetParent(hwnd_) : nullptr;
     if (!parent)
         return 0;
@@ -115,7 +115,7 @@ LRESULT Window::NotifyParent(int code, std::initializer_list<int32_t> values) co
     std::vector<uint64_t> message((sizeof header + values.size() * sizeof(int32_t) + 7) / 8);
     std::memcpy(message.data(), &header, sizeof header);
     if (values.size() > 0)
-        std::memcpy(reinterpret_cast<char*>(message.data()) + sizeof header, values.begin(),
+        std::memcpy(reinterpret_cast<char*>(message.data()) + sizeof header, values.data(),
                     values.size() * sizeof(int32_t));
     return SendMessageW(parent, WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(message.data()));
 }

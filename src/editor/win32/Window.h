@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <span>
 
 namespace pw::win32 {
 
@@ -53,7 +54,10 @@ public:
     // Sends WM_NOTIFY to the parent: a header with this window's child id and `code`, followed by
     // `values` as 32-bit integers (read them with NotifyValues). The parent's answer; 0 when the
     // window has no parent.
-    LRESULT NotifyParent(int code, std::initializer_list<int32_t> values = {}) const;
+    LRESULT NotifyParent(int code, std::span<const int32_t> values) const;
+    LRESULT NotifyParent(int code, std::initializer_list<int32_t> values = {}) const {
+        return NotifyParent(code, std::span(values.begin(), values.size()));
+    }
     // The values that follow the header of such a notification.
     static const int32_t* NotifyValues(const NMHDR& header);
 

@@ -1,0 +1,423 @@
+#include "editor/win32/PenwrightCtrl.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "config/ConfigManager.h"
+#include "editor/ScreenPlanner.h"
+#include "editor/win32/ScrollBar.h"
+#include "platform/FileSystem.h"
+#include "platform/ModulePath.h"
+#include "platform/Profile.h"
+#include "platform/Time.h"
+
+namespace {
+
+using pw::win32::DCHandle;
+
+constexpr COLORREF kDisabledLight = RGB(250, 250, 250);
+
+const pw::win32::WindowClass& ControlClass() {
+    static const pw::win32::WindowClass windowClass(
+        CQELPenwrightCtrl::kClassName, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS, LoadCursorW(nullptr, IDC_ARROW));
+    return windowClass;
+}
+
+// Scroll-bar ranges are ints; a range past them is pinned to the largest.
+int ToInt(int64_t value) {
+    return static_cast<int>(std::clamp<int64_t>(value, INT_MIN, INT_MAX));
+}
+
+}  // namespace
+
+CQELPenwrightCtrl::CQELPenwrightCtrl()
+    : painter_(pw::MakeRef<CQELPenwrightPainter>()),
+      configFile_(pw::FolderOf(pw::ModulePath()) + L"Penwright.ini") {
+    // Buffers made from now on share one configuration manager.
+    ConfigManager::RegisterShared();
+}
+
+CQELPenwrightCtrl::~CQELPenwrightCtrl() {
+    // The core leaves the buffer's events before the window goes.
+    core_.reset();
+}
+
+bool CQELPenwrightCtrl::Create(HWND parent, bool hScroll, bool vScroll,
+                               pw::RefPtr<CQELPenwrightBufferManager> buffer, UINT id) {
+    given_ = std::move(buffer);
+    DWORD style = WS_CHILD | WS_VISIBLE;
+    if (vScroll)
+        style |= WS_VSCROLL;
+    if (hScroll)
+        style |= WS_HSCROLL;
+    return Window::Create(ControlClass(), parent, style, WS_EX_ACCEPTFILES, RECT{0, 0, 100, 100}, id);
+}
+
+bool CQELPenwrightCtrl::Attach(HWND hwnd) {
+    return Window::Attach(hwnd) && Initialize();
+}
+
+bool CQELPenwrightCtrl::OnCreate(const CREATESTRUCTW&) {
+    return Initialize();
+}
+
+bool CQELPenwrightCtrl::Initialize() {
+    const LONG_PTR style = GetWindowLongPtrW(Handle(), GWL_STYLE);
+    core_ = std::make_unique<EditorCore>(*this, std::move(given_), pw::AppProfile());
+    // The scroll bars are the window's: what it was made or found with.
+    core_->SetOption(EditorOptions::kHScrollBar, (style & WS_HSCROLL) != 0, false);
+    core_->SetOption(EditorOptions::kVScrollBar, (style & WS_VSCROLL) != 0, false);
+    CQELPenwrightBufferManager& buffer = core_->GetBuffer();
+    if (buffer.GetConfigFile().empty() && pw::FileExists(configFile_) && !pw::IsFolder(configFile_))
+        buffer.SetConfigFile(configFile_);
+    core_->RecalcLayout();
+    caretRow_ = caretCol_ = 1;
+    core_->UpdateScrollBars();
+    return true;
+}
+
+void CQELPenwrightCtrl::OnDestroy() {
+    repaintTimer_.Stop();
+    caret_.Destroy();
+}
+
+void CQELPenwrightCtrl::SetPainter(pw::RefPtr<CQELPenwrightPainter> painter) {
+    if (!painter)
+        return;
+    painter_ = std::move(painter);
+    if (core_) {
+        core_->OnSize();
+        core_->RecalcLayout();
+    }
+    Invalidate();
+}
+
+bool CQELPenwrightCtrl::GetOption(EditorOptions::Option option) const {
+    return core_ ? core_->GetOption(option) : EditorOptions::Default(option);
+}
+
+bool CQELPenwrightCtrl::SetOption(EditorOptions::Option option, bool value, bool persist) {
+    return core_ && core_->SetOption(option, value, persist);
+}
+
+bool CQELPenwrightCtrl::SetConfigFile(const std::wstring& path) {
+    configFile_ = path;
+    if (!core_ || !pw::FileExists(path) || pw::IsFolder(path))
+        return false;
+    return core_->GetBuffer().SetConfigFile(path);
+}
+
+bool CQELPenwrightCtrl::SetTabSize(int size) {
+    if (!core_ || !core_->GetBuffer().SetTabSize(size, false))
+        return false;
+    core_->GetTextLayout().SetTabSize(core_->GetBuffer().GetTabSize());
+    Invalidate();
+    RedrawCaret();
+    return true;
+}
+
+bool CQELPenwrightCtrl::SetFont(const LOGFONTW* font, bool persist) {
+    const bool saved = painter_->SetFont(font, persist);
+    if (core_ && Handle()) {
+        core_->OnSize();
+        core_->RecalcLayout();
+        RedrawCaret();
+        Invalidate();
+    }
+    return saved;
+}
+
+void CQELPenwrightCtrl::SetTopRow(int row) {
+    if (!core_)
+        return;
+    core_->SetTopRow(row);
+    core_->UpdateScrollBars();
+    RedrawCaret();
+    Invalidate();
+}
+
+std::wstring CQELPenwrightCtrl::GetWholeText() const {
+    return core_ ? core_->GetBuffer().GetWholeText() : std::wstring();
+}
+
+void CQELPenwrightCtrl::SetWholeText(std::wstring_view text) {
+    if (!core_)
+        return;
+    core_->GetBuffer().SetWholeText(text);
+    caretRow_ = caretCol_ = 1;
+    core_->SetTopRow(1);
+    Refresh();
+    core_->RecalcLayout();
+    core_->UpdateScrollBars();
+    RedrawCaret();
+}
+
+void CQELPenwrightCtrl::Refresh() {
+    if (core_)
+        core_->Refresh();
+}
+
+void CQELPenwrightCtrl::SetActive(bool active) {
+    active_ = active;
+    Invalidate();
+    UpdateNow();
+}
+
+void CQELPenwrightCtrl::SetWhiteSpace(bool show) {
+    whiteSpace_ = show;
+    Invalidate();
+}
+
+bool CQELPenwrightCtrl::CanEdit() {
+    return NotifyParent(EditNotify::kReadOnly, {}) == 0;
+}
+
+void CQELPenwrightCtrl::DrawRows(const DCHandle& dc, const RECT& area) {
+    if (!core_ || !dc)
+        return;
+    FrameGeometry frame;
+    frame.rects = core_->GetRects();
+    frame.rects = EditRects::Compute(
+        {area.left, area.top, area.right, area.bottom},
+        {frame.rects.selMargin.Width(), frame.rects.lineNumbers.Width(), frame.rects.nodeColumn.Width()});
+    frame.rowHeight = core_->GetTextLayout().GetRowHeight();
+    frame.horzOffset = core_->GetTextLayout().GetHorzOffset();
+    frame.selMargin = GetOption(EditorOptions::kSelMargin);
+    frame.lineNumbers = GetOption(EditorOptions::kLineNumbers);
+    frame.nodeColumn = core_->IsNodeColumnShown();
+    frame.whiteSpace = whiteSpace_;
+    frame.active = active_;
+    frame.caretRow = caretRow_;
+
+    PaintRequest request;
+    request.colors = painter_->Colors();
+    request.active = active_;
+    request.screenRows = (area.bottom - area.top + frame.rowHeight - 1) / frame.rowHeight;
+    ScreenPlanner planner(*core_);
+    const std::vector<PlannedRow> rows = planner.Plan(request);
+    frame.colors = planner.FrameColors();
+    painter_->DrawFrame(dc, rows, frame, [&](const RECT& margin, int row) {
+        HWND parent = GetParent(Handle());
+        if (!parent)
+            return false;
+        PenwrightMarginNotify notify{
+            {Handle(), 0, static_cast<UINT>(EditNotify::kDrawMargin)}, dc, margin, row};
+        return SendMessageW(parent, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notify)) != 0;
+    });
+}
+
+void CQELPenwrightCtrl::OnPaint() {
+    const uint32_t start = TickCount();
+    pw::win32::PaintDC dc(Handle());
+    RECT client;
+    ::GetClientRect(Handle(), &client);
+    backBuffer_.Paint(dc, client, [&](const DCHandle& memory) {
+        DrawRows(memory, client);
+        if (!IsWindowEnabled(Handle())) {
+            // The disabled look: every other pixel washed out.
+            pw::win32::Brush halftone = pw::win32::MakeHalftoneBrush();
+            SetTextColor(memory, kDisabledLight);
+            SetBkColor(memory, RGB(0, 0, 0));
+            pw::win32::SelectScope brush(memory, halftone.Get());
+            PatBlt(memory, 0, 0, client.right, client.bottom, 0x00FA0089);  // destination OR pattern
+        }
+    });
+    if (core_)
+        core_->PaintTook(TickCount() - start);
+}
+
+void CQELPenwrightCtrl::OnPrintClient(HDC dc, UINT) {
+    RECT client;
+    ::GetClientRect(Handle(), &client);
+    DrawRows(DCHandle(dc), client);
+}
+
+void CQELPenwrightCtrl::OnSize(UINT, int, int) {
+    backBuffer_.Reset();
+    if (core_ && painter_->GetMeasurer()) {
+        core_->OnSize();
+        RedrawCaret();
+    }
+}
+
+void CQELPenwrightCtrl::OnSetFocus(HWND) {
+    caret_.Destroy();
+    caretSize_ = {};
+    focus_ = true;
+    Invalidate();
+    RedrawCaret();
+    const int32_t values[] = {caretRow_, caretCol_};
+    NotifyParent(EditNotify::kCaretMoved, values);
+    UpdateWindow(Handle());
+}
+
+void CQELPenwrightCtrl::OnKillFocus(HWND) {
+    caret_.Destroy();
+    caretSize_ = {};
+    focus_ = false;
+}
+
+void CQELPenwrightCtrl::OnActivate(UINT state, HWND) {
+    Default();
+    active_ = state != WA_INACTIVE;
+}
+
+void CQELPenwrightCtrl::OnScroll(int bar, UINT code, int thumb) {
+    if (!core_)
+        return;
+    Scrolling::Action action;
+    switch (code) {
+        case SB_LINEUP:
+            action = Scrolling::Action::kLineUp;
+            break;
+        case SB_LINEDOWN:
+            action = Scrolling::Action::kLineDown;
+            break;
+        case SB_PAGEUP:
+            action = Scrolling::Action::kPageUp;
+            break;
+        case SB_PAGEDOWN:
+            action = Scrolling::Action::kPageDown;
+            break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION:
+            action = Scrolling::Action::kThumb;
+            break;
+        case SB_TOP:
+        case SB_BOTTOM:
+            if (bar == SB_VERT) {
+                // The caret goes to the first or last row; the view stays until it follows.
+                caretRow_ = code == SB_TOP ? 1 : std::max(core_->GetBuffer().GetRowCount(), 1);
+                caretCol_ = 1;
+                pw::win32::ScrollBar(Handle(), SB_VERT).SetPosition(code == SB_TOP ? 1 : INT_MAX);
+                RedrawCaret();
+            }
+            return;
+        default:
+            return;
+    }
+    if (bar == SB_VERT)
+        core_->OnVScroll(action, thumb);
+    else if (bar == SB_HORZ)
+        core_->OnHScroll(action, thumb);
+}
+
+void CQELPenwrightCtrl::OnMouseWheel(int delta, UINT, POINT) {
+    if (core_)
+        core_->ScrollBy(delta < 0 ? wheelStep_ : -wheelStep_, 0);
+}
+
+void CQELPenwrightCtrl::OnTimer(UINT_PTR id) {
+    if (id == kRepaintTimer && repaintTimer_.Running() && core_)
+        core_->OnRepaintTimer();
+}
+
+LRESULT CQELPenwrightCtrl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_SETTEXT:
+            SetWholeText(lParam ? reinterpret_cast<const wchar_t*>(lParam) : L"");
+            return TRUE;
+        case WM_GETTEXTLENGTH:
+            return static_cast<LRESULT>(GetWholeText().size());
+        case WM_GETTEXT: {
+            const std::wstring text = GetWholeText();
+            if (wParam == 0 || !lParam)
+                return static_cast<LRESULT>(text.size());
+            const size_t copied = std::min<size_t>(text.size(), wParam - 1);
+            auto* out = reinterpret_cast<wchar_t*>(lParam);
+            std::copy_n(text.data(), copied, out);
+            out[copied] = L'\0';
+            return static_cast<LRESULT>(copied);
+        }
+        case WM_SETFONT: {
+            LOGFONTW font{};
+            const bool has = wParam && GetObjectW(reinterpret_cast<HFONT>(wParam), sizeof font, &font) > 0;
+            SetFont(has ? &font : nullptr, false);
+            if (LOWORD(lParam))
+                UpdateNow();
+            return 0;
+        }
+        case WM_GETFONT:
+            return reinterpret_cast<LRESULT>(painter_->GetTextFont());
+        case WM_INPUTLANGCHANGE:
+            RedrawCaret();
+            return Default();
+        default:
+            return Default();
+    }
+}
+
+PixelRect CQELPenwrightCtrl::GetClientRect() const {
+    RECT client{};
+    ::GetClientRect(Handle(), &client);
+    return {client.left, client.top, client.right, client.bottom};
+}
+
+const TextMeasurer* CQELPenwrightCtrl::GetTextMeasurer() const {
+    return painter_->GetMeasurer();
+}
+
+void CQELPenwrightCtrl::Invalidate() {
+    if (Handle())
+        InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void CQELPenwrightCtrl::UpdateNow() {
+    if (Handle())
+        UpdateWindow(Handle());
+}
+
+void CQELPenwrightCtrl::SetRepaintTimer(uint32_t periodMs) {
+    repaintTimer_.Start(Handle(), periodMs);
+}
+
+void CQELPenwrightCtrl::KillRepaintTimer() {
+    repaintTimer_.Stop();
+}
+
+void CQELPenwrightCtrl::SetScrollBar(bool vertical, const ScrollBar& bar) {
+    const pw::win32::ScrollBar scrollBar(Handle(), vertical ? SB_VERT : SB_HORZ);
+    scrollBar.Set(vertical ? 1 : 0, ToInt(bar.max), static_cast<UINT>(std::max(ToInt(bar.page), 0)),
+                  ToInt(bar.pos));
+    scrollBar.Enable(bar.enabled);
+}
+
+void CQELPenwrightCtrl::ShowScrollBars(bool horizontal, bool vertical) {
+    if (!Handle())
+        return;
+    LONG_PTR style = GetWindowLongPtrW(Handle(), GWL_STYLE) & ~static_cast<LONG_PTR>(WS_HSCROLL | WS_VSCROLL);
+    if (horizontal)
+        style |= WS_HSCROLL;
+    if (vertical)
+        style |= WS_VSCROLL;
+    SetWindowLongPtrW(Handle(), GWL_STYLE, style);
+    pw::win32::ScrollBar(Handle(), SB_HORZ).Show(horizontal);
+    pw::win32::ScrollBar(Handle(), SB_VERT).Show(vertical);
+    SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+void CQELPenwrightCtrl::RedrawCaret() {
+    if (!core_ || !Handle())
+        return;
+    const std::optional<PixelRect> rect = core_->CaretRect(caretRow_, caretCol_, overwrite_, focus_);
+    if (!rect) {
+        caret_.Show(false);
+        return;
+    }
+    const SIZE size{rect->Width(), rect->Height()};
+    if (!caret_.Exists() || size.cx != caretSize_.cx || size.cy != caretSize_.cy) {
+        caret_.Create(Handle(), size.cx, size.cy);
+        caretSize_ = size;
+    }
+    caret_.Move({rect->left, rect->top});
+    caret_.Show(true);
+}
+
+intptr_t CQELPenwrightCtrl::NotifyParent(int code, std::span<const int32_t> values) {
+    return Window::NotifyParent(code, values);
+}
+
+uint32_t CQELPenwrightCtrl::TickCount() {
+    return pw::TickCount();
+}

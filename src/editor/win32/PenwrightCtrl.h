@@ -1,0 +1,133 @@
+#pragma once
+// Windows only: the edit control, a child window of class "VantrellPenwrightor" showing one
+// buffer's text. Its logic is EditorCore's; this class turns window messages into calls on it,
+// answers what it asks of the window (EditorWindow) and draws the planned frame with the painter.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "editor/EditorCore.h"
+#include "editor/EditorWindow.h"
+#include "editor/win32/BackBuffer.h"
+#include "editor/win32/Caret.h"
+#include "editor/win32/Painter.h"
+#include "editor/win32/Timer.h"
+#include "editor/win32/Window.h"
+
+// Notification -948's payload: the parent may draw a row's selection margin itself (answer
+// non-zero). The header's id is 0.
+struct PenwrightMarginNotify {
+    NMHDR header;
+    HDC dc;
+    RECT margin;
+    int32_t row;
+};
+namespace EditNotify {
+inline constexpr int kDrawMargin = -948;
+}
+
+class CQELPenwrightCtrl : public pw::win32::Window, public EditorWindow {
+public:
+    static constexpr const wchar_t* kClassName = L"VantrellPenwrightor";
+    static constexpr UINT kDlgCode = DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTALLKEYS | DLGC_WANTCHARS;
+    static constexpr UINT_PTR kRepaintTimer = 200;
+
+    CQELPenwrightCtrl();
+    ~CQELPenwrightCtrl() override;
+
+    // A visible child of `parent` at (0, 0, 100, 100), showing `buffer` (a new one when null).
+    bool Create(HWND parent, bool hScroll, bool vScroll, pw::RefPtr<CQELPenwrightBufferManager> buffer,
+                UINT id);
+    // Takes over an existing window: the scroll-bar options come from its style.
+    bool Attach(HWND hwnd);
+    // After the window exists: buffer, configuration, layout, caret, event subscriptions.
+    virtual bool Initialize();
+
+    // Null before Initialize.
+    EditorCore* Core() const { return core_.get(); }
+    CQELPenwrightBufferManager* GetBuffer() const { return core_ ? &core_->GetBuffer() : nullptr; }
+
+    CQELPenwrightPainter* GetPainter() const { return painter_.get(); }
+    void SetPainter(pw::RefPtr<CQELPenwrightPainter> painter);
+
+    bool GetOption(EditorOptions::Option option) const;
+    // See EditorCore::SetOption; the scroll-bar options rewrite the window style too.
+    bool SetOption(EditorOptions::Option option, bool value, bool persist);
+
+    // Stores the path; false unless there is a buffer and the path names an existing file.
+    bool SetConfigFile(const std::wstring& path);
+    const std::wstring& GetConfigFile() const { return configFile_; }
+    bool SetTabSize(int size);
+    // The painter's fonts from `font` (its default when null), then layout and repaint. False
+    // only when persisting was asked and failed.
+    bool SetFont(const LOGFONTW* font, bool persist);
+
+    int GetTopRow() const { return core_ ? core_->GetTopRow() : 1; }
+    void SetTopRow(int row);
+    int RowsPerPage() const { return core_ ? core_->RowsPerPage() : 0; }
+
+    std::wstring GetWholeText() const;
+    // Replaces the text, then colours, scroll bars and the window follow.
+    void SetWholeText(std::wstring_view text);
+    // Parses the text again (see EditorCore::Refresh) and repaints.
+    void Refresh();
+
+    bool IsActive() const { return active_; }
+    void SetActive(bool active);
+    bool GetWhiteSpace() const { return whiteSpace_; }
+    void SetWhiteSpace(bool show);
+    // True when the parent does not answer the read-only query with non-zero.
+    bool CanEdit();
+
+    // Draws the visible rows into `dc` over `area` (the client rectangle when painting).
+    virtual void DrawRows(const pw::win32::DCHandle& dc, const RECT& area);
+
+    // EditorWindow
+    PixelRect GetClientRect() const override;
+    const TextMeasurer* GetTextMeasurer() const override;
+    void Invalidate() override;
+    void UpdateNow() override;
+    void SetRepaintTimer(uint32_t periodMs) override;
+    void KillRepaintTimer() override;
+    void SetScrollBar(bool vertical, const ScrollBar& bar) override;
+    void ShowScrollBars(bool horizontal, bool vertical) override;
+    void RedrawCaret() override;
+    intptr_t NotifyParent(int code, std::span<const int32_t> values) override;
+    uint32_t TickCount() override;
+
+protected:
+    bool OnCreate(const CREATESTRUCTW& create) override;
+    void OnDestroy() override;
+    void OnSize(UINT type, int width, int height) override;
+    void OnPaint() override;
+    void OnPrintClient(HDC dc, UINT flags) override;
+    LRESULT OnEraseBackground(HDC) override { return TRUE; }  // the paint covers everything
+    void OnSetFocus(HWND previous) override;
+    void OnKillFocus(HWND next) override;
+    void OnActivate(UINT state, HWND other) override;
+    void OnScroll(int bar, UINT code, int thumb) override;
+    void OnMouseWheel(int delta, UINT keys, POINT screen) override;
+    UINT OnGetDlgCode(const MSG*) override { return kDlgCode; }
+    void OnTimer(UINT_PTR id) override;
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void ApplyScrollStyle();
+
+    pw::RefPtr<CQELPenwrightBufferManager> given_;  // the buffer given at creation, until Initialize
+    std::unique_ptr<EditorCore> core_;
+    pw::RefPtr<CQELPenwrightPainter> painter_;
+    std::wstring configFile_;
+    pw::win32::BackBuffer backBuffer_;
+    pw::win32::Caret caret_;
+    SIZE caretSize_{};
+    pw::win32::Timer repaintTimer_{kRepaintTimer};
+    bool active_ = false;
+    bool focus_ = false;
+    bool whiteSpace_ = false;
+    bool overwrite_ = false;
+    int caretRow_ = 1;
+    int caretCol_ = 1;  // display column
+    int wheelStep_ = 4;
+};
