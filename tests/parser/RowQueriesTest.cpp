@@ -211,6 +211,15 @@ TEST(OnScreenParse, RowsPastTheParsedPartGetTheClassesOfAWholeParse) {
     ExpectOnScreenMatchesWholeParse(kLanguageSamples[1], 1, 2, static_cast<int>(python.size()));
 }
 
+TEST(OnScreenParse, AScreenStartingOnAnyRowOfAParsedTextMatchesTheWholeParse) {
+    // The start is looked up from the block before the screen, nested however deep.
+    for (const LanguageSample& sample : {kLanguageSamples[0], kLanguageSamples[1]}) {
+        const int rows = static_cast<int>(SampleRows(sample).size());
+        for (int first = 1; first <= rows; ++first)
+            ExpectOnScreenMatchesWholeParse(sample, rows, first, std::min(first + 3, rows));
+    }
+}
+
 TEST(OnScreenParse, BadRowsAndNoIteratorAreRefused) {
     Buffer buffer = BufferWith({L"int a;"}, L".cpp");
     SchemaPtr schema = ShippedSchema(L"cpp.pws");
