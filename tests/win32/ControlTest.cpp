@@ -279,6 +279,25 @@ TEST_F(Control, FramePixels) {
     EXPECT_FALSE(Has(image, Band(r.nodeColumn, 6), shadow));
 }
 
+TEST_F(Control, ADisabledControlLooksWashedOut) {
+    SetText(kSource);
+    DibSection enabled(400, 200), disabled(400, 200);
+    Draw(enabled);
+    EnableWindow(ctrl.Handle(), FALSE);
+    Draw(disabled);
+    int ink = 0, washed = 0;
+    for (int y = 0; y < RowHeight(); ++y)
+        for (int x = Rects().text.left; x < 200; ++x)
+            if (enabled.Pixel(x, y) != enabled.Pixel(399, 0)) {
+                ++ink;
+                const COLORREF c = disabled.Pixel(x, y);
+                washed += GetRValue(c) >= 250 && GetGValue(c) >= 250 && GetBValue(c) >= 250;
+            }
+    ASSERT_GT(ink, 20);
+    EXPECT_GT(washed, ink / 4);  // about every other pixel of the text
+    EXPECT_LT(washed, ink);
+}
+
 TEST_F(Control, AFoldedBlockShowsItsMarkerAndHidesItsRows) {
     SetText(kSource);
     std::vector<CollapsibleBlock> blocks;
