@@ -73,13 +73,13 @@ protected:
 };
 
 // A parent with the control filling it, its text C++ coloured by the shipped configuration,
-// drawn in DejaVu Sans Mono without antialiasing.
+// drawn in DejaVu Sans Mono without antialiasing. The parent stays hidden: under Xvfb without a
+// window manager a shown top-level window takes two seconds to destroy.
 class Control : public ::testing::Test {
 protected:
     void SetUp() override {
         previousProfile_ = pw::SetAppProfile(&profile_);
-        ASSERT_TRUE(
-            parent.Create(ParentClass(), nullptr, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, RECT{0, 0, 480, 320}));
+        ASSERT_TRUE(parent.Create(ParentClass(), nullptr, WS_OVERLAPPEDWINDOW, 0, RECT{0, 0, 480, 320}));
         ConfigManager::RegisterShared();
         buffer = pw::MakeRef<CQELPenwrightBufferManager>();
         buffer->SetFileExt(L".cpp");
