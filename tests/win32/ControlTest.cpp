@@ -138,6 +138,31 @@ TEST_F(Control, IsAChildOfItsClassThatWantsEveryKey) {
 
     ctrl.SetOption(EditorOptions::kHScrollBar, false, false);
     EXPECT_FALSE(GetWindowLongPtrW(ctrl.Handle(), GWL_STYLE) & WS_HSCROLL);
+
+    // A window of another class taken over: its scroll bars say which options are on.
+    HWND other = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VSCROLL, 0, 0, 200, 100, parent.Handle(),
+                                 nullptr, nullptr, nullptr);
+    CQELPenwrightCtrl attached;
+    ASSERT_TRUE(attached.Attach(other));
+    EXPECT_TRUE(attached.GetOption(EditorOptions::kVScrollBar));
+    EXPECT_FALSE(attached.GetOption(EditorOptions::kHScrollBar));
+    EXPECT_EQ(SendMessageW(other, WM_GETDLGCODE, 0, 0), 0x87);
+    SendMessageW(other, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"attached"));
+    EXPECT_EQ(attached.GetWholeText(), L"attached");
+    DestroyWindow(attached.Detach());
+}
+
+TEST_F(Control, ConfigurationAndTabSize) {
+    EXPECT_FALSE(ctrl.SetConfigFile(L"" PW_CONFIG_DIR));  // a folder: kept, but not used
+    EXPECT_EQ(ctrl.GetConfigFile(), L"" PW_CONFIG_DIR);
+    EXPECT_FALSE(ctrl.SetConfigFile(PW_CONFIG_DIR L"/none.ini"));
+    EXPECT_TRUE(ctrl.SetConfigFile(PW_CONFIG_DIR L"/Penwright.ini"));
+
+    SetText(L"\tx");
+    EXPECT_TRUE(ctrl.SetTabSize(8));
+    EXPECT_EQ(ctrl.Core()->GetTextLayout().GetTabSize(), 8);
+    EXPECT_FALSE(ctrl.SetTabSize(0));
+    EXPECT_EQ(ctrl.Core()->GetTextLayout().GetTabSize(), 8);
 }
 
 TEST_F(Control, TextAndFontMessages) {
