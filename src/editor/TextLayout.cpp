@@ -101,7 +101,11 @@ RowLayout CQELPenwrightTextLayout::LayOut(std::wstring_view text, int64_t edge,
             ++i;
             continue;
         }
-        size_t end = std::min(text.find(L'\t', i), std::min(text.size(), i + kChunk));
+        // The tab is looked for within the chunk only: a long row is not searched to its end
+        // for every chunk.
+        size_t end = std::min(text.size(), i + kChunk);
+        if (const size_t tab = text.substr(i, end - i).find(L'\t'); tab != std::wstring_view::npos)
+            end = i + tab;
         if (end < text.size() && IsLowSurrogate(text[end]))
             ++end;  // a pair is measured whole
         const std::wstring_view piece = text.substr(i, end - i);
