@@ -25,7 +25,8 @@ public:
     // In the selected font, transparent, clipped to `clip`; (x, y) is the text's top left.
     virtual void DrawText(int x, int y, std::wstring_view text, int32_t color, const PixelRect& clip) = 0;
     virtual void DrawLine(const Line& line) = 0;
-    // A fold's marker: `text` in the selected font and the marker colour inside `box`, framed.
+    // A fold's marker as on the screen: `text` in the selected font and the marker colour inside
+    // `box`, which is framed one pixel taller.
     virtual void DrawMarker(const PixelRect& box, std::wstring_view text) = 0;
     // With the device's background colour.
     virtual void FillBackground(const PixelRect& rect) = 0;

@@ -126,7 +126,7 @@ RowPrinter::Outcome RowPrinter::PrintMarker(const PlannedRow& row, Pen& pen) {
         return pen.clipAtBottom ? Outcome::kCutOff : Outcome::kNoRoom;
     if (Drawing()) {
         const int left = Px(pen.rect.left + pen.x);
-        surface_.DrawMarker({left, pen.top, Px(left + width), pen.top + pen.rowHeight}, row.collapsedText);
+        surface_.DrawMarker({left, pen.top, Px(left + width), pen.top + pen.rowHeight - 1}, row.collapsedText);
     }
     return Outcome::kDone;
 }

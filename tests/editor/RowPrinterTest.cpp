@@ -128,14 +128,14 @@ TEST(RowPrinter, WrapsClipsMeasuresAndGivesUp) {
          0,
          false,
          16,
-         {L"text 0,0 int f() ", L"marker 64,0-107,16 {...}"}},
+         {L"text 0,0 int f() ", L"marker 64,0-107,15 {...}"}},
         {"fold marker wraps",
          RowOf(L"int f() { return 1; }", 8, L"{...}"),
          {0, 0, 100, 160},
          0,
          false,
          32,
-         {L"text 0,0 int f() ", L"marker 24,16-67,32 {...}"}},
+         {L"text 0,0 int f() ", L"marker 24,16-67,31 {...}"}},
     };
     for (const Case& c : cases) {
         PaperSurface paper;
