@@ -126,7 +126,8 @@ RowPrinter::Outcome RowPrinter::PrintMarker(const PlannedRow& row, Pen& pen) {
         return pen.clipAtBottom ? Outcome::kCutOff : Outcome::kNoRoom;
     if (Drawing()) {
         const int left = Px(pen.rect.left + pen.x);
-        surface_.DrawMarker({left, pen.top, Px(left + width), pen.top + pen.rowHeight - 1}, row.collapsedText);
+        surface_.DrawMarker({left, pen.top, Px(left + width), pen.top + pen.rowHeight - 1},
+                            row.collapsedText);
     }
     return Outcome::kDone;
 }
@@ -161,22 +162,17 @@ int PrintRows(EditorCore& core, PrintSurface& surface, const PrintRowsRequest& r
     const int rowHeight = std::max(surface.Metrics().height, 1);
     const PixelRect& rect = request.rect;
     int top = rect.top;
-    int next = request.firstRow;
-    while (next <= rowCount) {
+    // The visible row after `row`: past the rows a fold on it hides, or past the fold it is in.
+    auto after = [&map](int row) { return map.RowOfVisible(map.VisibleNumber(row) + 1); };
+    int next = map.IsHidden(request.firstRow) ? after(request.firstRow) : request.firstRow;
+    while (next <= rowCount && int64_t{top} + rowHeight <= rect.bottom) {
         const int row = next;
-        if (!map.IsHidden(row) && int64_t{top} + rowHeight > rect.bottom)
-            break;
-        // The visible row after this one: past the rows a fold on it hides.
-        next = map.RowOfVisible(map.VisibleNumber(row) + 1);
-        if (map.IsHidden(row))
-            continue;
         const int height = printer.Print(planner.PlanRow(row, request.colors),
                                          {rect.left, top, rect.right, rect.bottom}, top == rect.top);
-        if (height < 0) {
-            next = row;
+        if (height < 0)
             break;
-        }
         top += height;
+        next = after(row);
     }
     return std::min(next, rowCount + 1) - request.firstRow;
 }

@@ -67,5 +67,5 @@ struct PrintRowsRequest {
 // fold hides are consumed without output, also those that follow the last row printed. The
 // number of rows consumed: the next page starts that many rows on. Rows outside the text
 // consume nothing. The first row printed is cut off at the bottom when even the whole
-// rectangle cannot hold it, so that every call makes progress.
+// rectangle cannot hold it, so that a page with room for one row always takes one.
 int PrintRows(EditorCore& core, PrintSurface& surface, const PrintRowsRequest& request);

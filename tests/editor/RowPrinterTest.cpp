@@ -100,22 +100,10 @@ TEST(RowPrinter, WrapsClipsMeasuresAndGivesUp) {
         EXPECT_EQ(paper.Page(), c.page);
         EXPECT_EQ(paper.lines.empty(), (c.flags & kMeasureOnly) || c.height == 16) << c.page;
     }
-    PlannedRow past;
-    past.pastText = true;
-    PaperSurface paper;
-    EXPECT_EQ(RowPrinter(paper, 0, false).Print(past, {0, 0, 100, 160}, false), 0);
-}
-
-// The mark stands 3 pixels after the line's text: h = 12 and m = 6 for rows 16 high.
-TEST(RowPrinter, WrapMarkFollowsTheText) {
-    PaperSurface paper;
-    RowPrinter(paper, 0, false).Print(RowOf(L"one two three"), {0, 0, 100, 160}, false);
-    EXPECT_EQ(paper.lines,
-              (std::vector<PrintSurface::Line>{{83, 6, 83, 12, 1}, {83, 12, 88, 12, 1}, {84, 11, 89, 6, 2}}));
 }
 
 // Runs go on where the last ended, each in its own font and colour: the bold one leaves room
-// for one more character only.
+// for one more character only. The wrap mark stands 3 pixels after the text (h = 12, m = 6).
 TEST(RowPrinter, RunsContinueOnTheLine) {
     PlannedRow row = RowOf(L"ab cd ef");
     row.pieces = {{0, 3, false, 1, 0}, {3, 6, false, 2, 0, 700}, {6, 8, false, 3, 0}};
@@ -123,6 +111,8 @@ TEST(RowPrinter, RunsContinueOnTheLine) {
     EXPECT_EQ(RowPrinter(paper, 0, false).Print(row, {0, 0, 88, 160}, false), 32);
     EXPECT_EQ(paper.Page(), L"0 ab cd e|24 f");
     EXPECT_EQ(paper.colors, (std::vector<int32_t>{1, 2, 3, 3}));
+    EXPECT_EQ(paper.lines,
+              (std::vector<PrintSurface::Line>{{65, 6, 65, 12, 1}, {65, 12, 70, 12, 1}, {66, 11, 71, 6, 2}}));
 }
 
 // At any width every character is printed once and in order, each line holding what fits in
