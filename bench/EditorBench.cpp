@@ -21,11 +21,11 @@
 
 #include "config/ConfigManager.h"
 #include "editor/EditorCore.h"
+#include "editor/EditorTesting.h"
 #include "editor/ScreenPlanner.h"
 #include "platform/Archive.h"
 #include "platform/CodePage.h"
 #include "platform/DiskFile.h"
-#include "platform/Time.h"
 
 namespace {
 
@@ -41,19 +41,11 @@ public:
     }
 };
 
-class BenchWindow : public EditorWindow {
+// The tests' quiet window with a screen of kScreenRows rows and the fixed-width font.
+class BenchWindow : public QuietWindow {
 public:
-    PixelRect GetClientRect() const override { return {0, 0, 800, kScreenRows * kRowHeight}; }
+    BenchWindow() { client = {0, 0, 800, kScreenRows * kRowHeight}; }
     const TextMeasurer* GetTextMeasurer() const override { return &font_; }
-    void Invalidate() override {}
-    void UpdateNow() override {}
-    void SetRepaintTimer(uint32_t) override {}
-    void KillRepaintTimer() override {}
-    void SetScrollBar(bool, const ScrollBar&) override {}
-    void ShowScrollBars(bool, bool) override {}
-    void RedrawCaret() override {}
-    intptr_t NotifyParent(int, std::span<const int32_t>) override { return 0; }
-    uint32_t TickCount() override { return pw::TickCount(); }
 
 private:
     FixedWidth font_;
