@@ -3,6 +3,8 @@
 // wrapped with a mark where the width ends or cut off there, and the rows that fit from a given
 // row on. The page loop decides where pages start; everything drawn goes through PrintSurface.
 #include <array>
+#include <cstdint>
+#include <vector>
 
 #include "editor/EditorCore.h"
 #include "editor/PrintSurface.h"
@@ -63,9 +65,10 @@ struct PrintRowsRequest {
     bool showWhiteSpace = false;
 };
 
-// Prints rows from `firstRow` down while one more row height fits into the rectangle; rows a
-// fold hides are consumed without output, also those that follow the last row printed. The
-// number of rows consumed: the next page starts that many rows on. Rows outside the text
-// consume nothing. The first row printed is cut off at the bottom when even the whole
-// rectangle cannot hold it, so that a page with room for one row always takes one.
+// Prints rows from `firstRow` down while one more row height fits into the rectangle and
+// returns the number of rows consumed: the next page starts that many rows on. Rows a fold
+// hides are consumed without output along with the fold's row, even when it is the last one
+// printed, and at the start when the page starts inside a fold. Rows outside the text consume
+// nothing. The first row is cut off at the bottom when even the whole rectangle cannot hold
+// it, so that a page with room for one row always takes one.
 int PrintRows(EditorCore& core, PrintSurface& surface, const PrintRowsRequest& request);

@@ -115,9 +115,9 @@ public:
                     const LexTextAttributes& defaults, TextBlock* start, pw::RefPtr<TextBlock>* cursor,
                     std::vector<RowRun>& runs);
     // The blocks covering `row` (-1: all rows) that fold, in chain order. The walk starts at
-    // `*cursor` when that is still in the chain and starts at or before the row; `*cursor` then
-    // becomes the last block walked, so that row after row the walk goes on where it was. False,
-    // with none, without the lock.
+    // `*cursor` when that is still in the chain and starts at or before the row, else at the
+    // last block starting before the row; `*cursor` then becomes the last block walked, so that
+    // row after row the walk goes on where it was. False, with none, without the lock.
     bool GetCollapsibleBlocks(int32_t row, std::vector<CollapsibleBlock>& blocks,
                               pw::RefPtr<TextBlock>* cursor);
 
