@@ -59,8 +59,7 @@ public:
     // One row of the text as it goes on paper: its whole text laid out in cells (the printer
     // measures in its own fonts), pieces without a selection in the host's own colours, and its
     // fold's cut. The folds stay as the last paint left them. Rows outside the text are
-    // `pastText` and empty.
-    // After a missed data lock the planner's later rows go without parse results, as a frame's do.
+    // `pastText` and empty. After a missed data lock the later rows go without parse results.
     PlannedRow PlanRow(int row, const PainterColors& colors);
 
 private:
