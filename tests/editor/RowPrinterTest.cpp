@@ -3,13 +3,13 @@
 // only, rows that do not fit, narrow pages, the fold's marker, and hidden rows in the rows loop.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 
-#include "editor/EditorTesting.h"
 #include "editor/Folds.h"
 #include "editor/RowPrinter.h"
-#include "parser/ParseTesting.h"
+#include "editor/ScreenTesting.h"
 
 namespace {
 
@@ -138,17 +138,9 @@ TEST(RowPrinter, EveryLineMakesProgress) {
 }
 
 TEST(PrintRows, ConsumeHiddenRowsAndStopWhereARowNoLongerFits) {
-    QuietWindow window;
-    Buffer buffer = BufferWith(
-        {L"int f() {", L"    /* note */ return 1;", L"}", L"int g() {", L"    return 2;", L"}", L"// end"},
-        L".cpp");
-    EditorCore core(window, buffer, nullptr);
-    ASSERT_TRUE(core.GetParser().SetTextSchema(ShippedSchema(L"cpp.pws").get()));
-    core.GetParser().ParseAll(*buffer, true);
-    std::vector<CollapsibleBlock> blocks;
-    core.GetParser().GetCurrentSchema()->GetCollapsibleBlocks(4, blocks, nullptr);
-    ASSERT_FALSE(blocks.empty());
-    Folds::Collapse(buffer->GetLineMarks(), blocks.front());
+    Screen s;
+    s.core.GetParser().ParseAll(*s.buffer, true);
+    Folds::Collapse(s.buffer->GetLineMarks(), s.BlockOn(4));
     struct Case {
         int first, width, bottom, consumed;
         std::wstring page;
@@ -165,13 +157,13 @@ TEST(PrintRows, ConsumeHiddenRowsAndStopWhereARowNoLongerFits) {
     };
     for (const Case& c : cases) {
         PaperSurface paper;
-        EXPECT_EQ(PrintRows(core, paper, {{}, c.first, {0, 0, c.width, c.bottom}, 0, false}), c.consumed)
+        EXPECT_EQ(PrintRows(s.core, paper, {{}, c.first, {0, 0, c.width, c.bottom}, 0, false}), c.consumed)
             << c.first;
         EXPECT_EQ(paper.Page(), c.page) << c.first;
     }
 }
 
-// A megabyte in one row prints as far as a page goes, wrapped or not, in time linear in it.
+// A megabyte in one row prints as far as a page goes, wrapped or cut off.
 TEST(PrintRows, HugeRowFillsOnePage) {
     QuietWindow window;
     EditorCore core(window, MakeBuffer({std::wstring(1 << 20, L'x'), L"next"}), nullptr);
