@@ -6,29 +6,56 @@
 #include "editor/Folds.h"
 #include "editor/NodeFlags.h"
 
+ScreenPlanner::Frame ScreenPlanner::Begin(const PainterColors& colors) const {
+    Frame frame{nullptr, colors, core_.GetOption(EditorOptions::kSyntaxColor)};
+    if (frame.syntax)
+        frame.schema = core_.GetParser().GetCurrentSchema();
+    if (frame.schema) {
+        if (pw::RefPtr<LexClass> top = frame.schema->FileClass(core_.GetBuffer().GetFileExt())) {
+            LexTextAttributes attributes;
+            top->GetTextAttributes(attributes);
+            frame.colors = colors.WithTopClass(attributes);
+        }
+    }
+    return frame;
+}
+
+void ScreenPlanner::PlanText(const Frame& frame, PlannedRow& p, const RowSelection& selection, bool active,
+                             const std::vector<int>* collapsedRows) {
+    CQELPenwrightBufferManager& buffer = core_.GetBuffer();
+    p.text = buffer.GetLineText(p.row);
+    const auto length = static_cast<int32_t>(p.text.size());
+    std::vector<RowRun> runs;
+    if (frame.schema && !lockMissed_) {
+        const int32_t lifeTime = core_.GetParser().GetOptions(buffer.GetFileExt())->onScreenCacheLifeTimeSec;
+        const RowBlockCache::Fill fill = [&](int32_t first, int32_t last, OnScreenContext& context) {
+            pw::RefPtr<TextIterator> it = pw::MakeRef<TextIterator>(&buffer);
+            return frame.schema->OnScreenParse(it.get(), first, last, context);
+        };
+        const std::shared_ptr<const OnScreenContext> blocks = core_.GetCache().Find(
+            {p.row, core_.RowsPerPage(), collapsedRows, core_.GetWindow().TickCount(), lifeTime}, fill);
+        lockMissed_ = !frame.schema->GetRowRuns(buffer, p.row, 0, 0, {},
+                                                blocks ? blocks->GetHeadBlock().get() : nullptr,
+                                                blocks ? nullptr : &runCursor_, runs);
+    } else if (length > 0) {
+        runs.push_back({0, length, {}});
+    }
+    RowPaintInput in{frame.colors, p.host, frame.syntax, active, selection.start, selection.end};
+    if (const CollapsibleBlock* folded = Folds::CollapsedAt(buffer.GetLineMarks(), p.row)) {
+        p.cut = in.cut = std::clamp(folded->start.col, 0, length);
+        p.collapsedText = folded->collapsedText;
+    }
+    p.pieces = RowPieces(runs, in);
+}
+
 std::vector<PlannedRow> ScreenPlanner::Plan(const PaintRequest& request) {
     CQELPenwrightBufferManager& buffer = core_.GetBuffer();
     CQELPenwrightLineMarksManager& marks = buffer.GetLineMarks();
-    const bool syntax = core_.GetOption(EditorOptions::kSyntaxColor);
-    const pw::RefPtr<TextSchema> schema = syntax ? core_.GetParser().GetCurrentSchema() : nullptr;
-    colors_ = request.colors;
-    PainterColors& colors = colors_;
-    if (schema) {
-        if (pw::RefPtr<LexClass> top = schema->FileClass(buffer.GetFileExt())) {
-            LexTextAttributes attributes;
-            top->GetTextAttributes(attributes);
-            colors = colors.WithTopClass(attributes);
-        }
-    }
+    const Frame frame = Begin(request.colors);
+    colors_ = frame.colors;
     const bool settled = core_.IsParseSettled();
     const int rowCount = buffer.GetRowCount();
-    const int32_t lifeTime = core_.GetParser().GetOptions(buffer.GetFileExt())->onScreenCacheLifeTimeSec;
-    RowBlockCache& cache = core_.GetCache();
-    const RowBlockCache::Fill fill = [&](int32_t first, int32_t last, OnScreenContext& context) {
-        pw::RefPtr<TextIterator> it = pw::MakeRef<TextIterator>(&buffer);
-        return schema->OnScreenParse(it.get(), first, last, context);
-    };
-    pw::RefPtr<TextBlock> foldCursor, runCursor;
+    foldCursor_ = runCursor_ = nullptr;
 
     collapsedRows_.clear();
     lockMissed_ = false;
@@ -40,9 +67,9 @@ std::vector<PlannedRow> ScreenPlanner::Plan(const PaintRequest& request) {
         p.pastText = p.row > rowCount;
         // After one query found the data lock taken, the rest of the screen does without the
         // parse rather than wait for the lock again on every row.
-        if (schema && !p.pastText && !lockMissed_) {
+        if (frame.schema && !p.pastText && !lockMissed_) {
             RowBlocks answer;
-            const bool locked = schema->GetCollapsibleBlocks(p.row, answer.blocks, &foldCursor);
+            const bool locked = frame.schema->GetCollapsibleBlocks(p.row, answer.blocks, &foldCursor_);
             lockMissed_ = !locked;
             answer.settled = locked && settled;
             const NodeState node = ComputeNodeFlags(p.row, answer, rowCount, marks, collapsedRows_);
@@ -53,33 +80,15 @@ std::vector<PlannedRow> ScreenPlanner::Plan(const PaintRequest& request) {
         p.bookmark = marks.HasMark(p.row, LineMarkKind::Bookmark);
         p.breakpoint = marks.HasMark(p.row, LineMarkKind::Breakpoint);
         p.host = core_.GetRowColors().ForPaint(p.row, p.breakpoint);
-        p.band = p.host.back != kColorNotSet ? p.host.back : ShownColor(colors.back, kColorNotSet);
+        p.band = p.host.back != kColorNotSet ? p.host.back : ShownColor(frame.colors.back, kColorNotSet);
         if (p.pastText) {
             rows.push_back(std::move(p));
             continue;
         }
-        p.text = buffer.GetLineText(p.row);
-        p.layout = core_.GetTextLayout().LayoutRow(p.text);
-        const auto length = static_cast<int32_t>(p.text.size());
-        std::vector<RowRun> runs;
-        if (schema && !lockMissed_) {
-            const std::shared_ptr<const OnScreenContext> blocks = cache.Find(
-                {p.row, core_.RowsPerPage(), &collapsedRows_, core_.GetWindow().TickCount(), lifeTime}, fill);
-            lockMissed_ =
-                !schema->GetRowRuns(buffer, p.row, 0, 0, {}, blocks ? blocks->GetHeadBlock().get() : nullptr,
-                                    blocks ? nullptr : &runCursor, runs);
-        } else if (length > 0) {
-            runs.push_back({0, length, {}});
-        }
         const RowSelection selection = request.selection ? request.selection(p.row) : RowSelection{};
-        RowPaintInput in{colors, p.host, syntax, request.active, selection.start, selection.end};
-        int32_t shown = length;
-        if (const CollapsibleBlock* folded = Folds::CollapsedAt(marks, p.row)) {
-            p.cut = shown = std::clamp(folded->start.col, 0, length);
-            p.collapsedText = folded->collapsedText;
-            in.cut = p.cut;
-        }
-        p.pieces = RowPieces(runs, in);
+        PlanText(frame, p, selection, request.active, &collapsedRows_);
+        p.layout = core_.GetTextLayout().LayoutRow(p.text);
+        const int shown = p.cut >= 0 ? p.cut : static_cast<int>(p.text.size());
         p.tail =
             TailOf(p.layout.CellOfChar(shown), selection.startCell, selection.endCell, selection.lineEnd);
         rows.push_back(std::move(p));
@@ -87,4 +96,17 @@ std::vector<PlannedRow> ScreenPlanner::Plan(const PaintRequest& request) {
     if (lockMissed_)
         core_.RepaintLater();
     return rows;
+}
+
+PlannedRow ScreenPlanner::PlanRow(int row, const PainterColors& colors) {
+    PlannedRow p;
+    p.row = row;
+    p.pastText = row < 1 || row > core_.GetBuffer().GetRowCount();
+    if (p.pastText)
+        return p;
+    // A breakpoint's colours come with the selection margin, which paper does not show.
+    p.host = core_.GetRowColors().Get(row);
+    PlanText(Begin(colors), p, {}, true, nullptr);
+    p.layout = core_.GetTextLayout().LayoutCells(p.text);
+    return p;
 }

@@ -56,9 +56,27 @@ public:
     // The last plan's colours: the request's, with the top class's put in.
     const PainterColors& FrameColors() const { return colors_; }
 
+    // One row of the text as it goes on paper: its whole text laid out in cells (the printer
+    // measures in its own fonts), pieces without a selection in the host's own colours, and its
+    // fold's cut. The folds stay as the last paint left them. Rows outside the text are
+    // `pastText` and empty. After a missed data lock the later rows go without parse results.
+    PlannedRow PlanRow(int row, const PainterColors& colors);
+
 private:
+    struct Frame {                      // what every row of one plan is coloured with
+        pw::RefPtr<TextSchema> schema;  // null without syntax colouring
+        PainterColors colors;           // the top class's put in
+        bool syntax = false;
+    };
+    Frame Begin(const PainterColors& colors) const;
+    // The text, pieces and cut of `p.row`, whose host colours are set.
+    void PlanText(const Frame& frame, PlannedRow& p, const RowSelection& selection, bool active,
+                  const std::vector<int>* collapsedRows);
+
     EditorCore& core_;
     std::vector<int> collapsedRows_;
     PainterColors colors_;
     bool lockMissed_ = false;
+    // Where the last row's walks ended, so that the next row's go on from there.
+    pw::RefPtr<TextBlock> foldCursor_, runCursor_;
 };

@@ -72,9 +72,19 @@ void CQELPenwrightTextLayout::SetFont(const TextMeasurer* measurer) {
 }
 
 RowLayout CQELPenwrightTextLayout::LayoutRow(std::wstring_view text) {
+    RowLayout row = LayOut(text, horzOffset_ + textRect_.Width(), measurer_);
+    widestRow_ = std::max(widestRow_, row.x_.back());
+    return row;
+}
+
+RowLayout CQELPenwrightTextLayout::LayoutCells(std::wstring_view text) {
+    return LayOut(text, INT64_MAX, nullptr);
+}
+
+RowLayout CQELPenwrightTextLayout::LayOut(std::wstring_view text, int64_t edge,
+                                          const TextMeasurer* measurer) {
     RowLayout row;
     row.spaceWidth_ = metrics_.spaceWidth > 0 ? metrics_.spaceWidth : GetCharWidth();
-    const int64_t edge = horzOffset_ + textRect_.Width();
     int64_t cell = 0;
     int64_t x = 0;
     auto add = [&](int64_t cells, int64_t width) {
@@ -91,12 +101,16 @@ RowLayout CQELPenwrightTextLayout::LayoutRow(std::wstring_view text) {
             ++i;
             continue;
         }
-        size_t end = std::min(text.find(L'\t', i), std::min(text.size(), i + kChunk));
+        // The tab is looked for within the chunk only: a long row is not searched to its end
+        // for every chunk.
+        size_t end = std::min(text.size(), i + kChunk);
+        if (const size_t tab = text.substr(i, end - i).find(L'\t'); tab != std::wstring_view::npos)
+            end = i + tab;
         if (end < text.size() && IsLowSurrogate(text[end]))
             ++end;  // a pair is measured whole
         const std::wstring_view piece = text.substr(i, end - i);
-        if (measurer_) {
-            measurer_->Extents(piece, ends_);
+        if (measurer) {
+            measurer->Extents(piece, ends_);
         } else {
             ends_.resize(piece.size());
             for (size_t k = 0; k < piece.size(); ++k) ends_[k] = static_cast<int>(k + 1) * GetCharWidth();
@@ -105,6 +119,5 @@ RowLayout CQELPenwrightTextLayout::LayoutRow(std::wstring_view text) {
         for (size_t k = 0; k < piece.size() && x < edge; ++k, ++i) add(1, base + ends_[k] - x);
     }
     row.complete_ = i == text.size();
-    widestRow_ = std::max(widestRow_, x);
     return row;
 }

@@ -80,10 +80,16 @@ public:
     // Lays the row out up to the right edge of the text area at the current offset. Without a
     // measurer every character is one average character width wide.
     RowLayout LayoutRow(std::wstring_view text);
+    // The whole row, every character one average character width wide and nothing measured:
+    // for printing, which takes only the cells and measures in its own fonts.
+    RowLayout LayoutCells(std::wstring_view text);
     // The widest row seen so far, as far as it was laid out (for the horizontal scroll range).
     int64_t GetWidestRow() const { return widestRow_; }
 
 private:
+    // The characters that start left of `edge`, measured by `measurer` when there is one.
+    RowLayout LayOut(std::wstring_view text, int64_t edge, const TextMeasurer* measurer);
+
     const TextMeasurer* measurer_ = nullptr;
     TextMeasurer::FontMetrics metrics_;
     int tabSize_ = 4;

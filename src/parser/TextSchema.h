@@ -114,8 +114,10 @@ public:
     bool GetRowRuns(const CQELPenwrightBufferManager& text, int32_t row, int32_t firstCol, int32_t lastCol,
                     const LexTextAttributes& defaults, TextBlock* start, pw::RefPtr<TextBlock>* cursor,
                     std::vector<RowRun>& runs);
-    // The blocks covering `row` (-1: all rows) that fold, in chain order. `*cursor`, when missing
-    // or detached, becomes the first of them with a parent. False, with none, without the lock.
+    // The blocks covering `row` (-1: all rows) that fold, in chain order. The walk starts at
+    // `*cursor` when that is still in the chain and starts at or before the row, else at the
+    // last block starting before the row; `*cursor` then becomes the last block walked, so that
+    // row after row the walk goes on where it was. False, with none, without the lock.
     bool GetCollapsibleBlocks(int32_t row, std::vector<CollapsibleBlock>& blocks,
                               pw::RefPtr<TextBlock>* cursor);
 

@@ -404,12 +404,10 @@ bool TextSchema::GetCollapsibleBlocks(int32_t row, std::vector<CollapsibleBlock>
     TextBlock* from = allRows ? chain_.HeadBlock().get() : LastStartingBefore(chain_, row);
     if (cursor && !cursorLost && !allRows && (*cursor)->startPos.row <= row)
         from = cursor->get();
-    TextBlock* remembered = nullptr;
+    TextBlock* last = nullptr;
     auto consider = [&](TextBlock& b) {
         if (!allRows && !b.CoversRow(row))
             return;
-        if (!remembered && b.parent)
-            remembered = &b;
         if (!b.parent || !b.lexClass || (b.endPos.IsValid() && b.endPos.row == b.startPos.row))
             return;
         const int collapsable = b.lexClass->IsCollapsable();
@@ -421,10 +419,14 @@ bool TextSchema::GetCollapsibleBlocks(int32_t row, std::vector<CollapsibleBlock>
     };
     if (from) {
         for (TextBlock* a : Ancestors(from)) consider(*a);
-        for (TextBlock* b = from; b && (allRows || b->startPos.row <= row); b = b->nextBlock.get())
+        for (TextBlock* b = from; b && (allRows || b->startPos.row <= row); b = b->nextBlock.get()) {
             consider(*b);
+            last = b;
+        }
     }
-    if (cursorLost)
-        *cursor = remembered;
+    // The last block walked, not the first that covers the row: that may be a block around
+    // thousands of rows, whose children every later row would walk again.
+    if (cursor && last && !allRows)
+        *cursor = last;
     return true;
 }
