@@ -11,6 +11,7 @@
 #include "PumpUntil.h"
 #include "config/ConfigManager.h"
 #include "editor/Folds.h"
+#include "editor/RowPrinter.h"
 #include "editor/win32/DibSection.h"
 #include "editor/win32/PenwrightCtrl.h"
 #include "platform/Profile.h"
@@ -341,6 +342,34 @@ TEST_F(Control, AFoldedBlockShowsItsMarkerAndHidesItsRows) {
     RECT numbers = Band(r.lineNumbers, 4);
     numbers.right -= 1;  // the separator
     EXPECT_FALSE(Has(image, numbers, kLineNumberText));
+}
+
+TEST_F(Control, PrintsRowsIntoAnyDeviceContextWrappingLongOnes) {
+    SetText(L"int a;\r\nint b = 1 + 2 + 3 + 4 + 5 + 6 + 7 + 8 + 9 + 10 + 11;\r\nint c;");
+    auto ink = [](const DibSection& page, int top, int bottom) {
+        int count = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = 0; x < page.Width(); ++x) count += page.Pixel(x, y) != RGB(255, 255, 255);
+        return count;
+    };
+    const int rowHeight = RowHeight();
+    for (int flags : {0, PrintFlag::kMeasureOnly}) {
+        DibSection page(150, 10 * rowHeight);
+        page.Dc().FillSolid(RECT{0, 0, 150, 10 * rowHeight}, RGB(255, 255, 255));
+        EXPECT_EQ(ctrl.PrintRows(page.Dc(), RECT{0, 0, 150, 10 * rowHeight}, 1, flags), 3);
+        if (flags == PrintFlag::kMeasureOnly) {
+            EXPECT_EQ(ink(page, 0, page.Height()), 0);
+            continue;
+        }
+        // The long row takes the second line and continues on the third: "int c;" comes after.
+        EXPECT_GT(ink(page, rowHeight, 2 * rowHeight), 0);
+        EXPECT_GT(ink(page, 2 * rowHeight, 3 * rowHeight), 0);
+        EXPECT_GT(ink(page, 3 * rowHeight, 5 * rowHeight), 0);
+        EXPECT_EQ(ink(page, 6 * rowHeight, 10 * rowHeight), 0);
+    }
+    // A page with room for two lines takes the first row only: the long one does not fit.
+    DibSection small(150, 2 * rowHeight);
+    EXPECT_EQ(ctrl.PrintRows(small.Dc(), RECT{0, 0, 150, 2 * rowHeight}, 1, 0), 1);
 }
 
 TEST_F(Control, TheHostMayDrawTheMarginAndADarkThemePaintsDarkBands) {

@@ -38,6 +38,29 @@ LOGFONTW ToLogFont(const LogFontRecord& record) {
 
 }  // namespace
 
+LOGFONTW RunLogFont(const LOGFONTW& base, int weight, int italic, int underline) {
+    LOGFONTW font = base;
+    if (weight != LexTextAttributes::kNotSet)
+        font.lfWeight = weight;
+    if (italic != LexTextAttributes::kNotSet)
+        font.lfItalic = italic != 0;
+    if (underline != LexTextAttributes::kNotSet)
+        font.lfUnderline = underline != 0;
+    return font;
+}
+
+void DrawFoldMarker(const DCHandle& dc, const RECT& box, std::wstring_view text, COLORREF back) {
+    dc.FillSolid(RECT{box.left + 1, box.top + 1, box.right - 1, box.bottom - 1}, back);
+    SetTextColor(dc, GetSysColor(COLOR_BTNSHADOW));
+    SetBkMode(dc, TRANSPARENT);
+    RECT inside = box;
+    DrawTextW(dc, text.data(), static_cast<int>(text.size()), &inside,
+              DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    pw::win32::Brush frame(CreateSolidBrush(GetSysColor(COLOR_BTNSHADOW)));
+    const RECT outline{box.left, box.top, box.right, box.bottom + 1};
+    FrameRect(dc, &outline, frame.Get());
+}
+
 CQELPenwrightPainter::CQELPenwrightPainter()
     : shadowPen_(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW))) {
     colors_.text.standard = static_cast<int32_t>(GetSysColor(COLOR_WINDOWTEXT));
@@ -81,13 +104,7 @@ HFONT CQELPenwrightPainter::MakeRunFont(int weight, int italic, int underline) {
     const std::tuple key{weight, italic, underline};
     auto it = runFonts_.find(key);
     if (it == runFonts_.end()) {
-        LOGFONTW font = logFont_;
-        if (weight != LexTextAttributes::kNotSet)
-            font.lfWeight = weight;
-        if (italic != LexTextAttributes::kNotSet)
-            font.lfItalic = italic != 0;
-        if (underline != LexTextAttributes::kNotSet)
-            font.lfUnderline = underline != 0;
+        const LOGFONTW font = RunLogFont(logFont_, weight, italic, underline);
         it = runFonts_.emplace(key, pw::win32::Font(CreateFontIndirectW(&font))).first;
     }
     return it->second ? it->second.Get() : textFont_.Get();
@@ -278,15 +295,7 @@ void CQELPenwrightPainter::FinishPaint(const DCHandle& dc, const std::vector<Pla
         HRGN clip = CreateRectRgnIndirect(&text);
         SelectClipRgn(dc, clip);
         DeleteObject(clip);
-        dc.FillSolid(RECT{marker.left + 1, marker.top + 1, marker.right - 1, marker.bottom - 1},
-                     Shown(frame.colors.back));
-        SetTextColor(dc, GetSysColor(COLOR_BTNSHADOW));
-        RECT inside = marker;
-        DrawTextW(dc, row.collapsedText.c_str(), static_cast<int>(row.collapsedText.size()), &inside,
-                  DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-        pw::win32::Brush frameBrush(CreateSolidBrush(GetSysColor(COLOR_BTNSHADOW)));
-        const RECT outline{marker.left, marker.top, marker.right, marker.bottom + 1};
-        FrameRect(dc, &outline, frameBrush.Get());
+        DrawFoldMarker(dc, marker, row.collapsedText, Shown(frame.colors.back));
         SelectClipRgn(dc, nullptr);
     }
 }

@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <string_view>
 #include <tuple>
 #include <vector>
 
@@ -34,6 +35,12 @@ struct FrameGeometry {
 
     int RowTop(size_t screenRow) const { return rects.text.top + static_cast<int>(screenRow) * rowHeight; }
 };
+
+// `base` with a class's weight, italic and underline where they are not LexTextAttributes::kNotSet.
+LOGFONTW RunLogFont(const LOGFONTW& base, int weight, int italic, int underline);
+// A fold's marker: `text` in the selected font and the button-shadow colour on `back` inside
+// `box`, which is framed one pixel taller.
+void DrawFoldMarker(const pw::win32::DCHandle& dc, const RECT& box, std::wstring_view text, COLORREF back);
 
 class CQELPenwrightPainter : public pw::RefCounted {
 public:

@@ -6,7 +6,9 @@
 #include <climits>
 
 #include "config/ConfigManager.h"
+#include "editor/RowPrinter.h"
 #include "editor/ScreenPlanner.h"
+#include "editor/win32/GdiPrintSurface.h"
 #include "editor/win32/ScrollBar.h"
 #include "platform/FileSystem.h"
 #include "platform/ModulePath.h"
@@ -224,6 +226,15 @@ void CQELPenwrightCtrl::DrawRows(const DCHandle& dc, const RECT& area) {
         PatBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top,
                0x00FA0089);  // dest OR pattern
     }
+}
+
+int CQELPenwrightCtrl::PrintRows(const DCHandle& dc, const RECT& area, int firstRow, int flags) {
+    if (!core_ || !dc)
+        return 0;
+    pw::win32::GdiPrintSurface surface(dc, painter_->GetLogFont());
+    const PrintRowsRequest request{
+        painter_->Colors(), firstRow, {area.left, area.top, area.right, area.bottom}, flags, whiteSpace_};
+    return ::PrintRows(*core_, surface, request);
 }
 
 void CQELPenwrightCtrl::OnPaint() {

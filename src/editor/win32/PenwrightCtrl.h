@@ -82,6 +82,10 @@ public:
 
     // Draws the visible rows into `dc` over `area` (the client rectangle when painting).
     virtual void DrawRows(const pw::win32::DCHandle& dc, const RECT& area);
+    // Prints rows from `firstRow` into `area` of any device context, in fonts made for it from
+    // the text font (PrintFlag: wrapping, cutting off, measuring only); the number of rows
+    // consumed, hidden ones included, so that the next page starts that many rows on.
+    virtual int PrintRows(const pw::win32::DCHandle& dc, const RECT& area, int firstRow, int flags);
 
     // EditorWindow
     PixelRect GetClientRect() const override;
