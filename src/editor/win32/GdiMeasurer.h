@@ -8,6 +8,10 @@
 
 namespace pw::win32 {
 
+// The metrics and partial extents of the font selected into `dc`.
+TextMeasurer::FontMetrics MetricsOf(HDC dc);
+void ExtentsOf(HDC dc, std::wstring_view text, std::vector<int>& ends);
+
 class GdiMeasurer : public TextMeasurer {
 public:
     // The font stays owned by the caller and must outlive the measurer.
@@ -17,7 +21,9 @@ public:
     ~GdiMeasurer();
 
     FontMetrics Metrics() const override { return metrics_; }
-    void Extents(std::wstring_view text, std::vector<int>& ends) const override;
+    void Extents(std::wstring_view text, std::vector<int>& ends) const override {
+        ExtentsOf(dc_, text, ends);
+    }
 
 private:
     MemoryDC dc_;

@@ -1,8 +1,5 @@
 #include "editor/win32/GdiPrintSurface.h"
 
-#include <algorithm>
-#include <climits>
-
 #include "editor/win32/Painter.h"
 #include "lexer/LexTextAttributes.h"
 
@@ -21,14 +18,6 @@ GdiPrintSurface::GdiPrintSurface(HDC dc, const LOGFONTW& font)
 
 GdiPrintSurface::~GdiPrintSurface() {
     SelectObject(dc_, oldFont_);  // before the fonts go
-}
-
-void GdiPrintSurface::Extents(std::wstring_view text, std::vector<int>& ends) const {
-    const int count = static_cast<int>(std::min<size_t>(text.size(), INT_MAX));
-    ends.assign(text.size(), 0);
-    SIZE size{};
-    if (count > 0)
-        GetTextExtentExPointW(dc_, text.data(), count, 0, nullptr, ends.data(), &size);
 }
 
 void GdiPrintSurface::SelectFont(int weight, int italic, int underline) {

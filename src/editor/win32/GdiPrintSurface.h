@@ -8,6 +8,7 @@
 
 #include "editor/PrintSurface.h"
 #include "editor/win32/Gdi.h"
+#include "editor/win32/GdiMeasurer.h"
 
 namespace pw::win32 {
 
@@ -20,7 +21,9 @@ public:
     ~GdiPrintSurface();
 
     FontMetrics Metrics() const override { return metrics_; }
-    void Extents(std::wstring_view text, std::vector<int>& ends) const override;
+    void Extents(std::wstring_view text, std::vector<int>& ends) const override {
+        ExtentsOf(dc_, text, ends);
+    }
     void SelectFont(int weight, int italic, int underline) override;
     void DrawText(int x, int y, std::wstring_view text, int32_t color, const PixelRect& clip) override;
     void DrawLine(const Line& line) override;
