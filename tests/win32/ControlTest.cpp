@@ -305,6 +305,33 @@ TEST_F(Control, FramePixels) {
     EXPECT_FALSE(Has(image, Band(r.nodeColumn, 6), shadow));
 }
 
+TEST_F(Control, SelectedTextAndASelectedLineEndPaintTheSelectionColours) {
+    SetText(kSource);
+    ctrl.SetActive(true);
+    DibSection image(400, 200);
+    ctrl.DrawRows(image.Dc(), RECT{0, 0, 400, 200}, [](int row) {
+        if (row == 1)
+            return RowSelection{0, 3, 0, 3, false};  // "int"
+        if (row == 2)
+            return RowSelection{4, 13, 4, 13, true};  // "return 1;" and on past the line end
+        return RowSelection{};
+    });
+    const int cw = ctrl.Core()->GetTextLayout().GetCharWidth();
+    const COLORREF band = GetSysColor(COLOR_HIGHLIGHT);
+    const int left = Rects().text.left;
+    EXPECT_TRUE(Has(image, RECT{left, 0, left + 3 * cw, RowHeight()}, band));
+    EXPECT_FALSE(Has(image, RECT{left + 4 * cw, 0, Rects().text.right, RowHeight()}, band));
+    EXPECT_EQ(image.Pixel(left + 2, RowHeight() + 1), image.Pixel(399, 0));  // the indent is not selected
+    EXPECT_EQ(image.Pixel(Rects().text.right - 1, RowHeight() + 1), band);   // the line end is
+    EXPECT_FALSE(Has(image, Band(Rects().text, 2), band));
+
+    ctrl.SetActive(false);  // the inactive colours
+    ctrl.DrawRows(image.Dc(), RECT{0, 0, 400, 200}, [](int row) {
+        return row == 2 ? RowSelection{4, 13, 4, 13, true} : RowSelection{};
+    });
+    EXPECT_EQ(image.Pixel(Rects().text.right - 1, RowHeight() + 1), GetSysColor(COLOR_INACTIVECAPTION));
+}
+
 TEST_F(Control, ADisabledControlLooksWashedOut) {
     SetText(kSource);
     DibSection enabled(400, 200), disabled(400, 200);

@@ -186,13 +186,18 @@ bool CQELPenwrightCtrl::CanEdit() {
 }
 
 void CQELPenwrightCtrl::DrawRows(const DCHandle& dc, const RECT& area) {
+    DrawRows(dc, area, nullptr);  // no selection before the control can select
+}
+
+void CQELPenwrightCtrl::DrawRows(const DCHandle& dc, const RECT& area,
+                                 const std::function<RowSelection(int row)>& selection) {
     if (!core_ || !dc)
         return;
     FrameGeometry frame;
-    frame.rects = core_->GetRects();
-    frame.rects = EditRects::Compute(
-        {area.left, area.top, area.right, area.bottom},
-        {frame.rects.selMargin.Width(), frame.rects.lineNumbers.Width(), frame.rects.nodeColumn.Width()});
+    const EditRects& client = core_->GetRects();
+    frame.rects =
+        EditRects::Compute({area.left, area.top, area.right, area.bottom},
+                           {client.selMargin.Width(), client.lineNumbers.Width(), client.nodeColumn.Width()});
     frame.rowHeight = core_->GetTextLayout().GetRowHeight();
     frame.horzOffset = core_->GetTextLayout().GetHorzOffset();
     frame.selMargin = GetOption(EditorOptions::kSelMargin);
@@ -206,6 +211,7 @@ void CQELPenwrightCtrl::DrawRows(const DCHandle& dc, const RECT& area) {
     request.colors = painter_->Colors();
     request.active = active_;
     request.screenRows = (area.bottom - area.top + frame.rowHeight - 1) / frame.rowHeight;
+    request.selection = selection;
     ScreenPlanner planner(*core_);
     const std::vector<PlannedRow> rows = planner.Plan(request);
     frame.colors = planner.FrameColors();

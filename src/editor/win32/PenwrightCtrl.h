@@ -4,6 +4,7 @@
 // answers what it asks of the window (EditorWindow) and draws the planned frame with the painter.
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -82,6 +83,9 @@ public:
 
     // Draws the visible rows into `dc` over `area` (the client rectangle when painting).
     virtual void DrawRows(const pw::win32::DCHandle& dc, const RECT& area);
+    // The same with what each row has selected.
+    void DrawRows(const pw::win32::DCHandle& dc, const RECT& area,
+                  const std::function<RowSelection(int row)>& selection);
     // Prints rows from `firstRow` into `area` of any device context, in fonts made for it from
     // the text font (PrintFlag: wrapping, cutting off, measuring only); the number of rows
     // consumed, hidden ones included, so that the next page starts that many rows on.
