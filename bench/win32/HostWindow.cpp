@@ -49,15 +49,13 @@ LRESULT HostWindow::OnNotify(const NMHDR& header) {
     const int32_t* values = NotifyValues(header);
     switch (values[0]) {
         case TextSchema::kParseStarted:
-            parseStarted_ = true;
-            parsedRow_ = 0;
-            parseDone_ = false;
+            report_ = {.started = true};
             break;
         case TextSchema::kBlockEndedEvent:
-            parsedRow_ = std::max(parsedRow_, values[2]);
+            report_.lastRow = std::max(report_.lastRow, values[2]);
             break;
         case TextSchema::kParseFinished:
-            parseDone_ = (values[1] & TextSchema::kDone) != 0;
+            report_.done = (values[1] & TextSchema::kDone) != 0;
             break;
         default:
             break;

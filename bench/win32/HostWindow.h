@@ -20,12 +20,14 @@ public:
     // Sizes the window so that the control shows `rows` whole rows of its font; the rows it shows.
     int FitRows(int rows);
 
-    // The parser reported a parse started.
-    bool ParseStarted() const { return parseStarted_; }
-    // The last row of the blocks the parser reported since its parse started; 0 before.
-    int32_t ParsedRow() const { return parsedRow_; }
-    // The parser reported its last parse finished to the end of the text.
-    bool ParseDone() const { return parseDone_; }
+    // What the parser reported of its latest parse.
+    struct ParseReport {
+        bool started = false;
+        int32_t lastRow = 0;  // the last row of the blocks it ended
+        bool done = false;    // finished at the end of the text
+    };
+    const ParseReport& Report() const { return report_; }
+    void ForgetReport() { report_ = {}; }
 
 protected:
     bool OnCreate(const CREATESTRUCTW& create) override;
@@ -36,7 +38,5 @@ protected:
 private:
     pw::RefPtr<CQELPenwrightBufferManager> buffer_;
     CQELPenwrightCtrl view_;
-    bool parseStarted_ = false;
-    int32_t parsedRow_ = 0;
-    bool parseDone_ = false;
+    ParseReport report_;
 };

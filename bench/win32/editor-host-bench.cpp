@@ -21,7 +21,6 @@
 #include "buffer/BufferManager.h"
 #include "config/ConfigManager.h"
 #include "platform/CodePage.h"
-#include "platform/Event.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageTarget.h"
 
@@ -75,11 +74,19 @@ void PrintMemory(const char* label) {
 // events wait in the message queue until handled.
 std::string ParseProgress(HostWindow& host) {
     pw::PumpMessages();
-    if (!host.ParseStarted())
+    const HostWindow::ParseReport& report = host.Report();
+    if (!report.started)
         return "whole parse not started";
-    if (host.ParseDone())
+    if (report.done)
         return "whole parse done";
-    return "whole parse reached row " + std::to_string(host.ParsedRow());
+    return "whole parse reached row " + std::to_string(report.lastRow);
+}
+
+// An idle host's message loop until the parser has nothing queued or running: the control
+// handles its events as they come.
+void WaitForParse(LexParser& parser) {
+    while (!parser.WaitUntilParsed(0)) pw::PumpMessages(10);
+    pw::PumpMessages();
 }
 
 void PrintStep(const char* label, double ms, const std::string& note = {}) {
@@ -115,7 +122,10 @@ int Run(const std::wstring& path, const std::wstring& text, const std::wstring& 
     if (!parser.GetCurrentSchema())
         return Fail("no scheme claims the extension " + pw::Narrow(ext));
     const int screenRows = host.FitRows(kScreenRows);
-    pw::PumpMessages();
+    // The empty text's parse ends first, so that what the control reports after the load is
+    // the loaded text's.
+    WaitForParse(parser);
+    host.ForgetReport();
 
     PrintMemory("memory before load");
     const uint64_t bytes = pw::GetFileInfo(path).value_or(pw::FileInfo{}).size;
@@ -134,13 +144,11 @@ int Run(const std::wstring& path, const std::wstring& text, const std::wstring& 
     });
     PrintStep("go to middle + paint", middle, ParseProgress(host));
 
-    // The worker's parse first, so that the timed ones run alone. Its end is known to the
-    // millisecond only when it was still running when the wait began.
+    // The worker's parse first, so that the timed ones run alone. Its end is known within the
+    // loop's 10 ms only when it was still running when the wait began.
     const bool running = !parser.WaitUntilParsed(0);
-    // An idle host's message loop: the control handles the parser's events as they come.
-    while (!parser.WaitUntilParsed(0)) pw::PumpMessages(10);
+    WaitForParse(parser);
     const double parsed = Elapsed(loadStart);
-    pw::PumpMessages();
     PrintStep("whole parse in the worker done", parsed, running ? "after load" : "after load or earlier");
     PrintRestyle(parser, *buffer, bytes);
     PrintMemory("memory after full restyle");
