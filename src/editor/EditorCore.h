@@ -70,6 +70,9 @@ public:
     std::optional<PixelRect> CaretRect(int row, int displayCol, bool overwrite, bool focus);
 
     void OnRepaintTimer();
+    // A paint went without parse results (the data lock was taken): the repaint timer paints
+    // again after a throttle period.
+    void RepaintLater() { window_.SetRepaintTimer(throttle_.ThrottleMs()); }
     void PaintTook(uint32_t ms) { throttle_.PaintTook(ms); }
 
     // This control changed the text from `firstRow` to `lastRow` (the flags of the rows-changed

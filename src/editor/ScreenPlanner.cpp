@@ -31,15 +31,20 @@ std::vector<PlannedRow> ScreenPlanner::Plan(const PaintRequest& request) {
     pw::RefPtr<TextBlock> foldCursor, runCursor;
 
     collapsedRows_.clear();
+    lockMissed_ = false;
     ScreenRowMap map = core_.RowMap();
     std::vector<PlannedRow> rows;
     for (int i = 0; i < request.screenRows; ++i) {
         PlannedRow p;
         p.row = map.ScreenToDocRow(core_.GetTopRow(), i + 1);
         p.pastText = p.row > rowCount;
-        if (schema && !p.pastText) {
+        // After one query found the data lock taken, the rest of the screen does without the
+        // parse rather than wait for the lock again on every row.
+        if (schema && !p.pastText && !lockMissed_) {
             RowBlocks answer;
-            answer.settled = schema->GetCollapsibleBlocks(p.row, answer.blocks, &foldCursor) && settled;
+            const bool locked = schema->GetCollapsibleBlocks(p.row, answer.blocks, &foldCursor);
+            lockMissed_ = !locked;
+            answer.settled = locked && settled;
             const NodeState node = ComputeNodeFlags(p.row, answer, rowCount, marks, collapsedRows_);
             p.nodeFlags = node.flags;
             if (node.foldsChanged)
@@ -57,11 +62,12 @@ std::vector<PlannedRow> ScreenPlanner::Plan(const PaintRequest& request) {
         p.layout = core_.GetTextLayout().LayoutRow(p.text);
         const auto length = static_cast<int32_t>(p.text.size());
         std::vector<RowRun> runs;
-        if (schema) {
+        if (schema && !lockMissed_) {
             const std::shared_ptr<const OnScreenContext> blocks = cache.Find(
                 {p.row, core_.RowsPerPage(), &collapsedRows_, core_.GetWindow().TickCount(), lifeTime}, fill);
-            schema->GetRowRuns(buffer, p.row, 0, 0, {}, blocks ? blocks->GetHeadBlock().get() : nullptr,
-                               blocks ? nullptr : &runCursor, runs);
+            lockMissed_ =
+                !schema->GetRowRuns(buffer, p.row, 0, 0, {}, blocks ? blocks->GetHeadBlock().get() : nullptr,
+                                    blocks ? nullptr : &runCursor, runs);
         } else if (length > 0) {
             runs.push_back({0, length, {}});
         }
@@ -78,5 +84,7 @@ std::vector<PlannedRow> ScreenPlanner::Plan(const PaintRequest& request) {
             TailOf(p.layout.CellOfChar(shown), selection.startCell, selection.endCell, selection.lineEnd);
         rows.push_back(std::move(p));
     }
+    if (lockMissed_)
+        core_.RepaintLater();
     return rows;
 }

@@ -50,6 +50,9 @@ public:
     // (see ComputeNodeFlags); the folded rows seen are kept for the markers.
     std::vector<PlannedRow> Plan(const PaintRequest& request);
     const std::vector<int>& CollapsedRows() const { return collapsedRows_; }
+    // Whether a row query of the last plan found the data lock taken (the parser held it past the
+    // query's limit): the rows from there on were planned without parse results.
+    bool LockMissed() const { return lockMissed_; }
     // The last plan's colours: the request's, with the top class's put in.
     const PainterColors& FrameColors() const { return colors_; }
 
@@ -57,4 +60,5 @@ private:
     EditorCore& core_;
     std::vector<int> collapsedRows_;
     PainterColors colors_;
+    bool lockMissed_ = false;
 };

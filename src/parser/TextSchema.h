@@ -85,7 +85,8 @@ public:
     // section for the class named `className`, or null when it has none.
     class ThemeSections {
     public:
-        virtual const std::map<std::wstring, std::wstring>* FindClassSection(const std::wstring& className) const = 0;
+        virtual const std::map<std::wstring, std::wstring>* FindClassSection(
+            const std::wstring& className) const = 0;
 
     protected:
         ~ThemeSections() = default;
@@ -115,7 +116,8 @@ public:
                     std::vector<RowRun>& runs);
     // The blocks covering `row` (-1: all rows) that fold, in chain order. `*cursor`, when missing
     // or detached, becomes the first of them with a parent. False, with none, without the lock.
-    bool GetCollapsibleBlocks(int32_t row, std::vector<CollapsibleBlock>& blocks, pw::RefPtr<TextBlock>* cursor);
+    bool GetCollapsibleBlocks(int32_t row, std::vector<CollapsibleBlock>& blocks,
+                              pw::RefPtr<TextBlock>* cursor);
 
     // The parse. `start` none resumes after the last block; `end` none means no edited range.
     int32_t Run(int treeKind, TextIterator* it, std::optional<LineCol> start, std::optional<LineCol> end,
@@ -177,8 +179,7 @@ private:
     LexClass* FindFullTreeClass(int32_t classId) const;
     // The block of the chain the on-screen parse of rows firstRow.. starts in, copied into
     // `context` with its ancestors; null when there is none.
-    TextBlock* PrepareOnScreenStart(TextIterator& it, int32_t firstRow, int32_t lastRow,
-                                    OnScreenContext& context);
+    TextBlock* PrepareOnScreenStart(TextIterator& it, int32_t firstRow, OnScreenContext& context);
     // The theme over `list` and, first, over the direct and dynamic children of each of its classes.
     void ApplyTheme(const ClassSet::ClassList& list, const ThemeSections* theme, int depth);
 

@@ -46,6 +46,16 @@ std::vector<TextBlock*> Ancestors(const TextBlock* b) {
     return out;
 }
 
+// The last block starting before `row`, through the chain's restart lookup (which walks from
+// where the last lookup ended, not from the head); the head when every block starts later.
+TextBlock* LastStartingBefore(const BlockChain& chain, int32_t row) {
+    const pw::RefPtr<TextBlock> restart = chain.RestartBlock({row - 1, 0x7FFFFFFF});
+    TextBlock* found = restart.get();
+    // The lookup steps back to the first of the blocks sharing a start; the last of them is the innermost.
+    while (found && found->nextBlock && found->nextBlock->startPos.row < row) found = found->nextBlock.get();
+    return found;
+}
+
 // Columns painted block over block: each segment runs from its start to the next one's and
 // shows the class painted last there (null: nothing was). Blocks come in chain order, so each
 // paint starts at or after every earlier start and the segments it changes lie near the end.
@@ -248,8 +258,7 @@ LexClass* TextSchema::FindFullTreeClass(int32_t classId) const {
     return nullptr;
 }
 
-TextBlock* TextSchema::PrepareOnScreenStart(TextIterator& it, int32_t firstRow, int32_t lastRow,
-                                            OnScreenContext& context) {
+TextBlock* TextSchema::PrepareOnScreenStart(TextIterator& it, int32_t firstRow, OnScreenContext& context) {
     const pw::RefPtr<TextBlock> head = chain_.HeadBlock();
     if (!head) {
         // Nothing parsed yet: the text's top block, as a parse from the start makes it.
@@ -264,11 +273,15 @@ TextBlock* TextSchema::PrepareOnScreenStart(TextIterator& it, int32_t firstRow, 
     if (newest && parsed && !reached)
         return nullptr;  // a parse is on its way and has not come this far
 
+    // The innermost block around the first row: the last block starting before it, or the
+    // nearest of its ancestors that reaches the row.
     const LineCol first{firstRow, 0};
     TextBlock* from = head.get();
-    for (TextBlock* b = head.get(); b && b->startPos.row <= lastRow; b = b->nextBlock.get()) {
-        if (b->startPos < first && EndOrOpen(*b) >= first)
+    for (TextBlock* b = LastStartingBefore(chain_, firstRow); b; b = b->parent.get()) {
+        if (b->startPos < first && EndOrOpen(*b) >= first) {
             from = b;
+            break;
+        }
     }
     // Copies of `from` and its ancestors, outermost first in the context's chain.
     std::vector<pw::RefPtr<TextBlock>> copies;
@@ -298,7 +311,7 @@ bool TextSchema::OnScreenParse(TextIterator* it, int32_t firstRow, int32_t lastR
         return false;
     context.Clear();
     context.lastRow_ = lastRow;
-    pw::RefPtr<TextBlock> b = PrepareOnScreenStart(*it, firstRow, lastRow, context);
+    pw::RefPtr<TextBlock> b = PrepareOnScreenStart(*it, firstRow, context);
     if (!b || !it->SeekTo({firstRow, 0}))
         return false;
     while (b && !it->IsEOF() && !context.PastLastRow(*it)) {
@@ -388,7 +401,7 @@ bool TextSchema::GetCollapsibleBlocks(int32_t row, std::vector<CollapsibleBlock>
         return false;
     const bool allRows = row == -1;
     const bool cursorLost = cursor && (!*cursor || (*cursor)->IsDetached());
-    TextBlock* from = chain_.HeadBlock().get();
+    TextBlock* from = allRows ? chain_.HeadBlock().get() : LastStartingBefore(chain_, row);
     if (cursor && !cursorLost && !allRows && (*cursor)->startPos.row <= row)
         from = cursor->get();
     TextBlock* remembered = nullptr;

@@ -1,6 +1,6 @@
 #pragma once
 // A window for the editor's logic that paints nothing and answers nothing: for tests that look
-// at the logic's results rather than at what it asks of the window.
+// at the logic's results rather than at what it asks of the window (but for the repaint timer).
 #include "editor/EditorWindow.h"
 #include "platform/Time.h"
 
@@ -10,8 +10,8 @@ public:
     const TextMeasurer* GetTextMeasurer() const override { return nullptr; }
     void Invalidate() override {}
     void UpdateNow() override {}
-    void SetRepaintTimer(uint32_t) override {}
-    void KillRepaintTimer() override {}
+    void SetRepaintTimer(uint32_t periodMs) override { timer = periodMs; }
+    void KillRepaintTimer() override { timer = 0; }
     void SetScrollBar(bool, const ScrollBar&) override {}
     void ShowScrollBars(bool, bool) override {}
     void RedrawCaret() override {}
@@ -19,4 +19,5 @@ public:
     uint32_t TickCount() override { return pw::TickCount(); }
 
     PixelRect client{0, 0, 800, 320};  // twenty rows of the default row height
+    uint32_t timer = 0;                // the repaint timer's period; 0 when it is not running
 };

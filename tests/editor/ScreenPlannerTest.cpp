@@ -110,3 +110,19 @@ TEST(ScreenPlanner, SelectionSplitsPiecesAndReachesPastTheText) {
 }
 
 }  // namespace
+
+TEST(ScreenPlanner, AfterTheDataLockIsMissedTheRestOfTheScreenTakesDefaultColoursAndRepaintsLater) {
+    Screen s;
+    s.core.GetParser().ParseAll(*s.buffer, true);
+    const std::vector<PlannedRow> parsed = s.Plan();
+    ASSERT_GT(parsed[1].pieces.size(), 1u);  // the comment apart from the code
+    std::vector<PlannedRow> rows;
+    HoldingTheDataLock(*s.core.GetParser().GetCurrentSchema(), [&] { rows = s.Plan(); });
+    for (const PlannedRow& row : rows) {
+        if (row.pastText)
+            continue;
+        EXPECT_EQ(row.nodeFlags, 0) << row.row;
+        EXPECT_LE(row.pieces.size(), 1u) << row.row;  // one run in the painter's colours
+    }
+    EXPECT_EQ(s.window.timer, RepaintThrottle::kMinThrottleMs);
+}

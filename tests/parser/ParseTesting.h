@@ -7,13 +7,31 @@
 #include <map>
 #include <ostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "buffer/BufferTesting.h"
 #include "buffer/LineReader.h"
 #include "parser/ParseSetup.h"
 #include "platform/CodePage.h"
+#include "platform/Event.h"
 #include "platform/FileSystem.h"
+
+// Runs `f` while another thread holds the schema's data lock, as a parse holding it long would.
+template <class F>
+void HoldingTheDataLock(TextSchema& schema, F f) {
+    pw::Event held, release;
+    std::thread holder([&] {
+        schema.DataLock().Lock();
+        held.Set();
+        release.Wait();
+        schema.DataLock().Unlock();
+    });
+    held.Wait();
+    f();
+    release.Set();
+    holder.join();
+}
 
 // A schema of the classes in `text`, its trees built.
 inline SchemaPtr SchemaFromText(const std::wstring& text) {

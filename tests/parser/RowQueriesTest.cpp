@@ -6,11 +6,9 @@
 #include <algorithm>
 #include <random>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "parser/ParseTesting.h"
-#include "platform/Event.h"
 
 namespace {
 
@@ -211,6 +209,15 @@ TEST(OnScreenParse, RowsPastTheParsedPartGetTheClassesOfAWholeParse) {
     ExpectOnScreenMatchesWholeParse(kLanguageSamples[1], 1, 2, static_cast<int>(python.size()));
 }
 
+TEST(OnScreenParse, AScreenStartingOnAnyRowOfAParsedTextMatchesTheWholeParse) {
+    // The start is looked up from the block before the screen, nested however deep.
+    for (const LanguageSample& sample : {kLanguageSamples[0], kLanguageSamples[1]}) {
+        const int rows = static_cast<int>(SampleRows(sample).size());
+        for (int first = 1; first <= rows; ++first)
+            ExpectOnScreenMatchesWholeParse(sample, rows, first, std::min(first + 3, rows));
+    }
+}
+
 TEST(OnScreenParse, BadRowsAndNoIteratorAreRefused) {
     Buffer buffer = BufferWith({L"int a;"}, L".cpp");
     SchemaPtr schema = ShippedSchema(L"cpp.pws");
@@ -227,25 +234,17 @@ TEST(RowQueries, GiveTheirDefaultAnswersWhileAnotherThreadHoldsTheDataLock) {
     Buffer buffer = BufferWith(SampleRows(kLanguageSamples[0]), L".cpp");
     SchemaPtr schema = ShippedSchema(L"cpp.pws");
     ASSERT_EQ(FullParse(*schema, *buffer), TextSchema::kDone);
-    pw::Event held, release;
-    std::thread holder([&] {
-        schema->DataLock().Lock();
-        held.Set();
-        release.Wait();
-        schema->DataLock().Unlock();
-    });
-    held.Wait();
-    std::vector<RowRun> runs;
-    EXPECT_FALSE(schema->GetRowRuns(*buffer, 6, 0, 0, Defaults(), nullptr, nullptr, runs));
-    EXPECT_EQ(runs, (std::vector<RowRun>{{0, buffer->GetLineTextLength(6), Defaults()}}));
     std::vector<CollapsibleBlock> blocks{{}};
-    EXPECT_FALSE(schema->GetCollapsibleBlocks(11, blocks, nullptr));
-    EXPECT_TRUE(blocks.empty());
-    OnScreenContext context;
-    pw::RefPtr<TextIterator> it = pw::MakeRef<TextIterator>(buffer.get());
-    EXPECT_FALSE(schema->OnScreenParse(it.get(), 4, 10, context));
-    release.Set();
-    holder.join();
+    HoldingTheDataLock(*schema, [&] {
+        std::vector<RowRun> runs;
+        EXPECT_FALSE(schema->GetRowRuns(*buffer, 6, 0, 0, Defaults(), nullptr, nullptr, runs));
+        EXPECT_EQ(runs, (std::vector<RowRun>{{0, buffer->GetLineTextLength(6), Defaults()}}));
+        EXPECT_FALSE(schema->GetCollapsibleBlocks(11, blocks, nullptr));
+        EXPECT_TRUE(blocks.empty());
+        OnScreenContext context;
+        pw::RefPtr<TextIterator> it = pw::MakeRef<TextIterator>(buffer.get());
+        EXPECT_FALSE(schema->OnScreenParse(it.get(), 4, 10, context));
+    });
     EXPECT_TRUE(schema->GetCollapsibleBlocks(11, blocks, nullptr));
     EXPECT_EQ(blocks.size(), 3u);
 }

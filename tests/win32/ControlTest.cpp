@@ -73,13 +73,13 @@ protected:
 };
 
 // A parent with the control filling it, its text C++ coloured by the shipped configuration,
-// drawn in DejaVu Sans Mono without antialiasing.
+// drawn in DejaVu Sans Mono without antialiasing. The parent stays hidden: under Xvfb without a
+// window manager a shown top-level window takes two seconds to destroy.
 class Control : public ::testing::Test {
 protected:
     void SetUp() override {
         previousProfile_ = pw::SetAppProfile(&profile_);
-        ASSERT_TRUE(
-            parent.Create(ParentClass(), nullptr, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, RECT{0, 0, 480, 320}));
+        ASSERT_TRUE(parent.Create(ParentClass(), nullptr, WS_OVERLAPPEDWINDOW, 0, RECT{0, 0, 480, 320}));
         ConfigManager::RegisterShared();
         buffer = pw::MakeRef<CQELPenwrightBufferManager>();
         buffer->SetFileExt(L".cpp");
@@ -138,6 +138,31 @@ TEST_F(Control, IsAChildOfItsClassThatWantsEveryKey) {
 
     ctrl.SetOption(EditorOptions::kHScrollBar, false, false);
     EXPECT_FALSE(GetWindowLongPtrW(ctrl.Handle(), GWL_STYLE) & WS_HSCROLL);
+
+    // A window of another class taken over: its scroll bars say which options are on.
+    HWND other = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VSCROLL, 0, 0, 200, 100, parent.Handle(),
+                                 nullptr, nullptr, nullptr);
+    CQELPenwrightCtrl attached;
+    ASSERT_TRUE(attached.Attach(other));
+    EXPECT_TRUE(attached.GetOption(EditorOptions::kVScrollBar));
+    EXPECT_FALSE(attached.GetOption(EditorOptions::kHScrollBar));
+    EXPECT_EQ(SendMessageW(other, WM_GETDLGCODE, 0, 0), 0x87);
+    SendMessageW(other, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"attached"));
+    EXPECT_EQ(attached.GetWholeText(), L"attached");
+    DestroyWindow(attached.Detach());
+}
+
+TEST_F(Control, ConfigurationAndTabSize) {
+    EXPECT_FALSE(ctrl.SetConfigFile(L"" PW_CONFIG_DIR));  // a folder: kept, but not used
+    EXPECT_EQ(ctrl.GetConfigFile(), L"" PW_CONFIG_DIR);
+    EXPECT_FALSE(ctrl.SetConfigFile(PW_CONFIG_DIR L"/none.ini"));
+    EXPECT_TRUE(ctrl.SetConfigFile(PW_CONFIG_DIR L"/Penwright.ini"));
+
+    SetText(L"\tx");
+    EXPECT_TRUE(ctrl.SetTabSize(8));
+    EXPECT_EQ(ctrl.Core()->GetTextLayout().GetTabSize(), 8);
+    EXPECT_FALSE(ctrl.SetTabSize(0));
+    EXPECT_EQ(ctrl.Core()->GetTextLayout().GetTabSize(), 8);
 }
 
 TEST_F(Control, TextAndFontMessages) {
@@ -277,6 +302,25 @@ TEST_F(Control, FramePixels) {
     const int centre = r.nodeColumn.left + r.nodeColumn.Width() / 2;
     EXPECT_EQ(image.Pixel(centre, RowHeight() + 1), shadow);
     EXPECT_FALSE(Has(image, Band(r.nodeColumn, 6), shadow));
+}
+
+TEST_F(Control, ADisabledControlLooksWashedOut) {
+    SetText(kSource);
+    DibSection enabled(400, 200), disabled(400, 200);
+    Draw(enabled);
+    EnableWindow(ctrl.Handle(), FALSE);
+    Draw(disabled);
+    int ink = 0, washed = 0;
+    for (int y = 0; y < RowHeight(); ++y)
+        for (int x = Rects().text.left; x < 200; ++x)
+            if (enabled.Pixel(x, y) != enabled.Pixel(399, 0)) {
+                ++ink;
+                const COLORREF c = disabled.Pixel(x, y);
+                washed += GetRValue(c) >= 250 && GetGValue(c) >= 250 && GetBValue(c) >= 250;
+            }
+    ASSERT_GT(ink, 20);
+    EXPECT_GT(washed, ink / 4);  // about every other pixel of the text
+    EXPECT_LT(washed, ink);
 }
 
 TEST_F(Control, AFoldedBlockShowsItsMarkerAndHidesItsRows) {

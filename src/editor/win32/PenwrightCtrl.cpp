@@ -204,6 +204,15 @@ void CQELPenwrightCtrl::DrawRows(const DCHandle& dc, const RECT& area) {
             {Handle(), 0, static_cast<UINT>(EditNotify::kDrawMargin)}, dc, margin, row};
         return SendMessageW(parent, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notify)) != 0;
     });
+    if (!IsWindowEnabled(Handle())) {
+        // The disabled look: every other pixel washed out towards the light colour.
+        pw::win32::Brush halftone = pw::win32::MakeHalftoneBrush();
+        SetTextColor(dc, kDisabledLight);
+        SetBkColor(dc, RGB(0, 0, 0));
+        pw::win32::SelectScope brush(dc, halftone.Get());
+        PatBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top,
+               0x00FA0089);  // dest OR pattern
+    }
 }
 
 void CQELPenwrightCtrl::OnPaint() {
@@ -211,17 +220,7 @@ void CQELPenwrightCtrl::OnPaint() {
     pw::win32::PaintDC dc(Handle());
     RECT client;
     ::GetClientRect(Handle(), &client);
-    backBuffer_.Paint(dc, client, [&](const DCHandle& memory) {
-        DrawRows(memory, client);
-        if (!IsWindowEnabled(Handle())) {
-            // The disabled look: every other pixel washed out.
-            pw::win32::Brush halftone = pw::win32::MakeHalftoneBrush();
-            SetTextColor(memory, kDisabledLight);
-            SetBkColor(memory, RGB(0, 0, 0));
-            pw::win32::SelectScope brush(memory, halftone.Get());
-            PatBlt(memory, 0, 0, client.right, client.bottom, 0x00FA0089);  // destination OR pattern
-        }
-    });
+    backBuffer_.Paint(dc, client, [&](const DCHandle& memory) { DrawRows(memory, client); });
     if (core_)
         core_->PaintTook(TickCount() - start);
 }
