@@ -1,7 +1,11 @@
 #include "parser/LexParser.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "buffer/TextIterator.h"
 #include "lexer/LexValue.h"
+#include "platform/Time.h"
 
 namespace {
 
@@ -142,6 +146,9 @@ void LexParser::GetTokenLists(std::vector<TokenList>& lists, bool append) const 
 
 void LexParser::OnEvent(uint32_t code, uintptr_t wParam, intptr_t lParam, uint32_t) {
     if (code != TextSchema::kBlockEndedEvent) {
+        SendEndedRows();
+        if (code == TextSchema::kParseStarted)  // the first ended block goes out at once
+            endedSentAt_ = pw::TickCount() - kEndedRowsIntervalMs;
         events_->SendEvent(code, wParam, lParam, kEventFlags);
         return;
     }
@@ -156,5 +163,17 @@ void LexParser::OnEvent(uint32_t code, uintptr_t wParam, intptr_t lParam, uint32
         first = block->startPos;
         last = block->endPos.IsValid() ? block->endPos : block->startPos;
     }
-    events_->SendEvent(code, static_cast<uintptr_t>(first.row), last.row, kEventFlags);
+    endedFirst_ = endedFirst_ == 0 ? first.row : std::min(endedFirst_, first.row);
+    endedLast_ = std::max(endedLast_, last.row);
+    if (pw::TickCount() - endedSentAt_ >= kEndedRowsIntervalMs)
+        SendEndedRows();
+}
+
+void LexParser::SendEndedRows() {
+    if (endedFirst_ == 0)
+        return;
+    const int32_t first = std::exchange(endedFirst_, 0);
+    const int32_t last = std::exchange(endedLast_, 0);
+    endedSentAt_ = pw::TickCount();
+    events_->SendEvent(TextSchema::kBlockEndedEvent, static_cast<uintptr_t>(first), last, kEventFlags);
 }

@@ -51,8 +51,12 @@ public:
     // clone cannot be made, and then there is no current schema.
     bool SetTextSchema(TextSchema* schema);
     const pw::RefPtr<TextSchema>& GetCurrentSchema() const { return schema_; }
-    // Events 1 (parse started), 2 (block ended: wParam and lParam are the block's first and last
-    // rows) and 3 (parse finished: wParam is the result), raised with kEventFlags.
+    // Events 1 (parse started), 2 (blocks ended: wParam and lParam are the first and last rows
+    // they cover) and 3 (parse finished: wParam is the result), raised with kEventFlags. A parse
+    // ends blocks by the hundred thousand in a large text: the first block's rows go out at once,
+    // the rest merged, at most every kEndedRowsIntervalMs, and what is pending goes out before
+    // the next other event.
+    static constexpr uint32_t kEndedRowsIntervalMs = 50;
     CQELNotificationConnection* GetConnection() const { return events_.get(); }
 
     // The options for a file name (a bare extension will do) from the current schema's file
@@ -120,8 +124,17 @@ private:
     // Parses queued ranges, the last first, until the queue is empty or a parse stops.
     void ParseQueued();
 
+    // Sends the rows of the blocks ended since the last send, if any.
+    void SendEndedRows();
+
     pw::RefPtr<TextSchema> schema_;  // replaced only while no worker runs
     pw::RefPtr<CQELNotificationConnectionMT> events_;
+
+    // The ended blocks' rows not yet sent. Only the parse that runs touches them, and parses take
+    // turns under the schema's parse lock.
+    int32_t endedFirst_ = 0;  // 0: none pending
+    int32_t endedLast_ = 0;
+    uint32_t endedSentAt_ = 0;
 
     pw::CriticalSection optionsLock_;  // guards the options cache, which both threads use
     std::unordered_map<std::wstring, pw::RefPtr<ParserOptions>> options_;

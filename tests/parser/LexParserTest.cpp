@@ -174,13 +174,36 @@ TEST(LexParser, RelayPassesTheRowsOfEndedBlocks) {
     Fixture f({L"{ int", L"}"});
     Recorder recorder(f.parser->GetConnection());
     EXPECT_EQ(f.parser->ParseAll(*f.buffer, true), TextSchema::kDone);
-    // keyword on row 1, block over rows 1-2, the file block up to the row after the text.
-    EXPECT_EQ(recorder.log, "1:0 2:1-1 2:1-2 2:1-3 3:512 ");
+    // The keyword on row 1 at once; then the block over rows 1-2 and the file block up to the
+    // row after the text, merged into one range sent before the parse's end.
+    EXPECT_EQ(recorder.log, "1:0 2:1-1 2:1-3 3:512 ");
     recorder.log.clear();
     // The reparse after an edit reports nothing.
     f.buffer->InsertText(L"x", 1, 1, false);
     f.buffer->ParserTextChanged({1, 0}, {1, 1}, BlockChain::kInserted);
     EXPECT_EQ(recorder.log, "");
+}
+
+TEST(LexParser, ALargeParseRelaysFarFewerEventsThanItEndsBlocksAndTheirRangesCoverTheText) {
+    Rows rows;
+    for (int i = 0; i < 3000; ++i) rows.push_back(L"{ int a = \"s\"; } // c");
+    Fixture f(rows);
+    struct Ranges : CQELNotificationSink {
+        explicit Ranges(CQELNotificationConnection* c) { Advise(c, TextSchema::kBlockEndedEvent); }
+        ~Ranges() override { UnadviseAll(); }
+        void OnEvent(uint32_t, uintptr_t first, intptr_t last, uint32_t) override {
+            got.emplace_back(static_cast<int>(first), static_cast<int>(last));
+        }
+        std::vector<std::pair<int, int>> got;
+    } relayed(f.parser->GetConnection());
+    EXPECT_EQ(f.parser->ParseAll(*f.buffer, true), TextSchema::kDone);
+    ASSERT_FALSE(relayed.got.empty());
+    EXPECT_LT(relayed.got.size(), rows.size() / 10);  // each row ends at least four blocks
+    // Every row is in a range that was sent, the file block's last one included.
+    std::vector<bool> covered(rows.size() + 2);
+    for (auto [first, last] : relayed.got)
+        for (int row = first; row <= last; ++row) covered[static_cast<size_t>(row)] = true;
+    EXPECT_EQ(std::count(covered.begin() + 1, covered.end(), false), 0);
 }
 
 TEST(LexParser, TokenListsComeFromClassesWithTokenTags) {

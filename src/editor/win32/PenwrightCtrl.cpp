@@ -1,5 +1,7 @@
 #include "editor/win32/PenwrightCtrl.h"
 
+#include <imm.h>
+
 #include <algorithm>
 #include <climits>
 
@@ -123,8 +125,17 @@ bool CQELPenwrightCtrl::SetFont(const LOGFONTW* font, bool persist) {
         core_->RecalcLayout();
         RedrawCaret();
         Invalidate();
+        TellInputMethodTheFont();
     }
     return saved;
+}
+
+void CQELPenwrightCtrl::TellInputMethodTheFont() {
+    if (HIMC context = ImmGetContext(Handle())) {
+        LOGFONTW font = painter_->GetLogFont();
+        ImmSetCompositionFontW(context, &font);
+        ImmReleaseContext(Handle(), context);
+    }
 }
 
 void CQELPenwrightCtrl::SetTopRow(int row) {
@@ -339,6 +350,7 @@ LRESULT CQELPenwrightCtrl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         case WM_GETFONT:
             return reinterpret_cast<LRESULT>(painter_->GetTextFont());
         case WM_INPUTLANGCHANGE:
+            TellInputMethodTheFont();
             RedrawCaret();
             return Default();
         default:

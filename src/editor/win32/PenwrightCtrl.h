@@ -113,7 +113,8 @@ protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    void ApplyScrollStyle();
+    // The input method composes in the text font.
+    void TellInputMethodTheFont();
 
     pw::RefPtr<CQELPenwrightBufferManager> given_;  // the buffer given at creation, until Initialize
     std::unique_ptr<EditorCore> core_;
