@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <memory>
 
@@ -62,10 +63,16 @@ NtQueryEventFn QueryEventFunction() {
 struct Event::Impl {
     HANDLE handle;
     bool manual;
+    // A manual event's state, kept beside the handle so that looking costs no system call: the
+    // parser looks at its stop event thousands of times a second. Set and Reset change both
+    // under `change`, so the two never disagree for long.
+    std::atomic<bool> state{false};
+    SRWLOCK change = SRWLOCK_INIT;
 };
 
 Event::Event(enum Reset reset, bool initiallySet) : impl_(std::make_unique<Impl>()) {
     impl_->manual = reset == Reset::Manual;
+    impl_->state = initiallySet;
     impl_->handle = CreateEventW(nullptr, impl_->manual, initiallySet, nullptr);
 }
 
@@ -75,13 +82,21 @@ Event::~Event() {
 }
 
 void Event::Set() {
+    AcquireSRWLockExclusive(&impl_->change);
+    impl_->state.store(true, std::memory_order_release);
     SetEvent(impl_->handle);
+    ReleaseSRWLockExclusive(&impl_->change);
 }
 void Event::Reset() {
+    AcquireSRWLockExclusive(&impl_->change);
+    impl_->state.store(false, std::memory_order_release);
     ResetEvent(impl_->handle);
+    ReleaseSRWLockExclusive(&impl_->change);
 }
 
 bool Event::IsSet() const {
+    if (impl_->manual)
+        return impl_->state.load(std::memory_order_acquire);
     if (NtQueryEventFn query = QueryEventFunction()) {
         EventBasicInformation info{};
         if (query(impl_->handle, 0 /*EventBasicInformation*/, &info, sizeof info, nullptr) >= 0) {
