@@ -206,9 +206,7 @@ std::optional<PixelRect> EditorCore::CaretRect(int row, int displayCol, bool ove
     const int screenRow = map.DocToScreenRow(topRow_, row);
     if (!focus || map.IsHidden(row) || screenRow < 1)
         return std::nullopt;
-    const std::wstring text = buffer_->GetLineText(row);
-    const int shown = Folds::VisibleLength(buffer_->GetLineMarks(), row, static_cast<int>(text.size()));
-    const RowLayout layout = layout_.LayoutRow(std::wstring_view(text).substr(0, static_cast<size_t>(shown)));
+    const RowLayout layout = layout_.LayoutRow(Folds::VisibleText(*buffer_, row));
     const int64_t x = rects_.text.left + layout.XOfCell(displayCol - 1) - layout_.GetHorzOffset();
     const int64_t y = rects_.text.top + int64_t{screenRow - 1} * layout_.GetRowHeight();
     const int width = overwrite && options_.Get(EditorOptions::kWideCaret) ? layout_.GetCharWidth() : 2;

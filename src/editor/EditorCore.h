@@ -1,13 +1,13 @@
 #pragma once
-// The edit control without its window: options, layout, top row and scroll bars, the link to
-// the buffer and its parser, the repaint throttle and the row block cache. The Win32 control
-// owns one and forwards its messages here; whatever it needs of the window goes through
-// EditorWindow.
+// The edit control without its window: options, layout, top row and scroll bars, the caret and
+// selection, the link to the buffer and its parser, the repaint throttle and the row block cache. The Win32
+// control owns one and forwards its messages here; whatever it needs of the window goes through EditorWindow.
 #include <cstdint>
 #include <optional>
 #include <vector>
 
 #include "buffer/BufferManager.h"
+#include "editor/EditCaret.h"
 #include "editor/EditorOptions.h"
 #include "editor/EditorWindow.h"
 #include "editor/Margins.h"
@@ -43,6 +43,9 @@ public:
     // only when `persist` was asked for and the profile could not be written.
     bool SetOption(EditorOptions::Option option, bool value, bool persist);
     bool IsNodeColumnShown() const { return nodeColumn_; }
+
+    EditCaret& GetCaret() { return caret_; }
+    const EditCaret& GetCaret() const { return caret_; }
 
     CQELPenwrightTextLayout& GetTextLayout() { return layout_; }
     const EditRects& GetRects() const { return rects_; }
@@ -115,4 +118,5 @@ private:
     RowColorMaps rowColors_;
     bool parsedSinceReload_ = false;
     CQELNotificationSinkMT sink_;
+    EditCaret caret_{*this};
 };

@@ -33,4 +33,10 @@ int VisibleLength(const CQELPenwrightLineMarksManager& marks, int row, int lengt
     return block ? std::clamp(block->start.col, 0, length) : length;
 }
 
+std::wstring_view VisibleText(const CQELPenwrightBufferManager& buffer, int row) {
+    const std::wstring_view text = buffer.GetLineView(row);
+    return text.substr(
+        0, static_cast<size_t>(VisibleLength(buffer.GetLineMarks(), row, static_cast<int>(text.size()))));
+}
+
 }  // namespace Folds

@@ -2,6 +2,9 @@
 // Folded blocks are the user's data, kept as "Collapsed" line marks on their first rows. Each
 // mark holds the block as it was last seen, so that the rows it hides are known without asking
 // the parser.
+#include <string_view>
+
+#include "buffer/BufferManager.h"
 #include "buffer/LineMarksManager.h"
 #include "parser/TextSchemaRows.h"
 
@@ -18,5 +21,7 @@ inline void Expand(CQELPenwrightLineMarksManager& marks, int row) {
 
 // How much of a row shows: a folded row ends where its block starts.
 int VisibleLength(const CQELPenwrightLineMarksManager& marks, int row, int length);
+// The row's text as the editor shows it and the caret walks it; good until the next edit.
+std::wstring_view VisibleText(const CQELPenwrightBufferManager& buffer, int row);
 
 }  // namespace Folds

@@ -8,6 +8,7 @@
 
 #include "editor/EditorCore.h"
 #include "editor/RowColors.h"
+#include "editor/RowSelection.h"
 #include "editor/TextLayout.h"
 
 struct PlannedRow {
@@ -24,14 +25,6 @@ struct PlannedRow {
     SelectionTail tail;  // selected blanks past the text
     int cut = -1;        // a fold's marker stands here, showing `collapsedText`; -1: none
     std::wstring collapsedText;
-};
-
-struct RowSelection {
-    int32_t start = 0;  // characters [start, end)
-    int32_t end = 0;
-    int64_t startCell = 0;  // the same in display cells, which may lie past the text
-    int64_t endCell = 0;
-    bool lineEnd = false;  // the selection goes on past the row's line end
 };
 
 struct PaintRequest {
