@@ -117,9 +117,9 @@ public:
             case CaretKey::kRight:
                 return ctrl ? WordRight(VisibleWalk(caret_, map_, from_)) : Right(text);
             case CaretKey::kUp:
-                return ctrl ? ScrollView(-1, page) : Place{map_.Step(from_.row, -1), goal_};
+                return ctrl ? ScrollView(-1, page) : AtGoal(map_.Step(from_.row, -1));
             case CaretKey::kDown:
-                return ctrl ? ScrollView(1, page) : Place{map_.Step(from_.row, 1), goal_};
+                return ctrl ? ScrollView(1, page) : AtGoal(map_.Step(from_.row, 1));
             case CaretKey::kPageUp:
                 return PageUp(page);
             case CaretKey::kPageDown:
@@ -134,6 +134,9 @@ public:
     }
 
 private:
+    // The sticky column as far as the row allows: a folded row ends at its fold, whatever the
+    // column, so that passing it by does not open it.
+    Place AtGoal(int row) const { return {row, RowColumns::Snap(caret_.RowAt(row), goal_)}; }
     Place Left(const RowColumns::Row& text) const {
         if (from_.col > RowColumns::EndColumn(text))
             return {from_.row, from_.col - 1};  // in virtual space
@@ -165,24 +168,24 @@ private:
         const int top = core_.GetTopRow();
         const int screen = map_.DocToScreenRow(top, from_.row);
         if (screen < 1)
-            return {top, goal_};
-        return {screen > page ? map_.ScreenToDocRow(top, page) : from_.row, goal_};
+            return AtGoal(top);
+        return AtGoal(screen > page ? map_.ScreenToDocRow(top, page) : from_.row);
     }
     Place PageUp(int page) {
         const int top = core_.GetTopRow();
         if (map_.VisibleNumber(top) - 1 <= page) {
             core_.SetTopRow(1);
-            return {1, goal_};
+            return AtGoal(1);
         }
         core_.SetTopRow(map_.Step(top, -page));
-        return {map_.Step(from_.row, -page), goal_};
+        return AtGoal(map_.Step(from_.row, -page));
     }
     Place PageDown(int page) {
         const int top = core_.GetTopRow();
         if (map_.VisibleRows() - map_.VisibleNumber(top) < page)
-            return {map_.RowOfVisible(map_.VisibleRows()), goal_};
+            return AtGoal(map_.RowOfVisible(map_.VisibleRows()));
         core_.SetTopRow(map_.Step(top, page));
-        return {map_.Step(from_.row, page), goal_};
+        return AtGoal(map_.Step(from_.row, page));
     }
 
     EditorCore& core_;

@@ -1,0 +1,117 @@
+// Positions and display columns of rows with tabs and surrogate pairs, against a model that
+// spells out each character's cells; the character classes; what a selection holds.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "buffer/RowArray.h"
+#include "editor/CaretTesting.h"
+#include "editor/CharClass.h"
+#include "editor/RowColumns.h"
+
+namespace {
+
+// The column each character starts at, and the column after the text last.
+std::vector<int> StartColumns(const std::wstring& text, int tabSize) {
+    std::vector<int> starts{1};
+    for (wchar_t c : text)
+        starts.push_back(starts.back() + (c == L'\t' ? tabSize - (starts.back() - 1) % tabSize : 1));
+    return starts;
+}
+
+TEST(RowColumns, AgreeWithTheCellsOfEachCharacter) {
+    const std::wstring pieces[] = {L"a", L"\t", L" ", L"\xD83D\xDE00", L"xy"};
+    std::mt19937 random(7);
+    for (int round = 0; round < 400; ++round) {
+        std::wstring text;
+        for (int n = static_cast<int>(random() % 12); n > 0; --n) text += pieces[random() % 5];
+        const int tabSize = 1 + static_cast<int>(random() % 8);
+        const std::vector<int> starts = StartColumns(text, tabSize);
+        const int end = starts.back();
+        const int length = static_cast<int>(text.size());
+        for (bool virtualSpace : {false, true}) {
+            const RowColumns::Row row{text, tabSize, virtualSpace};
+            SCOPED_TRACE(testing::Message() << "tab " << tabSize << " virtual " << virtualSpace << " row "
+                                            << testing::PrintToString(text));
+            ASSERT_EQ(RowColumns::EndColumn(row), end);
+            for (int pos = 1; pos <= length + 3; ++pos) {
+                const int col = RowColumns::ColumnOf(row, pos);
+                ASSERT_EQ(col, pos <= length + 1 ? starts[pos - 1]
+                               : virtualSpace    ? end + pos - length - 1
+                                                 : end);
+                if (CharClass::IsBoundary(text, pos - 1) || pos > length) {
+                    ASSERT_EQ(RowColumns::PositionOf(row, col),
+                              virtualSpace || pos <= length ? pos : length + 1);
+                }
+            }
+            for (int col = 1; col <= end + 3; ++col) {
+                // The snap is the first place a caret may stand at or after the column.
+                int want = virtualSpace ? std::max(col, end) : end;
+                for (int i = length - 1; i >= 0; --i)
+                    if (starts[i] >= col && CharClass::IsBoundary(text, i))
+                        want = starts[i];
+                ASSERT_EQ(RowColumns::Snap(row, col), want) << col;
+                const int pos = RowColumns::PositionOf(row, col);
+                ASSERT_TRUE(pos > length || (starts[pos - 1] <= col && col < starts[pos])) << col;
+            }
+        }
+    }
+}
+
+TEST(RowColumns, VirtualSpaceIsBounded) {
+    const RowColumns::Row row{L"ab", 4, true};
+    EXPECT_EQ(RowColumns::Snap(row, INT_MAX), 3 + RowArray::kMaxPadding);
+    EXPECT_EQ(RowColumns::ColumnOf(row, INT_MAX), 3 + RowArray::kMaxPadding);
+    EXPECT_EQ(RowColumns::PositionOf(row, INT_MAX), 3 + RowArray::kMaxPadding);
+}
+
+TEST(CharClass, WordAt) {
+    struct Case {
+        const wchar_t* text;
+        int index;
+        int start, end;
+    };
+    const Case cases[] = {
+        {L"int main()", 1, 0, 3}, {L"int main()", 3, 0, 0},     {L"int main()", 8, 8, 10},
+        {L"a==b", 1, 1, 3},       {L"x\xD83D\xDE00y", 2, 0, 4}, {L"ab", 2, 0, 0},
+        {L"ab", -1, 0, 0},        {L"a\r\n", 1, 0, 0},
+    };
+    for (const Case& c : cases) {
+        const CharClass::Range r = CharClass::WordAt(c.text, c.index);
+        EXPECT_EQ(r.IsEmpty() ? std::pair(0, 0) : std::pair(r.start, r.end), std::pair(c.start, c.end))
+            << testing::PrintToString(std::wstring(c.text)) << " at " << c.index;
+    }
+}
+
+TEST(Selection, RowsAndText) {
+    struct Case {
+        LineCol start, end;
+        bool block;
+        const wchar_t* text;
+        RowSelection row1, row3;
+    };
+    const Case cases[] = {
+        {{1, 2}, {3, 3}, false, L"b\tc\r\nxyz\r\n12", {1, 4, 1, 5, true}, {0, 2, 0, 2, false}},
+        {{3, 3}, {1, 2}, false, L"b\tc\r\nxyz\r\n12", {1, 4, 1, 5, true}, {0, 2, 0, 2, false}},
+        {{3, 4}, {1, 2}, true, L"b\t\r\nyz\r\n23\r\n", {1, 3, 1, 3, false}, {1, 3, 1, 3, false}},
+        {{1, 4}, {1, 4}, false, L"", {}, {}},
+    };
+    for (const Case& c : cases) {
+        Editing e(L"ab\tc\nxyz\n12345");
+        CQELPenwrightSelection& s = e.Caret().GetSelection();
+        e.Caret().Select(c.start.row, c.start.col, c.end.row, c.end.col, true);
+        s.Set(s.GetStart(), s.GetEnd(), c.block);
+        EXPECT_EQ(e.Caret().GetSelectedText(), c.text);
+        for (const auto& [row, want] : {std::pair(1, c.row1), std::pair(3, c.row3)}) {
+            const RowSelection got = e.Caret().SelectionOfRow(row);
+            EXPECT_EQ(std::tuple(got.start, got.end, got.startCell, got.endCell, got.lineEnd),
+                      std::tuple(want.start, want.end, want.startCell, want.endCell, want.lineEnd))
+                << row;
+        }
+    }
+}
+
+}  // namespace
