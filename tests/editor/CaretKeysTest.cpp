@@ -1,18 +1,55 @@
-// The movement keys over real buffers: key sequences with the caret and selection they leave,
-// where the caret may be put, and a random walk over folded text.
+// The caret over real buffers: key sequences with the caret and selection they leave, where the
+// caret may be put, what a selection holds, and a random walk over folded text.
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <random>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "editor/CaretKeys.h"
-#include "editor/CaretTesting.h"
 #include "editor/CharClass.h"
+#include "editor/EditorCore.h"
+#include "editor/EditorTesting.h"
 #include "editor/Folds.h"
 
 namespace {
+
+// An edit control's logic over a text given as rows joined by '\n', in a window of 16-pixel
+// rows and 8-pixel characters whose text area holds five rows.
+class MeasuredWindow : public QuietWindow, public TextMeasurer {
+public:
+    MeasuredWindow() { client = {0, 0, 640, 80}; }
+    const TextMeasurer* GetTextMeasurer() const override { return this; }
+    FontMetrics Metrics() const override { return {16, 8, 8}; }
+    void Extents(std::wstring_view text, std::vector<int>& ends) const override {
+        ends.clear();
+        for (size_t i = 1; i <= text.size(); ++i) ends.push_back(static_cast<int>(i) * 8);
+    }
+    intptr_t NotifyParent(int code, std::span<const int32_t> values) override {
+        notes.push_back({code});
+        notes.back().insert(notes.back().end(), values.begin(), values.end());
+        return 0;
+    }
+    std::vector<std::vector<int32_t>> notes;  // each: the code, then its values
+};
+
+pw::RefPtr<CQELPenwrightBufferManager> BufferOf(std::wstring_view text) {
+    auto buffer = pw::MakeRef<CQELPenwrightBufferManager>();
+    if (!text.empty())
+        buffer->InsertText(text, 1, 1, false);
+    return buffer;
+}
+
+struct Editing {
+    explicit Editing(std::wstring_view text) : buffer(BufferOf(text)), core(window, buffer, nullptr) {}
+    EditCaret& Caret() { return core.GetCaret(); }
+
+    MeasuredWindow window;
+    pw::RefPtr<CQELPenwrightBufferManager> buffer;
+    EditorCore core;
+};
 
 // Keys as written in the tables: L R U D H E PU PD, prefixed by ^ (Ctrl), + (Shift) or # (Alt+Shift).
 void PressAll(EditorCore& core, const std::string& keys) {
@@ -147,6 +184,25 @@ TEST(CaretKeys, FoldedRows) {
     }
 }
 
+TEST(CaretKeys, TellTheParentWhatMoved) {
+    using Notes = std::vector<std::vector<int32_t>>;
+    const std::pair<const char*, Notes> cases[] = {
+        {"L", {}},
+        {"R", {{EditNotify::kCaretMoved, 1, 2}, {EditNotify::kScrolled, 3}}},
+        {"+L", {}},
+        {"+R L",
+         {{EditNotify::kCaretMoved, 1, 2},
+          {EditNotify::kScrolled, 3},
+          {EditNotify::kCaretMoved, 1, 1},
+          {EditNotify::kScrolled, 3}}},
+    };
+    for (const auto& [keys, notes] : cases) {
+        Editing e(L"ab");
+        PressAll(e.core, keys);
+        EXPECT_EQ(e.window.notes, notes) << keys;
+    }
+}
+
 TEST(CaretKeys, PutIntoTheText) {
     struct Case {
         int row, col;
@@ -166,10 +222,39 @@ TEST(CaretKeys, PutIntoTheText) {
     }
 }
 
+TEST(Selection, RowsAndText) {
+    struct Case {
+        LineCol start, end;
+        bool block;
+        const wchar_t* text;
+        RowSelection row1, row3;
+    };
+    const Case cases[] = {
+        {{1, 2}, {3, 3}, false, L"b\tc\r\nxyz\r\n12", {1, 4, 1, 5, true}, {0, 2, 0, 2, false}},
+        {{3, 3}, {1, 2}, false, L"b\tc\r\nxyz\r\n12", {1, 4, 1, 5, true}, {0, 2, 0, 2, false}},
+        {{3, 4}, {1, 2}, true, L"b\t\r\nyz\r\n23\r\n", {1, 3, 1, 3, false}, {1, 3, 1, 3, false}},
+        {{1, 4}, {1, 4}, false, L"", {}, {}},
+    };
+    for (const Case& c : cases) {
+        Editing e(L"ab\tc\nxyz\n12345");
+        CQELPenwrightSelection& s = e.Caret().GetSelection();
+        e.Caret().Select(c.start.row, c.start.col, c.end.row, c.end.col, true);
+        s.Set(s.GetStart(), s.GetEnd(), c.block);
+        EXPECT_EQ(e.Caret().GetSelectedText(), c.text);
+        for (const auto& [row, want] : {std::pair(1, c.row1), std::pair(3, c.row3)}) {
+            const RowSelection got = e.Caret().SelectionOfRow(row);
+            EXPECT_EQ(std::tuple(got.start, got.end, got.startCell, got.endCell, got.lineEnd),
+                      std::tuple(want.start, want.end, want.startCell, want.endCell, want.lineEnd))
+                << row;
+        }
+    }
+}
+
 // Keys at random over a text with tabs, a surrogate pair, blank rows and folds: the caret stays
-// on a row that shows, at a place a caret may stand, and the folds stay folded.
+// on a row that shows, at a place a caret may stand, and on the page; the folds stay folded.
 TEST(CaretKeys, RandomWalkStaysOnShownText) {
-    Editing e(L"if (a) {\n\tb = 1;\n\n  c;\n}\nelse {\n\t\td;\n}\n  \n// \xD83D\xDE00 end\nx");
+    const std::wstring wide(300, L'w');
+    Editing e(L"if (a) {\n\tb = 1;\n\n  c;\n}\nelse {\n\t\td;\n}\n  " + wide + L"\n// \xD83D\xDE00 end\nx");
     CQELPenwrightLineMarksManager& marks = e.buffer->GetLineMarks();
     Folds::Collapse(marks, {{1, 7}, {5, 1}, L"..."});
     Folds::Collapse(marks, {{6, 5}, {8, 1}, L"..."});
@@ -189,6 +274,7 @@ TEST(CaretKeys, RandomWalkStaysOnShownText) {
         ASSERT_TRUE(CharClass::IsBoundary(row.text, caret.GetPosition() - 1));
         ASSERT_EQ(caret.GetColumn(), RowColumns::ColumnOf(row, caret.GetPosition()));
         ASSERT_EQ(caret.GetSelection().GetEnd(), caret.Here());
+        ASSERT_TRUE(e.core.CaretRect(caret.GetRow(), caret.GetColumn(), false, true)) << step;
         ASSERT_EQ(map.VisibleRows(), 5)
             << step << " key " << int(key) << m.ctrl << m.shift << m.alt;  // both folds still folded
     }

@@ -1,5 +1,5 @@
 // Positions and display columns of rows with tabs and surrogate pairs, against a model that
-// spells out each character's cells; the character classes; what a selection holds.
+// spells out each character's cells; the character classes.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "buffer/RowArray.h"
-#include "editor/CaretTesting.h"
 #include "editor/CharClass.h"
 #include "editor/RowColumns.h"
 
@@ -83,34 +82,6 @@ TEST(CharClass, WordAt) {
         const CharClass::Range r = CharClass::WordAt(c.text, c.index);
         EXPECT_EQ(r.IsEmpty() ? std::pair(0, 0) : std::pair(r.start, r.end), std::pair(c.start, c.end))
             << testing::PrintToString(std::wstring(c.text)) << " at " << c.index;
-    }
-}
-
-TEST(Selection, RowsAndText) {
-    struct Case {
-        LineCol start, end;
-        bool block;
-        const wchar_t* text;
-        RowSelection row1, row3;
-    };
-    const Case cases[] = {
-        {{1, 2}, {3, 3}, false, L"b\tc\r\nxyz\r\n12", {1, 4, 1, 5, true}, {0, 2, 0, 2, false}},
-        {{3, 3}, {1, 2}, false, L"b\tc\r\nxyz\r\n12", {1, 4, 1, 5, true}, {0, 2, 0, 2, false}},
-        {{3, 4}, {1, 2}, true, L"b\t\r\nyz\r\n23\r\n", {1, 3, 1, 3, false}, {1, 3, 1, 3, false}},
-        {{1, 4}, {1, 4}, false, L"", {}, {}},
-    };
-    for (const Case& c : cases) {
-        Editing e(L"ab\tc\nxyz\n12345");
-        CQELPenwrightSelection& s = e.Caret().GetSelection();
-        e.Caret().Select(c.start.row, c.start.col, c.end.row, c.end.col, true);
-        s.Set(s.GetStart(), s.GetEnd(), c.block);
-        EXPECT_EQ(e.Caret().GetSelectedText(), c.text);
-        for (const auto& [row, want] : {std::pair(1, c.row1), std::pair(3, c.row3)}) {
-            const RowSelection got = e.Caret().SelectionOfRow(row);
-            EXPECT_EQ(std::tuple(got.start, got.end, got.startCell, got.endCell, got.lineEnd),
-                      std::tuple(want.start, want.end, want.startCell, want.endCell, want.lineEnd))
-                << row;
-        }
     }
 }
 
