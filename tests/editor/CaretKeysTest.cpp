@@ -18,15 +18,10 @@ namespace {
 
 // An edit control's logic over a text given as rows joined by '\n', in a window of 16-pixel
 // rows and 8-pixel characters whose text area holds five rows.
-class MeasuredWindow : public QuietWindow, public TextMeasurer {
+class MeasuredWindow : public QuietWindow, public MonospaceMeasurer {
 public:
     MeasuredWindow() { client = {0, 0, 640, 80}; }
     const TextMeasurer* GetTextMeasurer() const override { return this; }
-    FontMetrics Metrics() const override { return {16, 8, 8}; }
-    void Extents(std::wstring_view text, std::vector<int>& ends) const override {
-        ends.clear();
-        for (size_t i = 1; i <= text.size(); ++i) ends.push_back(static_cast<int>(i) * 8);
-    }
     intptr_t NotifyParent(int code, std::span<const int32_t> values) override {
         notes.push_back({code});
         notes.back().insert(notes.back().end(), values.begin(), values.end());

@@ -7,12 +7,13 @@
 #include <vector>
 
 #include "editor/EditorCore.h"
+#include "editor/EditorTesting.h"
 #include "editor/Folds.h"
 #include "platform/Profile.h"
 
 namespace {
 
-class FakeWindow : public EditorWindow, public TextMeasurer {
+class FakeWindow : public EditorWindow, public MonospaceMeasurer {
 public:
     PixelRect GetClientRect() const override { return client; }
     const TextMeasurer* GetTextMeasurer() const override { return this; }
@@ -28,12 +29,6 @@ public:
         return 0;
     }
     uint32_t TickCount() override { return now; }
-
-    FontMetrics Metrics() const override { return {16, 8, 8}; }
-    void Extents(std::wstring_view text, std::vector<int>& ends) const override {
-        ends.clear();
-        for (size_t i = 1; i <= text.size(); ++i) ends.push_back(static_cast<int>(i) * 8);
-    }
 
     struct Note {
         int code;

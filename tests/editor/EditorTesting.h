@@ -1,6 +1,10 @@
 #pragma once
 // A window for the editor's logic that paints nothing and answers nothing: for tests that look
-// at the logic's results rather than at what it asks of the window (but for the repaint timer).
+// at the logic's results rather than at what it asks of the window (but for the repaint timer);
+// and a measurer of a fixed-pitch font.
+#include <string_view>
+#include <vector>
+
 #include "editor/EditorWindow.h"
 #include "platform/Time.h"
 
@@ -20,4 +24,14 @@ public:
 
     PixelRect client{0, 0, 800, 320};  // twenty rows of the default row height
     uint32_t timer = 0;                // the repaint timer's period; 0 when it is not running
+};
+
+// Rows 16 pixels high, every character 8 pixels wide.
+class MonospaceMeasurer : public TextMeasurer {
+public:
+    FontMetrics Metrics() const override { return {16, 8, 8}; }
+    void Extents(std::wstring_view text, std::vector<int>& ends) const override {
+        ends.clear();
+        for (size_t i = 1; i <= text.size(); ++i) ends.push_back(static_cast<int>(i) * 8);
+    }
 };
