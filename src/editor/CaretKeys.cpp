@@ -151,7 +151,7 @@ private:
         if (from_.pos <= static_cast<int>(text.text.size()))
             return {from_.row, RowColumns::ColumnOf(text, CharClass::Next(text.text, from_.pos - 1) + 1)};
         if (text.virtualSpace)
-            return {from_.row, from_.col + 1};
+            return {from_.row, from_.col < INT_MAX ? from_.col + 1 : from_.col};  // the snap bounds it
         const int below = map_.Step(from_.row, 1);
         return below != from_.row ? Place{below, 1} : Place{from_.row, from_.col};
     }

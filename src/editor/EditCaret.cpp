@@ -15,6 +15,12 @@ void EditCaret::SetOverwrite(bool on) {
     core_.GetBuffer().SetOverwriteFlag(on);
 }
 
+void EditCaret::ToggleOverwrite() {
+    core_.GetWindow().NotifyParent(EditNotify::kOverwrite, {});
+    SetOverwrite(!IsOverwrite());
+    core_.GetWindow().RedrawCaret();
+}
+
 RowColumns::Row EditCaret::RowAt(int row) const {
     const CQELPenwrightBufferManager& buffer = core_.GetBuffer();
     const bool folded = Folds::CollapsedAt(buffer.GetLineMarks(), row) != nullptr;
@@ -81,6 +87,11 @@ void EditCaret::SetCaretPos(int row, int col, bool ensureVisible, bool notify) {
     MoveTo(row, col);
     sticky_ = 0;
     Show(ensureVisible, notify);
+}
+
+void EditCaret::Refit() {
+    const RowColumns::Row text = RowAt(here_.row);
+    SetCaretPos(here_.row, RowColumns::ColumnOf(text, here_.pos), false, false);
 }
 
 void EditCaret::EnsureVisible() {

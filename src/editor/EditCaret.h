@@ -27,6 +27,8 @@ public:
     // Overwrite mode belongs to the buffer: every control showing it types the same way.
     bool IsOverwrite() const;
     void SetOverwrite(bool on);
+    // The Insert key: the parent hears of it first; the caret takes its new shape.
+    void ToggleOverwrite();
 
     // A row's text as shown, with the tab size and whether the caret may go past its end
     // (virtual space, never on a folded row: its fold's marker stands there).
@@ -42,6 +44,9 @@ public:
     // The second half: scroll to the caret when asked, put the window's caret there, tell the
     // parent when asked, repaint.
     void Show(bool ensureVisible, bool notify);
+    // After the tab size or "VirtualSpace" changed: the column again from the string position,
+    // within what the row now allows.
+    void Refit();
     // Scrolls the fewest rows, and horizontally with some room, so that the caret shows.
     void EnsureVisible();
 

@@ -70,6 +70,9 @@ bool EditorCore::SetOption(EditorOptions::Option option, bool value, bool persis
         case EditorOptions::kWideCaret:
             window_.RedrawCaret();
             break;
+        case EditorOptions::kVirtualSpace:
+            caret_.Refit();
+            break;
         default:
             break;
     }

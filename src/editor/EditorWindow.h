@@ -11,6 +11,7 @@
 namespace EditNotify {
 inline constexpr int kParserEvent = -938;  // event code, first row, last row
 inline constexpr int kScrolled = -939;     // 1 rows, 2 columns, 3 both, 7 everything
+inline constexpr int kOverwrite = -943;    // none; sent before overwrite mode toggles
 inline constexpr int kCaretMoved = -947;   // row, display column
 inline constexpr int kRowsChanged = -950;  // first row, last row, action flags
 inline constexpr int kReadOnly = -951;     // none; a non-zero answer means read only

@@ -37,10 +37,10 @@ int EndColumn(const Row& row) {
 }
 
 int ColumnOf(const Row& row, int position) {
-    const int n = std::clamp(position - 1, 0, Size(row.text));
+    const auto n = static_cast<int>(std::clamp<int64_t>(int64_t{position} - 1, 0, Size(row.text)));
     int64_t cell = 0;
     for (int i = 0; i < n; ++i) cell += Width(row, cell, row.text[i]);
-    const int64_t past = position - 1 - n;  // positions beyond the end
+    const int64_t past = int64_t{position} - 1 - n;  // positions beyond the end
     return std::min(Bounded(cell + 1 + past), LastColumn(row, Bounded(cell + 1)));
 }
 

@@ -198,6 +198,14 @@ TEST(CaretKeys, TellTheParentWhatMoved) {
     }
 }
 
+TEST(CaretKeys, VirtualSpaceTurnedOffPullsTheCaretBack) {
+    Editing e(L"ab\ncd");
+    e.core.SetOption(EditorOptions::kVirtualSpace, true, false);
+    e.Caret().SetCaretPos(2, 7, false, false);
+    e.core.SetOption(EditorOptions::kVirtualSpace, false, false);
+    EXPECT_EQ(e.Caret().Here(), (EditCaret::Point{2, 3, 3}));
+}
+
 TEST(CaretKeys, PutIntoTheText) {
     struct Case {
         int row, col;
