@@ -6,6 +6,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "editor/CaretKeys.h"
@@ -250,6 +251,17 @@ TEST(Selection, RowsAndText) {
                       std::tuple(want.start, want.end, want.startCell, want.endCell, want.lineEnd))
                 << row;
         }
+    }
+}
+
+TEST(Selection, AllOfTheText) {
+    const std::tuple<const wchar_t*, const wchar_t*, LineCol> cases[] = {
+        {L"ab\ncd", L"ab\r\ncd", {2, 3}}, {L"\t", L"\t", {1, 5}}, {L"", L"", {1, 1}}};
+    for (const auto& [text, selected, end] : cases) {
+        Editing e(text);
+        e.Caret().SelectAll();
+        EXPECT_EQ(e.Caret().GetSelectedText(), selected);
+        EXPECT_EQ((LineCol{e.Caret().GetRow(), e.Caret().GetColumn()}), end);
     }
 }
 
