@@ -2,12 +2,10 @@
 // spells out each character's cells; the character classes.
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "buffer/RowArray.h"
 #include "editor/CharClass.h"
 #include "editor/RowColumns.h"
 
@@ -58,13 +56,6 @@ TEST(RowColumns, AgreeWithTheCellsOfEachCharacter) {
             }
         }
     }
-}
-
-TEST(RowColumns, VirtualSpaceIsBounded) {
-    const RowColumns::Row row{L"ab", 4, true};
-    EXPECT_EQ(RowColumns::Snap(row, INT_MAX), 3 + RowArray::kMaxPadding);
-    EXPECT_EQ(RowColumns::ColumnOf(row, INT_MAX), 3 + RowArray::kMaxPadding);
-    EXPECT_EQ(RowColumns::PositionOf(row, INT_MAX), 3 + RowArray::kMaxPadding);
 }
 
 TEST(CharClass, WordAt) {
