@@ -102,7 +102,7 @@ constexpr const wchar_t* kFolded = L"a {\n b\n c\n}\nz";  // "f": rows 2 to 4 fo
 
 struct KeyCase {
     const wchar_t* text;
-    const char* setup;  // v: virtual space; f: the fold of kFolded
+    const char* setup;  // v: virtual space (v-: turned off once the caret is put); f: the fold of kFolded
     LineCol from;       // where the caret is put first
     const char* keys;
     const char* after;  // as Describe says it
@@ -143,6 +143,7 @@ const KeyCase kKeyCases[] = {
     {L"ab\ncd", "v", {2, 1}, "L", "2,1"},
     {L"ab\ncd", "v", {1, 6}, "E", "1,3"},
     {L"ab\ncd", "v", {1, INT_MAX}, "", "1,16777219"},  // as far as an insertion could pad
+    {L"ab\ncd", "v-", {2, 7}, "", "2,3"},
     {kTwenty, "", {1, 1}, "PD", "6,1 top 6"},
     {kTwenty, "", {1, 1}, "PD PD PD PD PD", "20,1 top 16"},
     {kTwenty, "", {20, 2}, "PU", "15,2 top 11"},
@@ -163,10 +164,12 @@ TEST(CaretKeys, KeySequences) {
     for (const KeyCase& c : kKeyCases) {
         Editing e(c.text);
         const std::string_view setup = c.setup;
-        e.core.SetOption(EditorOptions::kVirtualSpace, setup == "v", false);
+        e.core.SetOption(EditorOptions::kVirtualSpace, setup.starts_with('v'), false);
         if (setup == "f")
             Folds::Collapse(e.buffer->GetLineMarks(), {{1, 2}, {4, 1}, L"..."});
         e.Caret().SetCaretPos(c.from.row, c.from.col, true, false);
+        if (setup == "v-")
+            e.core.SetOption(EditorOptions::kVirtualSpace, false, false);
         PressAll(e.core, c.keys);
         EXPECT_EQ(Describe(e.core, setup == "f"), c.after)
             << c.keys << " from " << At(c.from.row, c.from.col);
@@ -189,14 +192,6 @@ TEST(CaretKeys, TellTheParentWhatMoved) {
         PressAll(e.core, keys);
         EXPECT_EQ(e.window.notes, notes) << keys;
     }
-}
-
-TEST(CaretKeys, VirtualSpaceTurnedOffPullsTheCaretBack) {
-    Editing e(L"ab\ncd");
-    e.core.SetOption(EditorOptions::kVirtualSpace, true, false);
-    e.Caret().SetCaretPos(2, 7, false, false);
-    e.core.SetOption(EditorOptions::kVirtualSpace, false, false);
-    EXPECT_EQ(e.Caret().Here(), (EditCaret::Point{2, 3, 3}));
 }
 
 TEST(Selection, RowsAndText) {
