@@ -332,6 +332,35 @@ TEST_F(Control, SelectedTextAndASelectedLineEndPaintTheSelectionColours) {
     EXPECT_EQ(image.Pixel(Rects().text.right - 1, RowHeight() + 1), GetSysColor(COLOR_INACTIVECAPTION));
 }
 
+// Keys as SendMessage delivers them: the modifiers come from the thread's key state.
+void Key(HWND hwnd, UINT vk, std::initializer_list<int> held = {}) {
+    BYTE state[256] = {}, saved[256];
+    GetKeyboardState(saved);
+    for (int k : held) state[k] = 0x80;
+    SetKeyboardState(state);
+    SendMessageW(hwnd, WM_KEYDOWN, vk, 1);
+    SetKeyboardState(saved);
+}
+
+TEST_F(Control, CaretKeysMoveAndSelectAndTheFramePaintsTheSelection) {
+    SetText(kSource);
+    SetFocus(ctrl.Handle());
+    EditCaret& caret = ctrl.Core()->GetCaret();
+    Key(ctrl.Handle(), VK_DOWN);
+    Key(ctrl.Handle(), VK_END);
+    EXPECT_EQ(caret.GetRow(), 2);
+    EXPECT_EQ(caret.GetColumn(), 14);  // after "    return 1;"
+    EXPECT_EQ(parent.Codes(EditNotify::kCaretMoved).back().values, (std::vector<int32_t>{2, 14}));
+    Key(ctrl.Handle(), VK_HOME, {VK_SHIFT});  // to the first non-blank, selecting
+    EXPECT_EQ(caret.GetSelectedText(), L"return 1;");
+    DibSection image(400, 200);
+    ctrl.SetActive(true);  // the hidden parent is never activated
+    Draw(image);
+    EXPECT_TRUE(Has(image, Band(Rects().text, 1), GetSysColor(COLOR_HIGHLIGHT)));
+    Key(ctrl.Handle(), 'A', {VK_CONTROL});
+    EXPECT_EQ(caret.GetSelectedText(), std::wstring(kSource));
+}
+
 TEST_F(Control, ADisabledControlLooksWashedOut) {
     SetText(kSource);
     DibSection enabled(400, 200), disabled(400, 200);

@@ -6,6 +6,7 @@
 #include <climits>
 
 #include "config/ConfigManager.h"
+#include "editor/CaretKeys.h"
 #include "editor/RowPrinter.h"
 #include "editor/ScreenPlanner.h"
 #include "editor/win32/GdiPrintSurface.h"
@@ -75,7 +76,7 @@ bool CQELPenwrightCtrl::Initialize() {
     if (buffer.GetConfigFile().empty() && pw::FileExists(configFile_) && !pw::IsFolder(configFile_))
         buffer.SetConfigFile(configFile_);
     core_->RecalcLayout();
-    caretRow_ = caretCol_ = 1;
+    core_->GetCaret().MoveTo(1, 1);
     core_->UpdateScrollBars();
     return true;
 }
@@ -115,6 +116,7 @@ bool CQELPenwrightCtrl::SetTabSize(int size) {
     if (!core_ || !core_->GetBuffer().SetTabSize(size, false))
         return false;
     core_->GetTextLayout().SetTabSize(core_->GetBuffer().GetTabSize());
+    core_->GetCaret().Refit();
     Invalidate();
     RedrawCaret();
     return true;
@@ -157,7 +159,8 @@ void CQELPenwrightCtrl::SetWholeText(std::wstring_view text) {
     if (!core_)
         return;
     core_->GetBuffer().SetWholeText(text);
-    caretRow_ = caretCol_ = 1;
+    core_->GetCaret().MoveTo(1, 1);
+    core_->GetCaret().GetSelection().Clear(core_->GetCaret().Here());
     core_->SetTopRow(1);
     Refresh();
     core_->RecalcLayout();
@@ -186,7 +189,8 @@ bool CQELPenwrightCtrl::CanEdit() {
 }
 
 void CQELPenwrightCtrl::DrawRows(const DCHandle& dc, const RECT& area) {
-    DrawRows(dc, area, nullptr);  // no selection before the control can select
+    if (core_)
+        DrawRows(dc, area, [this](int row) { return core_->GetCaret().SelectionOfRow(row); });
 }
 
 void CQELPenwrightCtrl::DrawRows(const DCHandle& dc, const RECT& area,
@@ -205,7 +209,7 @@ void CQELPenwrightCtrl::DrawRows(const DCHandle& dc, const RECT& area,
     frame.nodeColumn = core_->IsNodeColumnShown();
     frame.whiteSpace = whiteSpace_;
     frame.active = active_;
-    frame.caretRow = caretRow_;
+    frame.caretRow = core_->GetCaret().GetRow();
 
     PaintRequest request;
     request.colors = painter_->Colors();
@@ -273,7 +277,8 @@ void CQELPenwrightCtrl::OnSetFocus(HWND) {
     focus_ = true;
     Invalidate();
     RedrawCaret();
-    const int32_t values[] = {caretRow_, caretCol_};
+    const int32_t values[] = {core_ ? core_->GetCaret().GetRow() : 1,
+                              core_ ? core_->GetCaret().GetColumn() : 1};
     NotifyParent(EditNotify::kCaretMoved, values);
     UpdateWindow(Handle());
 }
@@ -314,8 +319,8 @@ void CQELPenwrightCtrl::OnScroll(int bar, UINT code, int thumb) {
         case SB_BOTTOM:
             if (bar == SB_VERT) {
                 // The caret goes to the first or last row; the view stays until it follows.
-                caretRow_ = code == SB_TOP ? 1 : std::max(core_->GetBuffer().GetRowCount(), 1);
-                caretCol_ = 1;
+                core_->GetCaret().MoveTo(code == SB_TOP ? 1 : std::max(core_->GetBuffer().GetRowCount(), 1),
+                                         1);
                 pw::win32::ScrollBar(Handle(), SB_VERT).SetPosition(code == SB_TOP ? 1 : INT_MAX);
                 RedrawCaret();
             }
@@ -332,6 +337,28 @@ void CQELPenwrightCtrl::OnScroll(int bar, UINT code, int thumb) {
 void CQELPenwrightCtrl::OnMouseWheel(int delta, UINT, POINT) {
     if (core_)
         core_->ScrollBy(delta < 0 ? wheelStep_ : -wheelStep_, 0);
+}
+
+void CQELPenwrightCtrl::OnKey(UINT message, UINT key, LPARAM) {
+    if (message != WM_KEYDOWN || !core_) {
+        Default();
+        return;
+    }
+    auto down = [](int vk) { return (GetKeyState(vk) & 0x8000) != 0; };
+    const KeyModifiers modifiers{down(VK_CONTROL), down(VK_SHIFT), down(VK_MENU)};
+    static constexpr std::pair<UINT, CaretKey> kCaretKeys[] = {
+        {VK_LEFT, CaretKey::kLeft},    {VK_RIGHT, CaretKey::kRight},  {VK_UP, CaretKey::kUp},
+        {VK_DOWN, CaretKey::kDown},    {VK_HOME, CaretKey::kHome},    {VK_END, CaretKey::kEnd},
+        {VK_PRIOR, CaretKey::kPageUp}, {VK_NEXT, CaretKey::kPageDown}};
+    for (const auto& [vk, caretKey] : kCaretKeys)
+        if (key == vk) {
+            CaretKeys::Press(*core_, caretKey, modifiers);
+            return;
+        }
+    if (key == VK_INSERT && !modifiers.ctrl && !modifiers.shift)
+        core_->GetCaret().ToggleOverwrite();
+    else if (key == 'A' && modifiers.ctrl)
+        core_->GetCaret().SelectAll();
 }
 
 void CQELPenwrightCtrl::OnTimer(UINT_PTR id) {
@@ -428,7 +455,9 @@ void CQELPenwrightCtrl::ShowScrollBars(bool horizontal, bool vertical) {
 void CQELPenwrightCtrl::RedrawCaret() {
     if (!core_ || !Handle())
         return;
-    const std::optional<PixelRect> rect = core_->CaretRect(caretRow_, caretCol_, overwrite_, focus_);
+    const EditCaret& caret = core_->GetCaret();
+    const std::optional<PixelRect> rect =
+        core_->CaretRect(caret.GetRow(), caret.GetColumn(), caret.IsOverwrite(), focus_);
     if (!rect) {
         caret_.Show(false);
         return;

@@ -117,6 +117,7 @@ protected:
     void OnScroll(int bar, UINT code, int thumb) override;
     void OnMouseWheel(int delta, UINT keys, POINT screen) override;
     UINT OnGetDlgCode(const MSG*) override { return kDlgCode; }
+    void OnKey(UINT message, UINT key, LPARAM flags) override;
     void OnTimer(UINT_PTR id) override;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -135,8 +136,5 @@ private:
     bool active_ = false;
     bool focus_ = false;
     bool whiteSpace_ = false;
-    bool overwrite_ = false;
-    int caretRow_ = 1;
-    int caretCol_ = 1;  // display column
     int wheelStep_ = 4;
 };
