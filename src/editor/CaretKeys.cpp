@@ -237,4 +237,12 @@ bool Press(EditorCore& core, CaretKey key, KeyModifiers modifiers) {
     return true;
 }
 
+CQELPenwrightSelection::Point WordBoundary(EditorCore& core, bool forward) {
+    const EditCaret& caret = core.GetCaret();
+    const ScreenRowMap map = core.RowMap();
+    const VisibleWalk walk(caret, map, caret.Here());
+    const Place to = forward ? WordRight(walk) : WordLeft(walk);
+    return {to.row, to.col, RowColumns::PositionOf(caret.RowAt(to.row), to.col)};
+}
+
 }  // namespace CaretKeys

@@ -67,8 +67,23 @@ EditCaret::Point EditCaret::PointAt(int row, int col) const {
 }
 
 void EditCaret::MoveTo(int row, int col) {
+    pending_.reset();
     const Point p = Clamp(row, col);
     here_ = PointAt(p.row, p.col);
+}
+
+void EditCaret::MoveToPosition(int row, int pos) {
+    const CQELPenwrightBufferManager& buffer = core_.GetBuffer();
+    // Measured on the whole row: a position inside a fold must open it, not stop at its marker.
+    MoveTo(row, RowColumns::ColumnOf({buffer.GetLineView(row), buffer.GetTabSize(), true}, std::max(pos, 1)));
+}
+
+void EditCaret::SetPendingIndent(int row, int width, int tabs, int spaces) {
+    MoveTo(row, 1);
+    if (width <= 0 || here_.row != row)
+        return;
+    pending_ = PendingIndent{row, width, tabs, spaces};
+    here_.col = width + 1;
 }
 
 void EditCaret::Show(bool ensureVisible, bool notify) {

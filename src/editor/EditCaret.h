@@ -3,6 +3,7 @@
 // display column, kept in step through the row's text as the editor shows it (a folded row ends
 // where its fold starts). It never rests inside a folded block: putting it there expands the
 // block. EditorCore owns one; keys, the mouse and the host move it through here.
+#include <optional>
 #include <string_view>
 
 #include "editor/RowColumns.h"
@@ -41,6 +42,9 @@ public:
     void SetCaretPos(int row, int col, bool ensureVisible, bool notify);
     // The first half of that: the caret moves, but nothing scrolls, repaints or is told.
     void MoveTo(int row, int col);
+    // The caret at a string position of the row's whole text (an undo, the host), the fold
+    // around it expanded.
+    void MoveToPosition(int row, int pos);
     // The second half: scroll to the caret when asked, put the window's caret there, tell the
     // parent when asked, repaint.
     void Show(bool ensureVisible, bool notify);
@@ -53,6 +57,19 @@ public:
     // The display column Up and Down aim at through rows too short for it; 0 when none.
     int GetStickyColumn() const { return sticky_; }
     void SetStickyColumn(int col) { sticky_ = col; }
+
+    // The indentation an Enter at a row's end leaves to be typed: the caret stands at its width
+    // on the new empty row, and what is typed there first inserts it. Any caret move drops it.
+    struct PendingIndent {
+        int row = 0;
+        int width = 0;  // display columns
+        int tabs = 0;
+        int spaces = 0;
+    };
+    const std::optional<PendingIndent>& GetPendingIndent() const { return pending_; }
+    // Puts the caret at column `width` + 1 of `row` with that indentation pending.
+    void SetPendingIndent(int row, int width, int tabs, int spaces);
+    void DropPendingIndent() { pending_.reset(); }
 
     CQELPenwrightSelection& GetSelection() { return selection_; }
     const CQELPenwrightSelection& GetSelection() const { return selection_; }
@@ -73,5 +90,6 @@ private:
     EditorCore& core_;
     Point here_;
     int sticky_ = 0;
+    std::optional<PendingIndent> pending_;
     CQELPenwrightSelection selection_;
 };

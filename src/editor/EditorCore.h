@@ -16,6 +16,7 @@
 #include "editor/RowColors.h"
 #include "editor/ScreenRowMap.h"
 #include "editor/Scrolling.h"
+#include "editor/TextEditor.h"
 #include "editor/TextLayout.h"
 #include "notify/NotificationSinkMT.h"
 #include "parser/LexParser.h"
@@ -44,6 +45,7 @@ public:
     bool SetOption(EditorOptions::Option option, bool value, bool persist);
     bool IsNodeColumnShown() const { return nodeColumn_; }
 
+    TextEditor& GetEditor() { return editor_; }
     EditCaret& GetCaret() { return caret_; }
     const EditCaret& GetCaret() const { return caret_; }
 
@@ -119,4 +121,5 @@ private:
     bool parsedSinceReload_ = false;
     CQELNotificationSinkMT sink_;
     EditCaret caret_{*this};
+    TextEditor editor_{*this};
 };

@@ -2,7 +2,10 @@
 // What the edit control's logic asks of its window. The Win32 control implements it over its
 // HWND, GDI font and timer; native tests use a recording fake.
 #include <cstdint>
+#include <optional>
 #include <span>
+#include <string>
+#include <string_view>
 
 #include "editor/PixelRect.h"
 #include "editor/TextLayout.h"
@@ -11,8 +14,10 @@
 namespace EditNotify {
 inline constexpr int kParserEvent = -938;  // event code, first row, last row
 inline constexpr int kScrolled = -939;     // 1 rows, 2 columns, 3 both, 7 everything
+inline constexpr int kBeforeInput = -942;  // none; before a typed character or a button press
 inline constexpr int kOverwrite = -943;    // none; sent before overwrite mode toggles
 inline constexpr int kCaretMoved = -947;   // row, display column
+inline constexpr int kModified = -949;     // the buffer's modified flag
 inline constexpr int kRowsChanged = -950;  // first row, last row, action flags
 inline constexpr int kReadOnly = -951;     // none; a non-zero answer means read only
 }  // namespace EditNotify
@@ -42,6 +47,15 @@ public:
     // WM_NOTIFY to the parent with the values after the header; the parent's answer.
     virtual intptr_t NotifyParent(int code, std::span<const int32_t> values) = 0;
     virtual uint32_t TickCount() = 0;
+
+    // The clipboard's text; `block` marks a column block. Put answers false when the clipboard
+    // cannot be taken, leaving what was there; Get answers nothing without text.
+    struct ClipboardText {
+        std::wstring text;
+        bool block = false;
+    };
+    virtual bool PutClipboard(std::wstring_view text, bool block) = 0;
+    virtual std::optional<ClipboardText> GetClipboard() = 0;
 
 protected:
     ~EditorWindow() = default;

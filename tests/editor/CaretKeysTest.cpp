@@ -19,36 +19,6 @@
 
 namespace {
 
-// An edit control's logic over a text given as rows joined by '\n', in a window of 16-pixel
-// rows and 8-pixel characters whose text area holds five rows.
-class MeasuredWindow : public QuietWindow, public MonospaceMeasurer {
-public:
-    MeasuredWindow() { client = {0, 0, 640, 80}; }
-    const TextMeasurer* GetTextMeasurer() const override { return this; }
-    intptr_t NotifyParent(int code, std::span<const int32_t> values) override {
-        notes.push_back({code});
-        notes.back().insert(notes.back().end(), values.begin(), values.end());
-        return 0;
-    }
-    std::vector<std::vector<int32_t>> notes;  // each: the code, then its values
-};
-
-pw::RefPtr<CQELPenwrightBufferManager> BufferOf(std::wstring_view text) {
-    auto buffer = pw::MakeRef<CQELPenwrightBufferManager>();
-    if (!text.empty())
-        buffer->InsertText(text, 1, 1, false);
-    return buffer;
-}
-
-struct Editing {
-    explicit Editing(std::wstring_view text) : buffer(BufferOf(text)), core(window, buffer, nullptr) {}
-    EditCaret& Caret() { return core.GetCaret(); }
-
-    MeasuredWindow window;
-    pw::RefPtr<CQELPenwrightBufferManager> buffer;
-    EditorCore core;
-};
-
 // Keys as written in the tables: L R U D H E PU PD, prefixed by ^ (Ctrl), + (Shift) or # (Alt+Shift);
 // A selects all.
 void PressAll(EditorCore& core, const std::string& keys) {

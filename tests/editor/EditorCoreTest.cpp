@@ -29,6 +29,8 @@ public:
         return 0;
     }
     uint32_t TickCount() override { return now; }
+    bool PutClipboard(std::wstring_view, bool) override { return false; }
+    std::optional<ClipboardText> GetClipboard() override { return std::nullopt; }
 
     struct Note {
         int code;

@@ -1,0 +1,235 @@
+// Editing through the control's logic over real buffers: typed sequences with the text, caret
+// and selection they leave, the undo steps they make, marks that follow their rows, the
+// clipboard, read-only text, and a random session that undo and redo must take back and replay.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <string_view>
+
+#include "editor/EditorTesting.h"
+#include "editor/Folds.h"
+
+namespace {
+
+// "|" is the caret, "[" the selection's anchor (the caret is its other end).
+void Place(Editing& e, std::wstring text) {
+    const size_t anchor = text.find(L'[');
+    auto pointOf = [&](size_t at) {
+        const std::wstring_view before = std::wstring_view(text).substr(0, at);
+        const int row = static_cast<int>(std::count(before.begin(), before.end(), L'\n')) + 1;
+        const size_t rowStart = before.rfind(L'\n');
+        const int pos = static_cast<int>(at - (rowStart == std::wstring_view::npos ? 0 : rowStart + 1)) + 1;
+        return LineCol{row, pos};
+    };
+    LineCol anchorAt;
+    if (anchor != std::wstring::npos) {
+        text.erase(anchor, 1);
+        anchorAt = pointOf(anchor);
+    }
+    const size_t caret = text.find(L'|');
+    const LineCol caretAt = pointOf(caret);
+    text.erase(caret, 1);
+    e.buffer->InsertText(text, 1, 1, false);
+    EditCaret& c = e.Caret();
+    if (anchorAt.IsValid()) {
+        c.MoveToPosition(anchorAt.row, anchorAt.col);
+        const auto start = c.Here();
+        c.MoveToPosition(caretAt.row, caretAt.col);
+        c.GetSelection().Set(start, c.Here(), false);
+    } else {
+        c.MoveToPosition(caretAt.row, caretAt.col);
+    }
+}
+
+// The text with "|" at the caret and "[" at a stream selection's anchor; "~" for each position
+// of virtual space before the caret, "@n" when the caret's display column is not where its
+// position puts it (a pending indentation).
+std::wstring Render(Editing& e) {
+    const EditCaret& c = e.Caret();
+    const CQELPenwrightSelection& s = c.GetSelection();
+    std::wstring out;
+    for (int row = 1; row <= e.buffer->GetRowCount(); ++row) {
+        std::wstring line = e.buffer->GetLineText(row);
+        if (row == c.GetRow()) {
+            const RowColumns::Row shown{line, e.buffer->GetTabSize(), true};
+            if (RowColumns::ColumnOf(shown, c.GetPosition()) != c.GetColumn())
+                line += L"@" + std::to_wstring(c.GetColumn());
+            line.resize(std::max(line.size(), static_cast<size_t>(c.GetPosition() - 1)), L'~');
+            line.insert(static_cast<size_t>(c.GetPosition() - 1), L"|");
+        }
+        if (!s.IsEmpty() && row == s.GetStart().row) {
+            size_t at = static_cast<size_t>(s.GetStart().pos - 1);
+            if (row == c.GetRow() && s.GetStart().pos > c.GetPosition())
+                ++at;
+            line.insert(std::min(at, line.size()), L"[");
+        }
+        out += (row > 1 ? L"\n" : L"") + line;
+    }
+    return out;
+}
+
+// Characters are typed; <...> are keys: CR TAB S-TAB BS DEL C-BS C-DEL C-L ESC INS, U (undo),
+// R (redo), COPY CUT PASTE, IND UNIND, and the caret keys of CaretKeys with their modifiers
+// as ^ (Ctrl), + (Shift), # (Alt+Shift): <L> <+R> <#D> <^L> ...
+void Type(Editing& e, std::wstring_view keys) {
+    TextEditor& ed = e.core.GetEditor();
+    static const std::vector<std::wstring> caretKeys{L"L", L"R", L"U", L"D", L"H", L"E", L"PU", L"PD"};
+    for (size_t i = 0; i < keys.size(); ++i) {
+        if (keys[i] != L'<') {
+            ed.OnChar(keys[i], {});
+            continue;
+        }
+        const size_t close = keys.find(L'>', i);
+        const std::wstring key(keys.substr(i + 1, close - i - 1));
+        i = close;
+        if (key == L"CR")
+            ed.OnChar(L'\r', {});
+        else if (key == L"TAB")
+            ed.OnChar(L'\t', {});
+        else if (key == L"S-TAB")
+            ed.OnChar(L'\t', {.shift = true});
+        else if (key == L"C-L")
+            ed.OnChar(0x0C, {.ctrl = true});
+        else if (key == L"ESC")
+            ed.OnChar(0x1B, {});
+        else if (key == L"BS")
+            ed.BackspaceKey(false);
+        else if (key == L"DEL")
+            ed.DeleteKey(false);
+        else if (key == L"C-BS")
+            ed.BackspaceKey(true);
+        else if (key == L"C-DEL")
+            ed.DeleteKey(true);
+        else if (key == L"INS")
+            e.Caret().ToggleOverwrite();
+        else if (key == L"UNDO")
+            ed.Undo();
+        else if (key == L"REDO")
+            ed.Redo();
+        else if (key == L"COPY")
+            ed.Copy();
+        else if (key == L"CUT")
+            ed.Cut();
+        else if (key == L"PASTE")
+            ed.Paste();
+        else if (key == L"IND")
+            ed.IndentSelection();
+        else if (key == L"UNIND")
+            ed.UnindentSelection();
+        else {
+            KeyModifiers m;
+            const size_t at = key.find_first_not_of(L"^+#");
+            for (wchar_t c : key.substr(0, at)) {
+                m.ctrl |= c == L'^';
+                m.shift |= c != L'^';
+                m.alt |= c == L'#';
+            }
+            const auto found = std::find(caretKeys.begin(), caretKeys.end(), key.substr(at));
+            ASSERT_NE(found, caretKeys.end())
+                << "unknown key <" << std::string(key.begin(), key.end()) << ">";
+            CaretKeys::Press(e.core, static_cast<CaretKey>(found - caretKeys.begin()), m);
+            ed.CloseTypingGroup();
+        }
+    }
+}
+
+struct EditCase {
+    const char* options;  // a: auto-indent, s: tabs typed as spaces, v: virtual space
+    const wchar_t* before;
+    const wchar_t* keys;
+    const wchar_t* after;
+};
+
+const EditCase kEditCases[] = {
+    // Typing, Enter and auto-indentation.
+    {"", L"|", L"ab", L"ab|"},
+    {"", L"a|b", L"<CR>", L"a\n|b"},
+    {"a", L"\tword|", L"<CR>", L"\tword\n|@5"},
+    {"a", L"\tword|", L"<CR>b", L"\tword\n\tb|"},
+    {"a", L"\tword|", L"<CR><CR>b", L"\tword\n\n\tb|"},
+    {"a", L"  ab|cd", L"<CR>", L"  ab\n  |cd"},
+    {"a", L"\t  ab|cd", L"<CR>", L"\t  ab\n\t  |cd"},
+    {"as", L"\t  ab|cd", L"<CR>", L"\t  ab\n      |cd"},
+    {"a", L"    |x", L"<CR>", L"    \n\t|x"},
+    {"a", L"|    x", L"<CR>", L"\n|    x"},
+    {"a", L"\tword|", L"<CR><U>", L"\t|word\n"},
+    {"a", L"\tword|", L"<CR><DEL>", L"\tword\n\t|"},
+    {"a", L"\t  word|", L"<CR><BS>", L"\t  word\n|@6"},
+    {"a", L"\tword|", L"<CR><BS><BS>", L"\tword|"},
+    {"", L"ab|\ncd", L"<CR>", L"ab\n|\ncd"},
+    // Tab and Shift+Tab.
+    {"", L"ab|", L"<TAB>", L"ab\t|"},
+    {"s", L"ab|", L"<TAB>x", L"ab  x|"},
+    {"", L"ab  |", L"<TAB>", L"ab\t\t|"},
+    {"", L"    |", L"<TAB>", L"\t\t|"},
+    {"", L"ab  |", L"<TAB><UNDO>", L"ab|"},
+    {"", L"abcde|", L"<S-TAB>", L"abcd|e"},
+    {"", L"abcd|e", L"<S-TAB>", L"|abcde"},
+    {"", L"a|bc", L"<INS><TAB>", L"abc|"},
+    {"v", L"a|bc", L"<INS><TAB>", L"abc~|"},
+    {"", L"[a\nb\nc\n|d", L"<TAB>", L"[\ta\n\tb\n\tc\n|d"},
+    {"", L"[a\nb|", L"<TAB>", L"[\ta\n\tb|"},
+    {"", L"x[ab|\ny", L"<TAB>", L"x\t|\ny"},
+    {"s", L"[a\n|b", L"<IND>", L"[    a\n|b"},
+    {"", L"[\ta\n    b\n  c\nd|", L"<S-TAB>", L"[a\nb\nc\nd|"},
+    {"", L"[\ta\n\tb|", L"<S-TAB><UNDO>", L"\t|a\n\tb"},
+    {"", L"\t|a", L"<UNIND>", L"[a|"},
+    // Overwrite.
+    {"", L"a|bc", L"<INS>x", L"ax|c"},
+    {"", L"ab|", L"<INS>xy", L"abxy|"},
+    {"", L"a|bc", L"<INS><CR>", L"a\n|bc"},
+    {"", L"[ab|c", L"<INS>x", L"x|c"},
+    // Deleting.
+    {"", L"a|bc", L"<DEL>", L"a|c"},
+    {"", L"ab|\ncd", L"<DEL>", L"ab|cd"},
+    {"", L"ab\n|cd", L"<BS>", L"ab|cd"},
+    {"", L"|ab", L"<BS>", L"|ab"},
+    {"", L"ab|", L"<DEL>", L"ab|"},
+    {"", L"a\xD83D\xDE00|b", L"<BS>", L"a|b"},
+    {"", L"a|\xD83D\xDE00\x62", L"<DEL>", L"a|b"},
+    {"", L"one two| three", L"<C-BS>", L"one | three"},
+    {"", L"one |two three", L"<C-DEL>", L"one | three"},
+    {"", L"o[ne t|wo", L"<C-DEL><UNDO>", L"one t|wo"},
+    {"v", L"ab|\ncd", L"<R><R><DEL>", L"ab\t|cd"},
+    {"vs", L"ab|\ncd", L"<R><DEL>", L"ab |cd"},
+    {"v", L"ab|", L"<R><R><BS>", L"ab~|"},
+    {"", L"[ab\nc|d", L"<DEL>", L"|d"},
+    {"", L"a\nb|\nc", L"<C-L>", L"a\n|c"},
+    {"", L"a\n[b\nc|\nd", L"<C-L>", L"a\n|d"},
+    {"", L"a\nb|", L"<C-L>", L"a\n|"},
+    {"", L"|", L"<C-L>", L"|"},
+    // Selections replaced, Escape.
+    {"", L"a[bc|d", L"x", L"ax|d"},
+    {"", L"a[bc|d", L"x<UNDO>", L"abc|d"},
+    {"", L"a[bc|d", L"<ESC>", L"abc|d"},
+    // Undo steps: typing joins until a breaking character, which starts the next step.
+    {"", L"|", L"ab cd<UNDO>", L"ab|"},
+    {"", L"|", L"ab cd<UNDO><UNDO>", L"|"},
+    {"", L"|", L"ab cd<UNDO><UNDO><REDO><REDO>", L"ab cd|"},
+    {"", L"|", L"ab<L>cd<UNDO>", L"a|b"},
+    {"", L"|", L"x<INS>yz<UNDO>", L"xy|"},
+    // Clipboard.
+    {"", L"[ab|c", L"<COPY><E><PASTE>", L"abcab|"},
+    {"", L"[ab|c", L"<CUT><E><PASTE><PASTE>", L"cabab|"},
+    {"", L"|ab\ncd\nef", L"<#D><#R><COPY><E><PASTE>", L"ab\ncda\nefc|"},
+    {"", L"|ab\ncd", L"<#D><#R><COPY><PU><E><PASTE>", L"aba\ncdc|"},
+    {"", L"|", L"<PASTE>", L"|"},
+    {"a", L"\tx|", L"<CR>", L"\tx\n|@5"},
+};
+
+TEST(TextEditor, EditSequences) {
+    for (const EditCase& c : kEditCases) {
+        Editing e(L"");
+        const std::string_view options = c.options;
+        e.core.SetOption(EditorOptions::kAutoIndent, options.find('a') != std::string_view::npos, false);
+        e.core.SetOption(EditorOptions::kTabWithSpace, options.find('s') != std::string_view::npos, false);
+        e.core.SetOption(EditorOptions::kVirtualSpace, options.find('v') != std::string_view::npos, false);
+        Place(e, c.before);
+        Type(e, c.keys);
+        const std::wstring got = Render(e);
+        EXPECT_EQ(got, c.after) << "keys " << std::string(c.keys, c.keys + wcslen(c.keys));
+    }
+}
+
+}  // namespace
