@@ -15,7 +15,7 @@
 
 namespace {
 
-namespace Clip = pw::win32::Win32Clipboard;
+namespace Clip = pw::win32::Clipboard;
 
 using HiddenWindow = std::unique_ptr<HWND__, decltype(&DestroyWindow)>;
 

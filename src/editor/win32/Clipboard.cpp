@@ -7,7 +7,7 @@
 
 #include "editor/win32/Gdi.h"
 
-namespace pw::win32::Win32Clipboard {
+namespace pw::win32::Clipboard {
 
 namespace {
 
@@ -208,4 +208,4 @@ std::optional<Content> Get(HWND owner) {
     return content;
 }
 
-}  // namespace pw::win32::Win32Clipboard
+}  // namespace pw::win32::Clipboard

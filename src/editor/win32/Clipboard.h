@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace pw::win32::Win32Clipboard {
+namespace pw::win32::Clipboard {
 
 // Places `text` as CF_UNICODETEXT (zero-terminated), as CF_TEXT converted to `codePage` (0: the
 // system's ANSI code page; one the system does not know falls back to it) and as CF_OEMTEXT (the
@@ -27,4 +27,4 @@ struct Content {
 // Unicode text.
 std::optional<Content> Get(HWND owner);
 
-}  // namespace pw::win32::Win32Clipboard
+}  // namespace pw::win32::Clipboard

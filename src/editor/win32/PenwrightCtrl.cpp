@@ -9,6 +9,7 @@
 #include "editor/CaretKeys.h"
 #include "editor/RowPrinter.h"
 #include "editor/ScreenPlanner.h"
+#include "editor/win32/Clipboard.h"
 #include "editor/win32/GdiPrintSurface.h"
 #include "editor/win32/ScrollBar.h"
 #include "platform/FileSystem.h"
@@ -339,26 +340,93 @@ void CQELPenwrightCtrl::OnMouseWheel(int delta, UINT, POINT) {
         core_->ScrollBy(delta < 0 ? wheelStep_ : -wheelStep_, 0);
 }
 
+namespace {
+
+KeyModifiers KeyboardModifiers() {
+    auto down = [](int vk) { return (GetKeyState(vk) & 0x8000) != 0; };
+    return {down(VK_CONTROL), down(VK_SHIFT), down(VK_MENU)};
+}
+
+}  // namespace
+
 void CQELPenwrightCtrl::OnKey(UINT message, UINT key, LPARAM) {
-    if (message != WM_KEYDOWN || !core_) {
+    const bool system = message == WM_SYSKEYDOWN;  // with Alt: only Alt+Shift+arrows are ours
+    if ((message != WM_KEYDOWN && !system) || !core_) {
         Default();
         return;
     }
-    auto down = [](int vk) { return (GetKeyState(vk) & 0x8000) != 0; };
-    const KeyModifiers modifiers{down(VK_CONTROL), down(VK_SHIFT), down(VK_MENU)};
+    const KeyModifiers modifiers = KeyboardModifiers();
+    int code = static_cast<int>(key);
+    if (keyDownHandler_)
+        keyDownHandler_(code, modifiers);
+    if (code == 0)
+        return;  // the host took the key
+    TextEditor& editor = core_->GetEditor();
     static constexpr std::pair<UINT, CaretKey> kCaretKeys[] = {
         {VK_LEFT, CaretKey::kLeft},    {VK_RIGHT, CaretKey::kRight},  {VK_UP, CaretKey::kUp},
         {VK_DOWN, CaretKey::kDown},    {VK_HOME, CaretKey::kHome},    {VK_END, CaretKey::kEnd},
         {VK_PRIOR, CaretKey::kPageUp}, {VK_NEXT, CaretKey::kPageDown}};
     for (const auto& [vk, caretKey] : kCaretKeys)
-        if (key == vk) {
+        if (static_cast<UINT>(code) == vk) {
+            editor.CloseTypingGroup();
             CaretKeys::Press(*core_, caretKey, modifiers);
             return;
         }
-    if (key == VK_INSERT && !modifiers.ctrl && !modifiers.shift)
-        core_->GetCaret().ToggleOverwrite();
-    else if (key == 'A' && modifiers.ctrl)
-        core_->GetCaret().SelectAll();
+    if (system) {
+        Default();
+        return;
+    }
+    const bool ctrl = modifiers.ctrl, shift = modifiers.shift;
+    switch (code) {
+        case VK_DELETE:
+            if (shift && !ctrl)
+                editor.Cut();
+            else
+                editor.DeleteKey(ctrl);
+            break;
+        case VK_BACK:
+            editor.BackspaceKey(ctrl);
+            break;
+        case VK_INSERT:
+            if (ctrl)
+                editor.Copy();
+            else if (shift)
+                editor.Paste();
+            else
+                core_->GetCaret().ToggleOverwrite();
+            break;
+        default:
+            if (!ctrl || modifiers.alt)
+                return;  // a character follows as WM_CHAR
+            switch (code) {
+                case 'A':
+                    core_->GetCaret().SelectAll();
+                    break;
+                case 'C':
+                    editor.Copy();
+                    break;
+                case 'X':
+                    editor.Cut();
+                    break;
+                case 'V':
+                    editor.Paste();
+                    break;
+                case 'Z':
+                    shift ? editor.Redo() : editor.Undo();
+                    break;
+                case 'Y':
+                    editor.Redo();
+                    break;
+                default:
+                    return;
+            }
+    }
+    editor.CloseTypingGroup();
+}
+
+void CQELPenwrightCtrl::OnChar(wchar_t c, LPARAM) {
+    if (core_)
+        core_->GetEditor().OnChar(c, KeyboardModifiers());
 }
 
 void CQELPenwrightCtrl::OnTimer(UINT_PTR id) {
@@ -393,6 +461,19 @@ LRESULT CQELPenwrightCtrl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         }
         case WM_GETFONT:
             return reinterpret_cast<LRESULT>(painter_->GetTextFont());
+        case WM_COPY:
+            return core_ && core_->GetEditor().Copy();
+        case WM_CUT:
+            return core_ && core_->GetEditor().Cut();
+        case WM_PASTE:
+            return core_ && core_->GetEditor().Paste();
+        case WM_CLEAR:
+            return core_ && core_->GetEditor().DeleteSelection();
+        case WM_UNDO:
+        case EM_UNDO:
+            return core_ && core_->GetEditor().Undo();
+        case EM_CANUNDO:
+            return core_ && core_->GetEditor().CanUndo();
         case WM_INPUTLANGCHANGE:
             TellInputMethodTheFont();
             RedrawCaret();
@@ -473,6 +554,21 @@ void CQELPenwrightCtrl::RedrawCaret() {
 
 intptr_t CQELPenwrightCtrl::NotifyParent(int code, std::span<const int32_t> values) {
     return Window::NotifyParent(code, values);
+}
+
+bool CQELPenwrightCtrl::PutClipboard(std::wstring_view text, bool block) {
+    const HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    const bool put =
+        pw::win32::Clipboard::Put(Handle(), text, block, static_cast<unsigned>(GetBuffer()->GetCodePage()));
+    SetCursor(previous);
+    return put;
+}
+
+std::optional<EditorWindow::ClipboardText> CQELPenwrightCtrl::GetClipboard() {
+    std::optional<pw::win32::Clipboard::Content> content = pw::win32::Clipboard::Get(Handle());
+    if (!content)
+        return std::nullopt;
+    return ClipboardText{std::move(content->text), content->block};
 }
 
 uint32_t CQELPenwrightCtrl::TickCount() {

@@ -103,6 +103,13 @@ public:
     void RedrawCaret() override;
     intptr_t NotifyParent(int code, std::span<const int32_t> values) override;
     uint32_t TickCount() override;
+    bool PutClipboard(std::wstring_view text, bool block) override;
+    std::optional<ClipboardText> GetClipboard() override;
+
+    // The host sees every key first (its KeyDown); setting the code to 0 keeps the key from the
+    // control.
+    using KeyDownHandler = std::function<void(int& keyCode, const KeyModifiers& modifiers)>;
+    void SetKeyDownHandler(KeyDownHandler handler) { keyDownHandler_ = std::move(handler); }
 
 protected:
     bool OnCreate(const CREATESTRUCTW& create) override;
@@ -118,6 +125,7 @@ protected:
     void OnMouseWheel(int delta, UINT keys, POINT screen) override;
     UINT OnGetDlgCode(const MSG*) override { return kDlgCode; }
     void OnKey(UINT message, UINT key, LPARAM flags) override;
+    void OnChar(wchar_t c, LPARAM flags) override;
     void OnTimer(UINT_PTR id) override;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -137,4 +145,5 @@ private:
     bool focus_ = false;
     bool whiteSpace_ = false;
     int wheelStep_ = 4;
+    KeyDownHandler keyDownHandler_;
 };
