@@ -19,20 +19,7 @@
 
 namespace {
 
-// An edit control's logic over a text given as rows joined by '\n', in a window of 16-pixel
-// rows and 8-pixel characters whose text area holds five rows.
-class MeasuredWindow : public QuietWindow, public MonospaceMeasurer {
-public:
-    MeasuredWindow() { client = {0, 0, 640, 80}; }
-    const TextMeasurer* GetTextMeasurer() const override { return this; }
-    intptr_t NotifyParent(int code, std::span<const int32_t> values) override {
-        notes.push_back({code});
-        notes.back().insert(notes.back().end(), values.begin(), values.end());
-        return 0;
-    }
-    std::vector<std::vector<int32_t>> notes;  // each: the code, then its values
-};
-
+// An edit control's logic over a text given as rows joined by '\n', in a MeasuredWindow.
 pw::RefPtr<CQELPenwrightBufferManager> BufferOf(std::wstring_view text) {
     auto buffer = pw::MakeRef<CQELPenwrightBufferManager>();
     if (!text.empty())

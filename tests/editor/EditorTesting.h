@@ -1,7 +1,9 @@
 #pragma once
 // A window for the editor's logic that paints nothing and answers nothing: for tests that look
 // at the logic's results rather than at what it asks of the window (but for the repaint timer);
-// and a measurer of a fixed-pitch font.
+// a measurer of a fixed-pitch font, and a window measuring with it that keeps what it tells.
+#include <cstdint>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -34,4 +36,18 @@ public:
         ends.clear();
         for (size_t i = 1; i <= text.size(); ++i) ends.push_back(static_cast<int>(i) * 8);
     }
+};
+
+// 16-pixel rows and 8-pixel characters in a text area of five rows; the parent's notifications
+// are kept.
+class MeasuredWindow : public QuietWindow, public MonospaceMeasurer {
+public:
+    MeasuredWindow() { client = {0, 0, 640, 80}; }
+    const TextMeasurer* GetTextMeasurer() const override { return this; }
+    intptr_t NotifyParent(int code, std::span<const int32_t> values) override {
+        notes.push_back({code});
+        notes.back().insert(notes.back().end(), values.begin(), values.end());
+        return 0;
+    }
+    std::vector<std::vector<int32_t>> notes;  // each: the code, then its values
 };
