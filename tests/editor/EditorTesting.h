@@ -2,7 +2,9 @@
 // A window for the editor's logic that paints nothing and answers nothing: for tests that look
 // at the logic's results rather than at what it asks of the window (but for the repaint timer
 // and a clipboard); a measurer of a fixed-pitch font; and an edit control's logic over a text.
+#include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <optional>
 #include <string>
 
+#include "editor/HitTest.h"
 #include "editor/NodeFlags.h"
 #include "platform/Profile.h"
 #include "resources/ResourceIds.h"
@@ -227,10 +229,10 @@ void CQELPenwrightPainter::DrawNode(const DCHandle& dc, const RECT& area, int fl
     if (flags & NodeFlag::kEnds)
         Line(dc, cx, cy, area.right, cy);
     if (flags & (NodeFlag::kCollapsed | NodeFlag::kExpanded)) {
-        const int half = (EditMargins::kNodeColumnWidth - 1) / 2;
+        const PixelRect box = NodeBox({area.left, area.top, area.right, area.bottom});
         SelectScope brush(dc, GetStockObject(NULL_BRUSH));
-        dc.FillSolid(RECT{cx - half, cy - half, cx + half + 1, cy + half + 1}, back);
-        Rectangle(dc, cx - half, cy - half, cx + half + 1, cy + half + 1);
+        dc.FillSolid(RECT{box.left, box.top, box.right, box.bottom}, back);
+        Rectangle(dc, box.left, box.top, box.right, box.bottom);
         Line(dc, cx - 2, cy, cx + 3, cy);
         if (flags & NodeFlag::kCollapsed)
             Line(dc, cx, cy - 2, cx, cy + 3);
@@ -284,14 +286,17 @@ void CQELPenwrightPainter::FinishPaint(const DCHandle& dc, const std::vector<Pla
     const RECT text{t.left, t.top, t.right, t.bottom};
     for (size_t i = 0; i < rows.size(); ++i) {
         const PlannedRow& row = rows[i];
-        if (row.cut < 0 || row.cut > row.layout.LaidOut())
+        if (row.cut < 0)
             continue;
-        const int top = frame.RowTop(i);
         SIZE size{};
         GetTextExtentPoint32W(dc, row.collapsedText.c_str(), static_cast<int>(row.collapsedText.size()),
                               &size);
-        const int left = Pixel(text.left - frame.horzOffset + row.layout.XOfChar(row.cut));
-        const RECT marker{left, top, left + size.cx + 3, top + frame.rowHeight - 1};
+        const std::optional<PixelRect> box = FoldMarkerRect(row.layout, row.cut, text.left - frame.horzOffset,
+                                                            frame.RowTop(i), size.cx, frame.rowHeight);
+        if (!box)
+            continue;
+        // The outline is drawn one pixel lower than the box: it ends on the row's last pixel.
+        const RECT marker{box->left, box->top, box->right, box->bottom - 1};
         HRGN clip = CreateRectRgnIndirect(&text);
         SelectClipRgn(dc, clip);
         DeleteObject(clip);
