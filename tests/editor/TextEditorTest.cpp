@@ -232,4 +232,134 @@ TEST(TextEditor, EditSequences) {
     }
 }
 
+std::vector<int> Bookmarks(const CQELPenwrightBufferManager& buffer) {
+    std::vector<int> rows;
+    for (int row = 1; row <= buffer.GetRowCount(); ++row)
+        if (buffer.GetLineMarks().HasMark(row, LineMarkKind::Bookmark))
+            rows.push_back(row);
+    return rows;
+}
+
+TEST(TextEditor, MarksFollowTheirRows) {
+    struct Case {
+        const wchar_t* before;
+        std::vector<int> marks;
+        const wchar_t* keys;  // or, when empty, `host` acts
+        void (*host)(TextEditor&);
+        std::vector<int> after;
+    };
+    const Case cases[] = {
+        {L"a\n|b\nc", {2}, L"<CR>", nullptr, {3}},  // a row inserted above takes nothing along
+        {L"a\nb|\nc", {2, 3}, L"<CR>", nullptr, {2, 4}},
+        {L"a\n|b\nc", {2, 3}, L"<C-L>", nullptr, {2}},  // the deleted row's mark goes with it
+        {L"a\nb\n|c", {1, 3}, L"<C-L>", nullptr, {1}},
+        {L"|ab\ncd", {1, 2}, L"<#D><#R><DEL>", nullptr, {1, 2}},  // a block leaves the rows
+        {L"a\nb|", {2}, L"<BS><BS>", nullptr, {1}},
+        {L"|a\nb", {2}, L"", [](TextEditor& ed) { ed.InsertRow(2, L"x", true); }, {3}},
+        {L"|a\nb\nc", {2, 3}, L"", [](TextEditor& ed) { ed.RemoveRow(2, true); }, {2}},
+        {L"|a\nb", {1, 2}, L"", [](TextEditor& ed) { ed.InsertRow(3, L"x", true); }, {1, 2}},
+    };
+    for (const Case& c : cases) {
+        Editing e(L"");
+        Place(e, c.before);
+        for (int row : c.marks) e.buffer->GetLineMarks().SetMark(row, LineMarkKind::Bookmark);
+        if (c.host)
+            c.host(e.core.GetEditor());
+        else
+            Type(e, c.keys);
+        EXPECT_EQ(Bookmarks(*e.buffer), c.after) << testing::PrintToString(std::wstring(c.before));
+    }
+}
+
+TEST(TextEditor, ReadOnlyTextStaysAsItIs) {
+    Editing e(L"");
+    Place(e, L"ab\n[cd|");
+    e.window.clipboard = EditorWindow::ClipboardText{L"pasted", false};
+    e.window.readOnly = 1;
+    Type(e, L"x<CR><TAB><BS><DEL><C-L><CUT><PASTE><IND><UNIND><UNDO>");
+    TextEditor& ed = e.core.GetEditor();
+    EXPECT_FALSE(ed.SetRowText(1, L"z", true) || ed.InsertRow(1, L"z", true) || ed.RemoveRow(1, true));
+    EXPECT_EQ(Render(e), L"ab\n[cd|");
+    EXPECT_EQ(e.window.clipboard->text, L"pasted");
+    Type(e, L"<L><COPY>");  // moving and copying still work
+    EXPECT_EQ(Render(e), L"ab\n|cd");
+}
+
+TEST(TextEditor, TypingTellsTheParentInOrder) {
+    Editing e(L"ab");
+    e.Caret().MoveToPosition(1, 2);
+    e.window.notes.clear();
+    Type(e, L"x");
+    std::vector<int32_t> codes;
+    for (const auto& note : e.window.notes) codes.push_back(note[0]);
+    const std::vector<int32_t> expected{EditNotify::kBeforeInput, EditNotify::kReadOnly,
+                                        EditNotify::kRowsChanged, EditNotify::kCaretMoved,
+                                        EditNotify::kScrolled,    EditNotify::kModified};
+    EXPECT_EQ(codes, expected);
+    EXPECT_EQ(e.window.notes[2], (std::vector<int32_t>{EditNotify::kRowsChanged, 1, 1, 4}));
+}
+
+TEST(TextEditor, ClipboardFormsAndFailures) {
+    Editing e(L"");
+    Place(e, L"|ab\ncd\nef");
+    Type(e, L"<#D><#D><#R><COPY>");
+    ASSERT_TRUE(e.window.clipboard);
+    EXPECT_TRUE(e.window.clipboard->block);
+    EXPECT_EQ(e.window.clipboard->text, L"a\r\nc\r\ne\r\n");
+    // A clipboard another program holds: nothing is cut, nothing pasted.
+    e.window.clipboardOpens = false;
+    Type(e, L"<CUT><PASTE>");
+    EXPECT_EQ(Render(e), L"[ab\ncd\ne|f");
+}
+
+// A random session over a text with folds and marks: the caret always stands on a row that
+// shows, inside the text; undoing everything gives the first text back, redoing it the last.
+TEST(TextEditor, RandomSessionsUndoAndRedoWhole) {
+    static const std::vector<std::wstring> keys{
+        L"a",       L"b",      L" ",      L"{",           L"}",       L";",     L"<CR>",    L"<TAB>",
+        L"<S-TAB>", L"<BS>",   L"<DEL>",  L"<C-BS>",      L"<C-DEL>", L"<C-L>", L"<ESC>",   L"<INS>",
+        L"<L>",     L"<R>",    L"<U>",    L"<D>",         L"<+R>",    L"<+D>",  L"<#D>",    L"<#R>",
+        L"<^R>",    L"<H>",    L"<E>",    L"<PD>",        L"<COPY>",  L"<CUT>", L"<PASTE>", L"<IND>",
+        L"<UNIND>", L"<UNDO>", L"<REDO>", L"\xD83D\xDE00"};
+    for (unsigned seed = 1; seed <= 40; ++seed) {
+        std::mt19937 random(seed);
+        Editing e(L"");
+        Place(e, L"|int f() {\n\tif (x) {\n\t\treturn 1;\n\t}\n}\n// end");
+        e.core.SetOption(EditorOptions::kAutoIndent, random() % 2, false);
+        e.core.SetOption(EditorOptions::kVirtualSpace, random() % 2, false);
+        e.core.SetOption(EditorOptions::kTabWithSpace, random() % 2, false);
+        CQELPenwrightLineMarksManager& marks = e.buffer->GetLineMarks();
+        const std::wstring original = e.buffer->GetWholeText();
+        for (int step = 0; step < 60; ++step) {
+            const int rows = e.buffer->GetRowCount();
+            const int row = static_cast<int>(random() % static_cast<unsigned>(rows)) + 1;
+            switch (random() % 8) {
+                case 0:
+                    // The user folds rows away from the caret: a fold over it opens as the caret moves.
+                    // Folds that share a row are left to a test of their own.
+                    if (row + 1 <= rows && (e.Caret().GetRow() <= row || e.Caret().GetRow() > row + 2) &&
+                        e.core.RowMap().VisibleNumber(row + 3) - e.core.RowMap().VisibleNumber(row - 2) == 5)
+                        Folds::Collapse(marks, {{row, 0}, {std::min(rows, row + 2), 0}, L"..."});
+                    break;
+                case 1:
+                    e.core.GetEditor().ToggleBookmark(row);
+                    break;
+                default:
+                    Type(e, keys[random() % keys.size()]);
+            }
+            const EditCaret& caret = e.Caret();
+            ASSERT_GE(caret.GetRow(), 1);
+            ASSERT_LE(caret.GetRow(), std::max(e.buffer->GetRowCount(), 1)) << "seed " << seed;
+            ASSERT_FALSE(e.core.RowMap().IsHidden(caret.GetRow())) << "seed " << seed << " step " << step;
+        }
+        const std::wstring last = e.buffer->GetWholeText();
+        TextEditor& ed = e.core.GetEditor();
+        int undone = 0;
+        while (ed.Undo()) ++undone;
+        EXPECT_EQ(e.buffer->GetWholeText(), original) << "seed " << seed;
+        ed.Redo(undone);
+        EXPECT_EQ(e.buffer->GetWholeText(), last) << "seed " << seed;
+    }
+}
+
 }  // namespace
