@@ -188,6 +188,7 @@ const EditCase kEditCases[] = {
     {"", L"ab|", L"<DEL>", L"ab|"},
     {"", L"a\xD83D\xDE00|b", L"<BS>", L"a|b"},
     {"", L"a|\xD83D\xDE00\x62", L"<DEL>", L"a|b"},
+    {"", L"|ab", L"x\xD83D\xDE00y<BS><BS>", L"x|ab"},
     {"", L"one two| three", L"<C-BS>", L"one | three"},
     {"", L"one |two three", L"<C-DEL>", L"one | three"},
     {"", L"o[ne t|wo", L"<C-DEL><UNDO>", L"one t|wo"},
