@@ -361,6 +361,47 @@ TEST_F(Control, CaretKeysMoveAndSelectAndTheFramePaintsTheSelection) {
     EXPECT_EQ(caret.GetSelectedText(), std::wstring(kSource));
 }
 
+void Chars(HWND hwnd, std::wstring_view text) {
+    for (wchar_t c : text) SendMessageW(hwnd, WM_CHAR, c, 1);
+}
+
+TEST_F(Control, TypesDeletesCopiesPastesAndUndoes) {
+    SetText(L"ab\r\ncd");
+    SetFocus(ctrl.Handle());
+    const HWND hwnd = ctrl.Handle();
+    // A character outside the BMP comes as two WM_CHARs and goes with one Backspace.
+    Chars(hwnd, L"x\xD83D\xDE00y");
+    EXPECT_EQ(ctrl.GetWholeText(), L"x\xD83D\xDE00yab\r\ncd");
+    Key(hwnd, VK_BACK);
+    Key(hwnd, VK_BACK);
+    EXPECT_EQ(ctrl.GetWholeText(), L"xab\r\ncd");
+    for (int step = 0; step < 3; ++step) Key(hwnd, 'Z', {VK_CONTROL});  // each deletion, then the typing
+    EXPECT_EQ(ctrl.GetWholeText(), L"ab\r\ncd");
+
+    // A column copy reaches another window with its marker; a paste puts it back as a column.
+    Key(hwnd, VK_DOWN, {VK_SHIFT, VK_MENU});
+    Key(hwnd, VK_RIGHT, {VK_SHIFT, VK_MENU});
+    Key(hwnd, 'C', {VK_CONTROL});
+    ASSERT_TRUE(OpenClipboard(parent.Handle()));
+    const HANDLE unicode = GetClipboardData(CF_UNICODETEXT);
+    EXPECT_TRUE(unicode && std::wstring(static_cast<const wchar_t*>(GlobalLock(unicode))) == L"a\r\nc\r\n");
+    if (unicode)
+        GlobalUnlock(unicode);
+    EXPECT_TRUE(IsClipboardFormatAvailable(RegisterClipboardFormatW(L"MSDEVColumnSelect")));
+    CloseClipboard();
+    Key(hwnd, VK_END);
+    Key(hwnd, 'V', {VK_CONTROL});
+    EXPECT_EQ(ctrl.GetWholeText(), L"ab\r\ncda\r\n  c");
+
+    // The host sees the key first and may keep it from the control.
+    ctrl.SetKeyDownHandler([](int& code, const KeyModifiers&) {
+        if (code == VK_BACK)
+            code = 0;
+    });
+    Key(hwnd, VK_BACK);
+    EXPECT_EQ(ctrl.GetWholeText(), L"ab\r\ncda\r\n  c");
+}
+
 TEST_F(Control, ADisabledControlLooksWashedOut) {
     SetText(kSource);
     DibSection enabled(400, 200), disabled(400, 200);
