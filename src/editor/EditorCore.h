@@ -11,6 +11,7 @@
 #include "editor/EditorOptions.h"
 #include "editor/EditorWindow.h"
 #include "editor/Margins.h"
+#include "editor/MouseInput.h"
 #include "editor/RepaintThrottle.h"
 #include "editor/RowBlockCache.h"
 #include "editor/RowColors.h"
@@ -46,6 +47,7 @@ public:
     bool IsNodeColumnShown() const { return nodeColumn_; }
 
     TextEditor& GetEditor() { return editor_; }
+    MouseInput& GetMouse() { return mouse_; }
     EditCaret& GetCaret() { return caret_; }
     const EditCaret& GetCaret() const { return caret_; }
 
@@ -122,4 +124,5 @@ private:
     CQELNotificationSinkMT sink_;
     EditCaret caret_{*this};
     TextEditor editor_{*this};
+    MouseInput mouse_{*this};
 };

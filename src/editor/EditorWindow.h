@@ -12,8 +12,16 @@
 
 // Notification codes sent to the parent window (WM_NOTIFY), with their values.
 namespace EditNotify {
+inline constexpr int kMouseMoved = -932;     // key flags, x, y
+inline constexpr int kRightButtonUp = -933;  // key flags, x, y
+inline constexpr int kRightButtonDown = -934;
+inline constexpr int kLeftButtonUp = -935;
+inline constexpr int kDoubleClick = -936;
+inline constexpr int kLeftButtonDown = -937;
 inline constexpr int kParserEvent = -938;  // event code, first row, last row
 inline constexpr int kScrolled = -939;     // 1 rows, 2 columns, 3 both, 7 everything
+inline constexpr int kMarginClick = -940;  // row, screen row; 0 from the parent: toggle the breakpoint
+inline constexpr int kDragBegins = -941;   // none; the host drags the selection itself
 inline constexpr int kBeforeInput = -942;  // none; before a typed character or a button press
 inline constexpr int kOverwrite = -943;    // none; sent before overwrite mode toggles
 inline constexpr int kCaretMoved = -947;   // row, display column
@@ -56,6 +64,15 @@ public:
     };
     virtual bool PutClipboard(std::wstring_view text, bool block) = 0;
     virtual std::optional<ClipboardText> GetClipboard() = 0;
+
+    // What the mouse needs: its timers (selection tracking, auto-scroll), the capture, the
+    // focus, and the tooltip over a fold's marker at a client point.
+    virtual void SetTimer(uint32_t id, uint32_t periodMs) = 0;
+    virtual void KillTimer(uint32_t id) = 0;
+    virtual void CaptureMouse(bool on) = 0;
+    virtual void TakeFocus() = 0;
+    virtual void ShowTooltip(std::wstring_view text, int x, int y) = 0;
+    virtual void HideTooltip() = 0;
 
 protected:
     ~EditorWindow() = default;

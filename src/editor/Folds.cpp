@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -18,6 +19,25 @@ void Collapse(CQELPenwrightLineMarksManager& marks, const CollapsibleBlock& bloc
     // The holder frees the copy with the last mark that shares it.
     marks.SetMark(block.start.row, LineMarkKind::Collapsed,
                   LineMarkParam::OfShared(copy.release(), FreeBlock));
+}
+
+bool Toggle(CQELPenwrightLineMarksManager& marks, TextSchema* schema, int row) {
+    if (CollapsedAt(marks, row)) {
+        Expand(marks, row);
+        return true;
+    }
+    std::vector<CollapsibleBlock> blocks;
+    if (!schema || !schema->GetCollapsibleBlocks(row, blocks, nullptr))
+        return false;
+    const CollapsibleBlock* outermost = nullptr;
+    for (const CollapsibleBlock& block : blocks)
+        if (block.start.row == row && block.end.row > row &&
+            (!outermost || block.start.col < outermost->start.col))
+            outermost = &block;
+    if (!outermost)
+        return false;
+    Collapse(marks, *outermost);
+    return true;
 }
 
 const CollapsibleBlock* CollapsedAt(const CQELPenwrightLineMarksManager& marks, int row) {

@@ -6,6 +6,7 @@
 
 #include "buffer/BufferManager.h"
 #include "buffer/LineMarksManager.h"
+#include "parser/TextSchema.h"
 #include "parser/TextSchemaRows.h"
 
 namespace Folds {
@@ -18,6 +19,10 @@ const CollapsibleBlock* CollapsedAt(const CQELPenwrightLineMarksManager& marks, 
 inline void Expand(CQELPenwrightLineMarksManager& marks, int row) {
     marks.DeleteMark(row, LineMarkKind::Collapsed);
 }
+// A click on a row's node: a folded row opens; else the outermost foldable block starting on
+// the row, as the schema's parse knows it, folds (one fold a row). False when nothing changed:
+// no block starts there, or the parse's data is locked.
+bool Toggle(CQELPenwrightLineMarksManager& marks, TextSchema* schema, int row);
 
 // How much of a row shows: a folded row ends where its block starts.
 int VisibleLength(const CQELPenwrightLineMarksManager& marks, int row, int length);

@@ -5,7 +5,10 @@
 #include <cstdint>
 #include <optional>
 
-#include "editor/EditorCore.h"
+#include "editor/PixelRect.h"
+#include "editor/TextLayout.h"
+
+class EditorCore;
 
 enum class HitArea { kSelMargin, kLineNumbers, kNodeColumn, kText };
 

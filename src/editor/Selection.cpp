@@ -10,6 +10,17 @@ CQELPenwrightSelection::Range CQELPenwrightSelection::Normalized() const {
     return key(end_) < key(start_) ? Range{end_, start_} : Range{start_, end_};
 }
 
+bool CQELPenwrightSelection::Contains(int row, int col) const {
+    const Range range = Normalized();
+    if (IsEmpty() || row < range.first.row || row > range.last.row)
+        return false;
+    if (block_)
+        return col >= std::min(start_.col, end_.col) && col < std::max(start_.col, end_.col);
+    const auto key = std::pair(row, col);
+    return key >= std::pair(range.first.row, range.first.col) &&
+           key < std::pair(range.last.row, range.last.col);
+}
+
 void CQELPenwrightSelection::Set(const Point& start, const Point& end, bool block) {
     start_ = start;
     end_ = end;

@@ -27,6 +27,8 @@ public:
     bool IsBlock() const { return block_; }
     bool IsEmpty() const { return start_.row == end_.row && start_.col == end_.col; }
     Range Normalized() const;
+    // Whether the character cell at (row, display column) is selected.
+    bool Contains(int row, int col) const;
 
     void Set(const Point& start, const Point& end, bool block);
     // No selection, both points at `at`.

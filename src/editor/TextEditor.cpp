@@ -172,8 +172,10 @@ bool TextEditor::Paste() {
 }
 
 bool TextEditor::InsertAtCaret(std::wstring_view text, bool block, unsigned stepName, bool select) {
-    if (!MayEdit())
-        return false;
+    return MayEdit() && InsertHere(text, block, stepName, select);
+}
+
+bool TextEditor::InsertHere(std::wstring_view text, bool block, unsigned stepName, bool select) {
     EditCaret& caret = core_.GetCaret();
     CQELPenwrightBufferManager& buffer = core_.GetBuffer();
     UndoManager& undo = buffer.GetUndoManager();
@@ -209,14 +211,41 @@ bool TextEditor::InsertAtCaret(std::wstring_view text, bool block, unsigned step
         Finish(change, at.row, end.row, 5);
     }
     caret.MoveToPosition(end.row, end.col);
-    if (select && inserted) {
-        CQELPenwrightSelection::Point start{at.row, startCol, at.col};
-        caret.GetSelection().Set(start, caret.Here(), block);
-    } else {
+    if (select && inserted)
+        caret.GetSelection().Set({at.row, startCol, at.col}, caret.Here(), block);
+    else
         caret.GetSelection().Clear(caret.Here());
-    }
     Settle(3);
     return inserted;
+}
+
+bool TextEditor::DropSelection(int row, int col, bool copy) {
+    EditCaret& caret = core_.GetCaret();
+    CQELPenwrightSelection& selection = caret.GetSelection();
+    if (selection.IsEmpty() || row < 1 || selection.Contains(row, col) || !MayEdit())
+        return false;
+    const std::wstring text = caret.GetSelectedText();
+    const bool block = selection.IsBlock();
+    const CQELPenwrightSelection::Range range = selection.Normalized();
+    row = std::min(row, core_.GetBuffer().GetRowCount());
+    UndoManager& undo = core_.GetBuffer().GetUndoManager();
+    undo.SetGroupMode(true);
+    if (copy) {
+        selection.Clear(caret.Here());
+    } else {
+        // Where the drop point stands once the moved text is gone from before it.
+        const int left = std::min(range.first.col, range.last.col);
+        const int width = std::abs(range.last.col - range.first.col);
+        if (block && row >= range.first.row && row <= range.last.row && col > left)
+            col -= width;
+        else if (!block && row == range.last.row && col > range.last.col)
+            col = (range.first.row == range.last.row ? col - width : col - range.last.col + range.first.col);
+        if (!block && row >= range.last.row)
+            row -= range.last.row - range.first.row;
+        RemoveSelection();
+    }
+    caret.MoveTo(row, col);
+    return InsertHere(text, block, copy ? StepName::kCopy : StepName::kMove, true);
 }
 
 bool TextEditor::CanUndo() const {

@@ -62,6 +62,9 @@ public:
     // Inserts `text` at the caret in place of the selection, as a paste does (a column block with
     // `block`): never overwriting, tabs kept. The inserted text is selected with `select`.
     bool InsertAtCaret(std::wstring_view text, bool block, unsigned stepName, bool select);
+    // Moves (or copies) the selected text to (row, display column), outside the selection, as
+    // one step; the text is selected where it landed.
+    bool DropSelection(int row, int col, bool copy);
 
     bool CanUndo() const;
     bool CanRedo() const;
@@ -105,6 +108,7 @@ private:
     void NotifyScrolled(int32_t what);
     void NotifyModified();
 
+    bool InsertHere(std::wstring_view text, bool block, unsigned stepName, bool select);
     bool Replay(int count, bool redo);
     bool JumpToBookmark(bool forward);
 

@@ -31,6 +31,12 @@ public:
     uint32_t TickCount() override { return now; }
     bool PutClipboard(std::wstring_view, bool) override { return false; }
     std::optional<ClipboardText> GetClipboard() override { return std::nullopt; }
+    void SetTimer(uint32_t, uint32_t) override {}
+    void KillTimer(uint32_t) override {}
+    void CaptureMouse(bool) override {}
+    void TakeFocus() override {}
+    void ShowTooltip(std::wstring_view, int, int) override {}
+    void HideTooltip() override {}
 
     struct Note {
         int code;

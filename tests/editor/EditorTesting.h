@@ -2,8 +2,10 @@
 // A window for the editor's logic that paints nothing and answers nothing: for tests that look
 // at the logic's results rather than at what it asks of the window (but for the repaint timer
 // and a clipboard); a measurer of a fixed-pitch font; and an edit control's logic over a text.
+#include <algorithm>
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <span>
 #include <string>
 #include <string_view>
@@ -34,11 +36,20 @@ public:
         return true;
     }
     std::optional<ClipboardText> GetClipboard() override { return clipboardOpens ? clipboard : std::nullopt; }
+    void SetTimer(uint32_t id, uint32_t) override { timers.insert(id); }
+    void KillTimer(uint32_t id) override { timers.erase(id); }
+    void CaptureMouse(bool on) override { captured = on; }
+    void TakeFocus() override {}
+    void ShowTooltip(std::wstring_view text, int, int) override { tooltip = text; }
+    void HideTooltip() override { tooltip.clear(); }
 
     PixelRect client{0, 0, 800, 320};  // twenty rows of the default row height
     uint32_t timer = 0;                // the repaint timer's period; 0 when it is not running
     std::optional<ClipboardText> clipboard;
     bool clipboardOpens = true;  // false: another program holds the clipboard
+    std::set<uint32_t> timers;   // the mouse's running timers
+    bool captured = false;
+    std::wstring tooltip;  // empty when hidden
 };
 
 // Rows 16 pixels high, every character 8 pixels wide.
@@ -81,3 +92,60 @@ struct Editing {
     pw::RefPtr<CQELPenwrightBufferManager> buffer;
     EditorCore core;
 };
+
+// "|" is the caret, "[" the selection's anchor (the caret is its other end).
+inline void Place(Editing& e, std::wstring text) {
+    const size_t anchor = text.find(L'[');
+    auto pointOf = [&](size_t at) {
+        const std::wstring_view before = std::wstring_view(text).substr(0, at);
+        const int row = static_cast<int>(std::count(before.begin(), before.end(), L'\n')) + 1;
+        const size_t rowStart = before.rfind(L'\n');
+        const int pos = static_cast<int>(at - (rowStart == std::wstring_view::npos ? 0 : rowStart + 1)) + 1;
+        return LineCol{row, pos};
+    };
+    LineCol anchorAt;
+    if (anchor != std::wstring::npos) {
+        text.erase(anchor, 1);
+        anchorAt = pointOf(anchor);
+    }
+    const size_t caret = text.find(L'|');
+    const LineCol caretAt = pointOf(caret);
+    text.erase(caret, 1);
+    e.buffer->InsertText(text, 1, 1, false);
+    EditCaret& c = e.Caret();
+    if (anchorAt.IsValid()) {
+        c.MoveToPosition(anchorAt.row, anchorAt.col);
+        const auto start = c.Here();
+        c.MoveToPosition(caretAt.row, caretAt.col);
+        c.GetSelection().Set(start, c.Here(), false);
+    } else {
+        c.MoveToPosition(caretAt.row, caretAt.col);
+    }
+}
+
+// The text with "|" at the caret and "[" at a stream selection's anchor; "~" for each position
+// of virtual space before the caret, "@n" when the caret's display column is not where its
+// position puts it (a pending indentation).
+inline std::wstring Render(Editing& e) {
+    const EditCaret& c = e.Caret();
+    const CQELPenwrightSelection& s = c.GetSelection();
+    std::wstring out;
+    for (int row = 1; row <= e.buffer->GetRowCount(); ++row) {
+        std::wstring line = e.buffer->GetLineText(row);
+        if (row == c.GetRow()) {
+            const RowColumns::Row shown{line, e.buffer->GetTabSize(), true};
+            if (RowColumns::ColumnOf(shown, c.GetPosition()) != c.GetColumn())
+                line += L"@" + std::to_wstring(c.GetColumn());
+            line.resize(std::max(line.size(), static_cast<size_t>(c.GetPosition() - 1)), L'~');
+            line.insert(static_cast<size_t>(c.GetPosition() - 1), L"|");
+        }
+        if (!s.IsEmpty() && row == s.GetStart().row) {
+            size_t at = static_cast<size_t>(s.GetStart().pos - 1);
+            if (row == c.GetRow() && s.GetStart().pos > c.GetPosition())
+                ++at;
+            line.insert(std::min(at, line.size()), L"[");
+        }
+        out += (row > 1 ? L"\n" : L"") + line;
+    }
+    return out;
+}

@@ -12,63 +12,6 @@
 
 namespace {
 
-// "|" is the caret, "[" the selection's anchor (the caret is its other end).
-void Place(Editing& e, std::wstring text) {
-    const size_t anchor = text.find(L'[');
-    auto pointOf = [&](size_t at) {
-        const std::wstring_view before = std::wstring_view(text).substr(0, at);
-        const int row = static_cast<int>(std::count(before.begin(), before.end(), L'\n')) + 1;
-        const size_t rowStart = before.rfind(L'\n');
-        const int pos = static_cast<int>(at - (rowStart == std::wstring_view::npos ? 0 : rowStart + 1)) + 1;
-        return LineCol{row, pos};
-    };
-    LineCol anchorAt;
-    if (anchor != std::wstring::npos) {
-        text.erase(anchor, 1);
-        anchorAt = pointOf(anchor);
-    }
-    const size_t caret = text.find(L'|');
-    const LineCol caretAt = pointOf(caret);
-    text.erase(caret, 1);
-    e.buffer->InsertText(text, 1, 1, false);
-    EditCaret& c = e.Caret();
-    if (anchorAt.IsValid()) {
-        c.MoveToPosition(anchorAt.row, anchorAt.col);
-        const auto start = c.Here();
-        c.MoveToPosition(caretAt.row, caretAt.col);
-        c.GetSelection().Set(start, c.Here(), false);
-    } else {
-        c.MoveToPosition(caretAt.row, caretAt.col);
-    }
-}
-
-// The text with "|" at the caret and "[" at a stream selection's anchor; "~" for each position
-// of virtual space before the caret, "@n" when the caret's display column is not where its
-// position puts it (a pending indentation).
-std::wstring Render(Editing& e) {
-    const EditCaret& c = e.Caret();
-    const CQELPenwrightSelection& s = c.GetSelection();
-    std::wstring out;
-    for (int row = 1; row <= e.buffer->GetRowCount(); ++row) {
-        std::wstring line = e.buffer->GetLineText(row);
-        if (row == c.GetRow()) {
-            const RowColumns::Row shown{line, e.buffer->GetTabSize(), true};
-            if (RowColumns::ColumnOf(shown, c.GetPosition()) != c.GetColumn())
-                line += L"@" + std::to_wstring(c.GetColumn());
-            line.resize(std::max(line.size(), static_cast<size_t>(c.GetPosition() - 1)), L'~');
-            line.insert(static_cast<size_t>(c.GetPosition() - 1), L"|");
-        }
-        if (!s.IsEmpty() && row == s.GetStart().row) {
-            size_t at = static_cast<size_t>(s.GetStart().pos - 1);
-            if (row == c.GetRow() && s.GetStart().pos > c.GetPosition())
-                ++at;
-            line.insert(std::min(at, line.size()), L"[");
-        }
-        out += (row > 1 ? L"\n" : L"") + line;
-    }
-    return out;
-}
-
 // Characters are typed; <...> are keys: CR TAB S-TAB BS DEL C-BS C-DEL C-L ESC INS, U (undo),
 // R (redo), COPY CUT PASTE, IND UNIND, and the caret keys of CaretKeys with their modifiers
 // as ^ (Ctrl), + (Shift), # (Alt+Shift): <L> <+R> <#D> <^L> ...

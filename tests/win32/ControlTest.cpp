@@ -233,8 +233,14 @@ TEST_F(Control, TellsItsParentOfFocusScrollingParsingAndAsksBeforeEditing) {
     ASSERT_FALSE(parent.Codes(EditNotify::kCaretMoved).empty());
     EXPECT_EQ(parent.Codes(EditNotify::kCaretMoved).back().values, (std::vector<int32_t>{1, 1}));
 
+    // The system's rows per notch; half notches add up.
+    UINT lines = 3;
+    SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
     SendMessageW(ctrl.Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
-    EXPECT_EQ(ctrl.GetTopRow(), 5);  // four rows down, whatever the delta
+    EXPECT_EQ(ctrl.GetTopRow(), 1 + static_cast<int>(lines));
+    for (int half = 0; half < 2; ++half)
+        SendMessageW(ctrl.Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA / 2)), 0);
+    EXPECT_EQ(ctrl.GetTopRow(), 1 + 2 * static_cast<int>(lines));
     ASSERT_FALSE(parent.Codes(EditNotify::kScrolled).empty());
     EXPECT_EQ(parent.Codes(EditNotify::kScrolled).back().values, (std::vector<int32_t>{1}));
 
@@ -400,6 +406,56 @@ TEST_F(Control, TypesDeletesCopiesPastesAndUndoes) {
     });
     Key(hwnd, VK_BACK);
     EXPECT_EQ(ctrl.GetWholeText(), L"ab\r\ncda\r\n  c");
+}
+
+// The middle of the left half of (row, display column) on the first page.
+LPARAM At(const CQELPenwrightCtrl& ctrl, int row, int col) {
+    EditorCore& core = *ctrl.Core();
+    const int x = core.GetRects().text.left + (col - 1) * core.GetTextLayout().GetCharWidth() + 2;
+    const int y = core.GetRects().text.top + (row - 1) * core.GetTextLayout().GetRowHeight() + 3;
+    return MAKELPARAM(x, y);
+}
+
+TEST_F(Control, TheMouseSelectsDragsAndDropsAndLetsGoWithTheCapture) {
+    SetText(L"abc def\r\nxyz");
+    const HWND hwnd = ctrl.Handle();
+    auto send = [&](UINT message, WPARAM keys, int row, int col) {
+        SendMessageW(hwnd, message, keys, At(ctrl, row, col));
+    };
+    // Selecting "abc" by dragging, then moving it after "def".
+    send(WM_LBUTTONDOWN, MK_LBUTTON, 1, 1);
+    EXPECT_EQ(GetCapture(), hwnd);
+    SetCursorPos(0, 0);  // the tracking timer reads the cursor: keep it off the window
+    send(WM_MOUSEMOVE, MK_LBUTTON, 1, 4);
+    ctrl.Core()->GetMouse().OnTrackTimer(LOWORD(At(ctrl, 1, 4)), HIWORD(At(ctrl, 1, 4)),
+                                         {false, false, false, true});
+    send(WM_LBUTTONUP, 0, 1, 4);
+    EXPECT_EQ(ctrl.Core()->GetCaret().GetSelectedText(), L"abc");
+    EXPECT_NE(GetCapture(), hwnd);
+    send(WM_LBUTTONDOWN, MK_LBUTTON, 1, 2);
+    send(WM_MOUSEMOVE, MK_LBUTTON, 1, 8);
+    send(WM_LBUTTONUP, 0, 1, 8);
+    EXPECT_EQ(ctrl.GetWholeText(), L" defabc\r\nxyz");
+    // Copied with Ctrl down at the release.
+    send(WM_LBUTTONDOWN, MK_LBUTTON, 1, 6);
+    send(WM_MOUSEMOVE, MK_LBUTTON, 2, 4);
+    send(WM_LBUTTONUP, MK_CONTROL, 2, 4);
+    EXPECT_EQ(ctrl.GetWholeText(), L" defabc\r\nxyzabc");
+    // A right drag dropped by the menu's command, sent as WM_COMMAND.
+    send(WM_RBUTTONDOWN, MK_RBUTTON, 2, 5);
+    send(WM_MOUSEMOVE, MK_RBUTTON, 1, 1);
+    SendMessageW(hwnd, WM_COMMAND, CQELPenwrightCtrl::kCopyHere, 0);
+    EXPECT_EQ(ctrl.GetWholeText(), L"abc defabc\r\nxyzabc");
+    SendMessageW(hwnd, WM_COMMAND, CQELPenwrightCtrl::kMoveHere, 0);  // no drag under way: nothing
+    EXPECT_EQ(ctrl.GetWholeText(), L"abc defabc\r\nxyzabc");
+    ReleaseCapture();
+
+    // Selecting ends when another window takes the capture.
+    send(WM_LBUTTONDOWN, MK_LBUTTON, 2, 2);
+    ASSERT_TRUE(ctrl.Core()->GetMouse().IsBusy());
+    SetCapture(parent.Handle());
+    EXPECT_FALSE(ctrl.Core()->GetMouse().IsBusy());
+    ReleaseCapture();
 }
 
 TEST_F(Control, ADisabledControlLooksWashedOut) {

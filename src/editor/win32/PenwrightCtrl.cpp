@@ -79,11 +79,14 @@ bool CQELPenwrightCtrl::Initialize() {
     core_->RecalcLayout();
     core_->GetCaret().MoveTo(1, 1);
     core_->UpdateScrollBars();
+    core_->GetMouse().SetDragDistance(std::max(GetSystemMetrics(SM_CXDRAG), GetSystemMetrics(SM_CYDRAG)) / 2);
     return true;
 }
 
 void CQELPenwrightCtrl::OnDestroy() {
     repaintTimer_.Stop();
+    trackTimer_.Stop();
+    scrollTimer_.Stop();
     caret_.Destroy();
 }
 
@@ -335,11 +338,6 @@ void CQELPenwrightCtrl::OnScroll(int bar, UINT code, int thumb) {
         core_->OnHScroll(action, thumb);
 }
 
-void CQELPenwrightCtrl::OnMouseWheel(int delta, UINT, POINT) {
-    if (core_)
-        core_->ScrollBy(delta < 0 ? wheelStep_ : -wheelStep_, 0);
-}
-
 namespace {
 
 KeyModifiers KeyboardModifiers() {
@@ -361,6 +359,13 @@ void CQELPenwrightCtrl::OnKey(UINT message, UINT key, LPARAM) {
         keyDownHandler_(code, modifiers);
     if (code == 0)
         return;  // the host took the key
+    if (core_->GetMouse().IsBusy()) {
+        // Keys only switch the drag's cursor, or Escape ends the drag.
+        if (code == VK_ESCAPE)
+            core_->GetMouse().Cancel();
+        ShowMouseCursor();
+        return;
+    }
     TextEditor& editor = core_->GetEditor();
     static constexpr std::pair<UINT, CaretKey> kCaretKeys[] = {
         {VK_LEFT, CaretKey::kLeft},    {VK_RIGHT, CaretKey::kRight},  {VK_UP, CaretKey::kUp},
@@ -425,13 +430,19 @@ void CQELPenwrightCtrl::OnKey(UINT message, UINT key, LPARAM) {
 }
 
 void CQELPenwrightCtrl::OnChar(wchar_t c, LPARAM) {
-    if (core_)
+    if (core_ && core_->GetMouse().IsBusy())
+        ShowMouseCursor();
+    else if (core_)
         core_->GetEditor().OnChar(c, KeyboardModifiers());
 }
 
 void CQELPenwrightCtrl::OnTimer(UINT_PTR id) {
-    if (id == kRepaintTimer && repaintTimer_.Running() && core_)
+    if (!core_)
+        return;
+    if (id == kRepaintTimer && repaintTimer_.Running())
         core_->OnRepaintTimer();
+    else if (id == MouseInput::kTrackTimer || id == MouseInput::kScrollTimer)
+        OnMouseTimer(id);
 }
 
 LRESULT CQELPenwrightCtrl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -474,6 +485,12 @@ LRESULT CQELPenwrightCtrl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
             return core_ && core_->GetEditor().Undo();
         case EM_CANUNDO:
             return core_ && core_->GetEditor().CanUndo();
+        case WM_CAPTURECHANGED:
+        case WM_CANCELMODE:
+            // Selecting and dragging end with the capture, unless we let it go ourselves.
+            if (core_ && !releasingCapture_)
+                core_->GetMouse().Cancel();
+            return Default();
         case WM_INPUTLANGCHANGE:
             TellInputMethodTheFont();
             RedrawCaret();

@@ -111,6 +111,18 @@ public:
     using KeyDownHandler = std::function<void(int& keyCode, const KeyModifiers& modifiers)>;
     void SetKeyDownHandler(KeyDownHandler handler) { keyDownHandler_ = std::move(handler); }
 
+    // The drop menu's commands, also taken as WM_COMMAND.
+    static constexpr UINT kMoveHere = 57645;
+    static constexpr UINT kCopyHere = 57646;
+
+    // EditorWindow: the mouse's timers, capture, focus and fold tooltip (PenwrightCtrlMouse.cpp).
+    void SetTimer(uint32_t id, uint32_t periodMs) override;
+    void KillTimer(uint32_t id) override;
+    void CaptureMouse(bool on) override;
+    void TakeFocus() override;
+    void ShowTooltip(std::wstring_view text, int x, int y) override;
+    void HideTooltip() override;
+
 protected:
     bool OnCreate(const CREATESTRUCTW& create) override;
     void OnDestroy() override;
@@ -127,11 +139,18 @@ protected:
     void OnKey(UINT message, UINT key, LPARAM flags) override;
     void OnChar(wchar_t c, LPARAM flags) override;
     void OnTimer(UINT_PTR id) override;
+    void OnMouse(UINT message, UINT keys, POINT client) override;
+    bool OnSetCursor(HWND over, UINT hitTest, UINT mouseMessage) override;
+    void OnContextMenu(HWND over, POINT screen) override;
+    void OnCommand(UINT id, UINT code, HWND control) override;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     // The input method composes in the text font.
     void TellInputMethodTheFont();
+    void OnMouseTimer(UINT_PTR id);
+    // The cursor for where the mouse is now, with the keys now down.
+    void ShowMouseCursor();
 
     pw::RefPtr<CQELPenwrightBufferManager> given_;  // the buffer given at creation, until Initialize
     std::unique_ptr<EditorCore> core_;
@@ -144,6 +163,9 @@ private:
     bool active_ = false;
     bool focus_ = false;
     bool whiteSpace_ = false;
-    int wheelStep_ = 4;
+    pw::win32::Timer trackTimer_{MouseInput::kTrackTimer};
+    pw::win32::Timer scrollTimer_{MouseInput::kScrollTimer};
+    bool releasingCapture_ = false;  // our own release is no lost capture
+    int wheelDelta_ = 0;             // turns short of a row, in rows x WHEEL_DELTA
     KeyDownHandler keyDownHandler_;
 };

@@ -1,0 +1,90 @@
+#pragma once
+// The mouse in the edit control as logic: presses in the margins and the text, selecting by
+// characters, words, rows or blocks with the view scrolling along, dragging the selection to
+// move or copy it, the fold tooltip and the cursor each place shows. The window layer passes
+// points in client pixels with the buttons and keys the message carried, runs the timers the
+// logic asks for (kTrackTimer, kScrollTimer) and shows the cursor CursorAt names.
+#include <cstdint>
+
+#include "editor/HitTest.h"
+#include "editor/Selection.h"
+
+class EditorCore;
+
+struct MouseKeys {
+    bool ctrl = false;
+    bool shift = false;
+    bool alt = false;
+    bool left = false;  // the left button is down
+    // The flags of the mouse notifications (MK_ values).
+    int32_t Flags() const { return (left ? 0x01 : 0) | (shift ? 0x04 : 0) | (ctrl ? 0x08 : 0); }
+};
+
+enum class MouseCursor { kArrow, kIBeam, kRowSelect, kDragMove, kDragCopy, kNo };
+
+class MouseInput {
+public:
+    static constexpr uint32_t kTrackTimer = 100;  // the selection follows the mouse
+    static constexpr uint32_t kTrackMs = 50;
+    static constexpr uint32_t kScrollTimer = 110;  // the view scrolls while selecting outside it
+    static constexpr uint32_t kScrollMs = 120;
+
+    explicit MouseInput(EditorCore& core) : core_(core) {}
+    MouseInput(const MouseInput&) = delete;
+    MouseInput& operator=(const MouseInput&) = delete;
+
+    // With it on, a press on the selection is told to the parent (-941), which drags it itself.
+    void SetDragNotify(bool on) { dragNotify_ = on; }
+    bool GetDragNotify() const { return dragNotify_; }
+    // The system's drag distance: a drag starts once the mouse went further from the press.
+    void SetDragDistance(int pixels) { dragDistance_ = pixels; }
+
+    void LeftDown(int x, int y, const MouseKeys& keys);
+    void LeftUp(int x, int y, const MouseKeys& keys);
+    // `inside`: the point lies in the window.
+    void Move(int x, int y, const MouseKeys& keys, bool inside);
+    void DoubleClick(int x, int y, const MouseKeys& keys);
+    void RightDown(int x, int y, const MouseKeys& keys);
+    void RightUp(int x, int y, const MouseKeys& keys);
+    // The timers, with the mouse where it is now.
+    void OnTrackTimer(int x, int y, const MouseKeys& keys);
+    void OnScrollTimer(int x, int y, const MouseKeys& keys);
+    // The capture went elsewhere, or Escape: selecting and dragging end, the timers stop.
+    void Cancel();
+
+    // A right drag dropped where it may: the window shows the drop menu and answers with Drop.
+    bool WantsDropMenu() const { return dragging_ && rightDrag_ && dropValid_; }
+    // Drops the dragged selection at the drop point; nothing without a drag under way.
+    bool Drop(bool copy);
+    void EndDrag();
+    // Keys do nothing else while the mouse selects or drags.
+    bool IsBusy() const { return selecting_ || dragging_; }
+
+    MouseCursor CursorAt(int x, int y, bool ctrl, bool inside);
+
+private:
+    HitResult Hit(int x, int y, bool block) const;
+    // Moves the selection's end to the point: by characters, whole words or whole rows.
+    void Track(int x, int y);
+    void StopSelecting();
+    void UpdateTooltip(int x, int y, const HitResult& hit);
+    void Notify(int code, int x, int y, const MouseKeys& keys);
+
+    EditorCore& core_;
+    bool dragNotify_ = false;
+    int dragDistance_ = 4;
+    bool selecting_ = false;
+    bool wordMode_ = false;
+    int rowAnchor_ = 0;  // the row a press in the line numbers began on; 0: not selecting rows
+    // In word mode, the word the selection grows from (row and positions only).
+    CQELPenwrightSelection::Point wordStart_, wordEnd_;
+    bool leftDragPending_ = false;
+    bool rightDrag_ = false;
+    bool dragging_ = false;
+    int pressX_ = 0, pressY_ = 0;
+    int dropRow_ = 0, dropCol_ = 0;
+    bool dropValid_ = false;
+    bool scrolling_ = false;  // kScrollTimer runs
+    bool tooltipShown_ = false;
+    int hoverX_ = -1, hoverY_ = -1;
+};
