@@ -5,12 +5,17 @@
 //   Frame/moving: a new place each time (an on-screen parse fills the cache);
 //   FirstFrame: loading the 100 MB file and the first frames at its top and middle, before any
 //     whole parse has run (the phases in milliseconds as counters);
-//   Scroll: page after page through the 10 MB text, with the resident memory in MB as counters.
+//   Scroll: page after page through the 10 MB text, with the resident memory in MB as counters;
+//   Typing: 10,000 keys typed in the middle, each followed by its reparse in the worker and a
+//     frame (median and 95th percentile per key in microseconds as counters);
+//   Paste: 1 MB pasted in the middle of the 10 MB text, its reparse included;
+//   BlockCopy: a column selection of 10,000 rows copied to the clipboard.
 //
 // The texts come from /work/shared/bench/make-corpus.sh DIR; set PW_CORPUS_DIR=DIR.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -18,14 +23,19 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
 
 #include "config/ConfigManager.h"
 #include "editor/EditorCore.h"
 #include "editor/EditorTesting.h"
 #include "editor/ScreenPlanner.h"
+#include "editor/TextEditor.h"
 #include "platform/Archive.h"
 #include "platform/CodePage.h"
 #include "platform/DiskFile.h"
+#include "platform/MessageTarget.h"
 
 namespace {
 
@@ -190,6 +200,123 @@ void BM_Scroll(benchmark::State& state, const std::string& name) {
     state.counters["pages"] = static_cast<double>(state.iterations());
 }
 
+// The host's idle loop until the worker has parsed what the edits queued: its events are handled
+// as they come, without the 10 ms sleeps of a real message loop that would hide the parse's cost.
+void WaitForParse(EditorCore& core) {
+    LexParser& parser = core.GetParser();
+    while (!parser.WaitUntilParsed(0))
+        if (pw::PumpMessages() == 0)
+            std::this_thread::yield();
+    pw::PumpMessages();
+}
+
+// Parsed whole, its worker reparsing each edit at once: it would wait for a pause in typing, and
+// the benchmarks time the reparse, not the pause.
+Editor* ForEditing(const std::string& name, benchmark::State& state) {
+    Editor* editor = Parsed(name, state);
+    if (editor)
+        editor->core->GetParser().GetOptions(editor->core->GetBuffer().GetFileExt())->editReparseDelayMs = 0;
+    return editor;
+}
+
+// Every edit taken back, so that the text is the corpus text again for the benchmarks after.
+void UndoAll(EditorCore& core) {
+    while (core.GetEditor().CanUndo()) core.GetEditor().Undo();
+    WaitForParse(core);
+}
+
+// The caret on the middle row's first column, nothing selected.
+void CaretToMiddle(EditorCore& core) {
+    core.GetCaret().SetCaretPos(core.GetBuffer().GetRowCount() / 2, 1, true, false);
+}
+
+double Percentile(std::vector<double> samples, double fraction) {
+    if (samples.empty())
+        return 0;
+    const auto at = static_cast<size_t>(fraction * static_cast<double>(samples.size() - 1));
+    std::nth_element(samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(at), samples.end());
+    return samples[at];
+}
+
+// What a programmer types: identifiers, blanks, operators, semicolons and a new row now and then.
+constexpr std::wstring_view kTyped = L"int count = first + second;\rvalue = count * 2; total += value;\r";
+constexpr int kKeys = 10000;
+
+void BM_Typing(benchmark::State& state, const std::string& name) {
+    Editor* editor = ForEditing(name, state);
+    if (!editor)
+        return;
+    EditorCore& core = *editor->core;
+    std::vector<double> keys;
+    for (auto _ : state) {
+        CaretToMiddle(core);
+        for (int i = 0; i < kKeys; ++i) {
+            const auto start = std::chrono::steady_clock::now();
+            core.GetEditor().OnChar(kTyped[static_cast<size_t>(i) % kTyped.size()], {});
+            WaitForParse(core);
+            benchmark::DoNotOptimize(ScreenPlanner(core).Plan(Request(core.GetTopRow())).size());
+            keys.push_back(MsSince(start) * 1000);
+        }
+        state.PauseTiming();
+        UndoAll(core);
+        state.ResumeTiming();
+    }
+    state.counters["median_us"] = Percentile(keys, 0.5);
+    state.counters["p95_us"] = Percentile(keys, 0.95);
+    state.counters["keys"] = static_cast<double>(keys.size());
+}
+
+void BM_Paste(benchmark::State& state, const std::string& name) {
+    Editor* editor = ForEditing(name, state);
+    if (!editor)
+        return;
+    EditorCore& core = *editor->core;
+    editor->window.clipboard = EditorWindow::ClipboardText{core.GetBuffer().GetWholeText(1 << 20), false};
+    double paste = 0, reparse = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        CaretToMiddle(core);
+        state.ResumeTiming();
+        auto start = std::chrono::steady_clock::now();
+        if (!core.GetEditor().Paste()) {
+            state.SkipWithError("the paste was refused");
+            break;
+        }
+        paste += MsSince(start);
+        start = std::chrono::steady_clock::now();
+        WaitForParse(core);
+        reparse += MsSince(start);
+        state.PauseTiming();
+        UndoAll(core);
+        state.ResumeTiming();
+    }
+    const auto n = static_cast<double>(state.iterations());
+    state.counters["paste_ms"] = paste / n;
+    state.counters["reparse_ms"] = reparse / n;
+}
+
+constexpr int kBlockRows = 10000;
+
+void BM_BlockCopy(benchmark::State& state, const std::string& name) {
+    Editor* editor = Parsed(name, state);
+    if (!editor)
+        return;
+    EditCaret& caret = editor->core->GetCaret();
+    const int first = editor->core->GetBuffer().GetRowCount() / 2;
+    // Select finds each point's string position; the block flag is what Alt+Shift adds.
+    caret.Select(first, 5, first + kBlockRows - 1, 45, false);
+    CQELPenwrightSelection& selection = caret.GetSelection();
+    selection.Set(selection.GetStart(), selection.GetEnd(), true);
+    for (auto _ : state)
+        if (!editor->core->GetEditor().Copy()) {
+            state.SkipWithError("nothing was copied");
+            break;
+        }
+    state.counters["chars"] =
+        static_cast<double>(editor->window.clipboard ? editor->window.clipboard->text.size() : 0);
+    caret.SetCaretPos(1, 1, false, false);
+}
+
 }  // namespace
 
 // First, so that only the 10 MB text is resident.
@@ -203,5 +330,11 @@ BENCHMARK_CAPTURE(BM_Frame, moving_cpp100m, std::string("cpp100m"), true)->Unit(
 BENCHMARK_CAPTURE(BM_FirstFrame, cpp100m, std::string("cpp100m"))
     ->Unit(benchmark::kMillisecond)
     ->Iterations(2);
+
+BENCHMARK_CAPTURE(BM_Typing, cpp1m, std::string("cpp1m"))->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_CAPTURE(BM_Typing, cpp10m, std::string("cpp10m"))->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_CAPTURE(BM_Typing, cpp100m, std::string("cpp100m"))->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_CAPTURE(BM_Paste, cpp10m, std::string("cpp10m"))->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK_CAPTURE(BM_BlockCopy, cpp10m, std::string("cpp10m"))->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

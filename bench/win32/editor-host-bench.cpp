@@ -1,5 +1,5 @@
 // editor-host-bench: times the edit control in a window on a large text, printing one line per
-// step (load, first paint, going to the middle, a whole parse, memory) so that the figures of
+// step (load, first paint, going to the middle, a whole parse, typing, memory) so that the figures of
 // other controls, measured the same way, compare line by line.
 //   editor-host-bench FILE
 // The text is read before anything is timed; the file's extension selects the schema of the
@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Document.h"
@@ -29,6 +30,9 @@ namespace {
 constexpr int kScreenRows = 63;
 constexpr int kClientWidth = 800;
 constexpr int kRestyleRuns = 5;
+constexpr int kTypedKeys = 1000;
+constexpr int kCommentRuns = 5;
+constexpr int kCommentRow = 10;
 constexpr double kMB = 1024.0 * 1024.0;
 
 int Fail(const std::string& message) {
@@ -107,6 +111,76 @@ void PrintRestyle(LexParser& parser, CQELPenwrightBufferManager& buffer, uint64_
     std::fflush(stdout);
 }
 
+// What a programmer types: identifiers, blanks, operators, semicolons and a new row now and then.
+constexpr std::wstring_view kTyped = L"int count = first + second;\rvalue = count * 2; total += value;\r";
+
+// A key as the system delivers it, the queue drained (the parser's events, the repaint timer)
+// and the window painted, as a user waits for it on the screen.
+void TypeKey(HWND view, wchar_t c) {
+    SendMessageW(view, WM_CHAR, c, 1);
+    pw::PumpMessages();
+    UpdateWindow(view);
+}
+
+// Every edit taken back and the worker's reparse of them done: the text is the file's again.
+void UndoAll(EditorCore& core, LexParser& parser) {
+    while (core.GetEditor().CanUndo()) core.GetEditor().Undo();
+    WaitForParse(parser);
+}
+
+double Median(std::vector<double> runs) {
+    std::sort(runs.begin(), runs.end());
+    return runs[runs.size() / 2];
+}
+
+// Keys typed in the middle of the text, each painted before the next; the edits are then taken
+// back so that the text is the file's again.
+void PrintTyping(CQELPenwrightCtrl& view, LexParser& parser) {
+    EditorCore& core = *view.Core();
+    core.GetCaret().SetCaretPos(core.GetBuffer().GetRowCount() / 2, 1, true, false);
+    UpdateWindow(view.Handle());
+    std::vector<double> keys;
+    const double total = TimeMs([&] {
+        for (int i = 0; i < kTypedKeys; ++i)
+            keys.push_back(
+                TimeMs([&] { TypeKey(view.Handle(), kTyped[static_cast<size_t>(i) % kTyped.size()]); }));
+    });
+    // The peer's label and layout, so that the lines compare.
+    std::printf(
+        "%d keystrokes (WM_CHAR + drain + UpdateWindow): total %9.2f ms; per key min %.3f ms median "
+        "%.3f ms max %.3f ms\n",
+        kTypedKeys, total, *std::min_element(keys.begin(), keys.end()), Median(keys),
+        *std::max_element(keys.begin(), keys.end()));
+    std::fflush(stdout);
+    UndoAll(core, parser);
+}
+
+// A comment opened near the top: everything after it becomes comment, so the paint after each
+// key parses the screen anew. The worker's reparse of the rest runs after the pause in typing,
+// outside the timed keys; its end is reported. Undone and parsed again between the runs.
+void PrintCommentStart(CQELPenwrightCtrl& view, LexParser& parser) {
+    EditorCore& core = *view.Core();
+    std::vector<double> runs;
+    double reparsed = 0;
+    for (int i = 0; i < kCommentRuns; ++i) {
+        view.SetTopRow(1);
+        core.GetCaret().SetCaretPos(kCommentRow, 1, true, false);
+        UpdateWindow(view.Handle());
+        runs.push_back(TimeMs([&] {
+            TypeKey(view.Handle(), L'/');
+            TypeKey(view.Handle(), L'*');
+        }));
+        reparsed += TimeMs([&] { WaitForParse(parser); });
+        UndoAll(core, parser);
+    }
+    std::printf(
+        "\"/*\" typed at line %d (0-based) + paint after each key: min %.3f ms median %.3f ms; whole reparse "
+        "in the worker done %.2f ms after it (its %u ms wait for a pause in typing included)\n",
+        kCommentRow - 1, *std::min_element(runs.begin(), runs.end()), Median(runs), reparsed / kCommentRuns,
+        parser.GetOptions(core.GetBuffer().GetFileExt())->editReparseDelayMs);
+    std::fflush(stdout);
+}
+
 int Run(const std::wstring& path, const std::wstring& text, const std::wstring& ext, int lines) {
     pw::RefPtr<CQELPenwrightBufferManager> buffer = pw::MakeRef<CQELPenwrightBufferManager>();
     buffer->SetFileExt(ext);
@@ -152,6 +226,8 @@ int Run(const std::wstring& path, const std::wstring& text, const std::wstring& 
     PrintStep("whole parse in the worker done", parsed, running ? "after load" : "after load or earlier");
     PrintRestyle(parser, *buffer, bytes);
     PrintMemory("memory after full restyle");
+    PrintTyping(view, parser);
+    PrintCommentStart(view, parser);
     pw::PumpMessages();
     PrintMemory("memory end");
     return 0;
