@@ -146,12 +146,14 @@ bool CQELPenwrightBufferManager::InsertText(std::wstring_view text, int row, int
         return false;  // too far past the text; nothing was changed
     }
 
-    int last = row;
     int style = line->style;
+    std::vector<std::wstring> more;
     while ((line = reader.Next())) {
-        rows.InsertAt(++last, std::move(line->text));
+        more.push_back(std::move(line->text));
         style = line->style;
     }
+    const int last = row + static_cast<int>(more.size());
+    rows.InsertRows(row + 1, std::move(more));
 
     LineCol end;
     if (style == CrlfStyle::None) {

@@ -30,6 +30,21 @@ bool RowArray::InsertAt(int row, std::wstring text) {
     return true;
 }
 
+bool RowArray::InsertRows(int row, std::vector<std::wstring> texts) {
+    if (texts.empty())
+        return true;
+    if (!CanWrite(row))
+        return false;
+    if (static_cast<size_t>(row) > slots_.size())
+        slots_.resize(static_cast<size_t>(row));  // the rows before it, empty
+    std::vector<std::unique_ptr<std::wstring>> fresh;
+    fresh.reserve(texts.size());
+    for (std::wstring& text : texts) fresh.push_back(std::make_unique<std::wstring>(std::move(text)));
+    slots_.insert(slots_.begin() + row, std::make_move_iterator(fresh.begin()), std::make_move_iterator(fresh.end()));
+    ++changes_;
+    return true;
+}
+
 bool RowArray::RemoveAt(int row, int count) {
     if (row < 1 || row > GetRowCount() || count < 1)
         return false;

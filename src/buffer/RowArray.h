@@ -22,6 +22,9 @@ public:
     // Inserts a row before `row`; at or past the end the missing rows up to it are created empty.
     // False (nothing changed) for row < 1 or a gap wider than kMaxPadding.
     bool InsertAt(int row, std::wstring text);
+    // InsertAt for many rows at once, in one move of the rows after them: a pasted megabyte
+    // must not shift the rest of the text once per line.
+    bool InsertRows(int row, std::vector<std::wstring> texts);
     // Removes `count` rows from `row` on (clipped at the last row); false when none was removed.
     bool RemoveAt(int row, int count = 1);
     // Inserts at a 0-based index, creating the row when missing. An index past the row's end pads

@@ -37,6 +37,15 @@ TEST(RowArray, InsertAndRemoveShiftTheRowsAbove) {
     EXPECT_EQ(rows.GetAt(3), L"2");
     EXPECT_TRUE(rows.RemoveAt(1));
     EXPECT_EQ(rows.GetAt(1), L"new");
+    EXPECT_TRUE(rows.InsertRows(3, std::vector<std::wstring>{L"x", L"y"}));  // many at once
+    EXPECT_EQ(rows.GetAt(3), L"x");
+    EXPECT_EQ(rows.GetAt(4), L"y");
+    EXPECT_EQ(rows.GetAt(5), L"3");
+    EXPECT_TRUE(rows.InsertRows(9, std::vector<std::wstring>{L"z"}));  // past the end: empty rows first
+    EXPECT_EQ(rows.GetRowCount(), 9);
+    EXPECT_EQ(rows.GetAt(8), L"");
+    EXPECT_TRUE(rows.RemoveAt(7, 3));
+    EXPECT_TRUE(rows.RemoveAt(2, 2));
     EXPECT_TRUE(rows.RemoveAt(2, 100));  // clipped at the last row
     EXPECT_EQ(rows.GetRowCount(), 1);
     EXPECT_FALSE(rows.RemoveAt(2));
