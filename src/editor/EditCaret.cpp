@@ -95,7 +95,17 @@ void EditCaret::Show(bool ensureVisible, bool notify) {
         const int32_t values[] = {here_.row, here_.col};
         window.NotifyParent(EditNotify::kCaretMoved, values);
     }
-    window.Invalidate();
+    // Without a selection now or at the last showing, only the caret's old and new rows change
+    // (the margin marks the caret's row).
+    const bool selected = !selection_.IsEmpty();
+    if (selected || shownSelected_) {
+        window.Invalidate();
+    } else {
+        core_.InvalidateRows(shownRow_, shownRow_);
+        core_.InvalidateRows(here_.row, here_.row);
+    }
+    shownSelected_ = selected;
+    shownRow_ = here_.row;
 }
 
 void EditCaret::SetCaretPos(int row, int col, bool ensureVisible, bool notify) {

@@ -91,5 +91,8 @@ private:
     Point here_;
     int sticky_ = 0;
     std::optional<PendingIndent> pending_;
+    // What the last Show left painted: the caret's row and whether a selection showed.
+    int shownRow_ = 1;
+    bool shownSelected_ = true;
     CQELPenwrightSelection selection_;
 };

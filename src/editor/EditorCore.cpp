@@ -1,5 +1,7 @@
 #include "editor/EditorCore.h"
 
+#include <algorithm>
+#include <climits>
 #include <utility>
 
 #include "editor/Folds.h"
@@ -188,7 +190,7 @@ void EditorCore::OnParserEvent(uint32_t code, uintptr_t wParam, intptr_t lParam)
                 window_.SetRepaintTimer(decision.timerMs);
                 break;
             }
-            window_.Invalidate();
+            InvalidateRows(first, last);
             window_.UpdateNow();
             break;
         }
@@ -196,7 +198,9 @@ void EditorCore::OnParserEvent(uint32_t code, uintptr_t wParam, intptr_t lParam)
             if (wParam & TextSchema::kDone)
                 parsedSinceReload_ = true;
             window_.KillRepaintTimer();
-            window_.Invalidate();
+            if (unsettledFirst_ > 0)
+                InvalidateRows(unsettledFirst_, unsettledLast_);
+            unsettledFirst_ = unsettledLast_ = 0;
             window_.UpdateNow();
             break;
         default:
@@ -218,6 +222,24 @@ std::optional<PixelRect> EditorCore::CaretRect(int row, int displayCol, bool ove
         return std::nullopt;
     return PixelRect{static_cast<int>(x), static_cast<int>(y), static_cast<int>(x) + width,
                      static_cast<int>(y) + layout_.GetRowHeight()};
+}
+
+void EditorCore::InvalidateRows(int first, int last) {
+    const ScreenRowMap map = RowMap();
+    const int page = RowsPerPage() + 1;  // the part row at the bottom too
+    const int from = std::max(map.DocToScreenRow(topRow_, std::max(first, 1)), 1);
+    const int to = last >= buffer_->GetRowCount() ? page : std::min(map.DocToScreenRow(topRow_, last), page);
+    if (to < from)
+        return;
+    const PixelRect client = window_.GetClientRect();
+    const int height = layout_.GetRowHeight();
+    window_.InvalidateArea({client.left, rects_.text.top + (from - 1) * height, client.right,
+                            to >= page ? client.bottom : rects_.text.top + to * height});
+}
+
+void EditorCore::PaintedUnsettled(int first, int last) {
+    unsettledFirst_ = unsettledFirst_ > 0 ? std::min(unsettledFirst_, first) : first;
+    unsettledLast_ = std::max(unsettledLast_, last);
 }
 
 void EditorCore::OnRepaintTimer() {
@@ -248,7 +270,8 @@ void EditorCore::AfterEdit(int firstRow, int lastRow, int flags, int rowsBefore,
         RecalcLayout();
         UpdateScrollBars();
     }
-    window_.Invalidate();
+    // Rows that came or went move everything below them.
+    InvalidateRows(firstRow, delta != 0 ? INT_MAX : lastRow);
 }
 
 void EditorCore::Refresh() {

@@ -76,6 +76,12 @@ public:
     // would not lie wholly inside the text area.
     std::optional<PixelRect> CaretRect(int row, int displayCol, bool overwrite, bool focus);
 
+    // Repaints the screen rows that show document rows first..last, the margins included.
+    void InvalidateRows(int first, int last);
+    // A paint showed folds on rows first..last before the parse settled: the end of the parse
+    // repaints them.
+    void PaintedUnsettled(int first, int last);
+
     void OnRepaintTimer();
     // A paint went without parse results (the data lock was taken): the repaint timer paints
     // again after a throttle period.
@@ -121,6 +127,7 @@ private:
     RowBlockCache cache_;
     RowColorMaps rowColors_;
     bool parsedSinceReload_ = false;
+    int unsettledFirst_ = 0, unsettledLast_ = 0;  // rows painted before the parse settled; 0: none
     CQELNotificationSinkMT sink_;
     EditCaret caret_{*this};
     TextEditor editor_{*this};

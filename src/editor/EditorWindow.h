@@ -43,8 +43,9 @@ public:
     virtual PixelRect GetClientRect() const = 0;
     // The text font's measurer; null while the painter has no font.
     virtual const TextMeasurer* GetTextMeasurer() const = 0;
-    virtual void Invalidate() = 0;  // repaint everything at the next paint
-    virtual void UpdateNow() = 0;   // paint what is invalid at once
+    virtual void Invalidate() = 0;                           // repaint everything at the next paint
+    virtual void InvalidateArea(const PixelRect& area) = 0;  // repaint that much of the client area
+    virtual void UpdateNow() = 0;                            // paint what is invalid at once
     virtual void SetRepaintTimer(uint32_t periodMs) = 0;
     virtual void KillRepaintTimer() = 0;
     virtual void SetScrollBar(bool vertical, const ScrollBar& bar) = 0;

@@ -58,12 +58,12 @@ std::vector<PlannedRow> ScreenPlanner::Plan(const PaintRequest& request) {
     foldCursor_ = runCursor_ = nullptr;
 
     collapsedRows_.clear();
-    lockMissed_ = false;
+    lockMissed_ = foldsChanged_ = false;
     ScreenRowMap map = core_.RowMap();
     std::vector<PlannedRow> rows;
     for (int i = 0; i < request.screenRows; ++i) {
         PlannedRow p;
-        p.row = map.ScreenToDocRow(core_.GetTopRow(), i + 1);
+        p.row = map.ScreenToDocRow(core_.GetTopRow(), request.firstScreenRow + i);
         p.pastText = p.row > rowCount;
         // After one query found the data lock taken, the rest of the screen does without the
         // parse rather than wait for the lock again on every row.
@@ -73,9 +73,14 @@ std::vector<PlannedRow> ScreenPlanner::Plan(const PaintRequest& request) {
             lockMissed_ = !locked;
             answer.settled = locked && settled;
             const NodeState node = ComputeNodeFlags(p.row, answer, rowCount, marks, collapsedRows_);
+            // A fold drawn before the parse settled may be one it removes: its end draws it again.
+            if (!answer.settled && marks.HasMark(p.row, LineMarkKind::Collapsed))
+                core_.PaintedUnsettled(p.row, p.row);
             p.nodeFlags = node.flags;
-            if (node.foldsChanged)
+            if (node.foldsChanged) {
                 map = core_.RowMap();  // the rows below follow the renewed fold
+                foldsChanged_ = true;
+            }
         }
         p.bookmark = marks.HasMark(p.row, LineMarkKind::Bookmark);
         p.breakpoint = marks.HasMark(p.row, LineMarkKind::Breakpoint);

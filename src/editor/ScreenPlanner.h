@@ -30,6 +30,7 @@ struct PlannedRow {
 struct PaintRequest {
     PainterColors colors;  // the painter's; the top class's are put in with syntax colouring
     bool active = true;
+    int firstScreenRow = 1;  // a paint of part of the window plans only its rows
     int screenRows = 0;
     // What a row has selected; none when empty.
     std::function<RowSelection(int row)> selection;
@@ -46,6 +47,8 @@ public:
     // Whether a row query of the last plan found the data lock taken (the parser held it past the
     // query's limit): the rows from there on were planned without parse results.
     bool LockMissed() const { return lockMissed_; }
+    // Whether the last plan renewed or removed a fold: rows it did not plan may have moved.
+    bool FoldsChanged() const { return foldsChanged_; }
     // The last plan's colours: the request's, with the top class's put in.
     const PainterColors& FrameColors() const { return colors_; }
 
@@ -70,6 +73,7 @@ private:
     std::vector<int> collapsedRows_;
     PainterColors colors_;
     bool lockMissed_ = false;
+    bool foldsChanged_ = false;
     // Where the last row's walks ended, so that the next row's go on from there.
     pw::RefPtr<TextBlock> foldCursor_, runCursor_;
 };

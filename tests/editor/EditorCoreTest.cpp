@@ -18,6 +18,7 @@ public:
     PixelRect GetClientRect() const override { return client; }
     const TextMeasurer* GetTextMeasurer() const override { return this; }
     void Invalidate() override { ++invalidated; }
+    void InvalidateArea(const PixelRect&) override { ++invalidated; }
     void UpdateNow() override { ++updated; }
     void SetRepaintTimer(uint32_t periodMs) override { timer = periodMs; }
     void KillRepaintTimer() override { timer = 0; }

@@ -20,7 +20,8 @@ class QuietWindow : public EditorWindow {
 public:
     PixelRect GetClientRect() const override { return client; }
     const TextMeasurer* GetTextMeasurer() const override { return nullptr; }
-    void Invalidate() override {}
+    void Invalidate() override { invalidated.push_back(client); }
+    void InvalidateArea(const PixelRect& area) override { invalidated.push_back(area); }
     void UpdateNow() override {}
     void SetRepaintTimer(uint32_t periodMs) override { timer = periodMs; }
     void KillRepaintTimer() override { timer = 0; }
@@ -46,8 +47,9 @@ public:
     PixelRect client{0, 0, 800, 320};  // twenty rows of the default row height
     uint32_t timer = 0;                // the repaint timer's period; 0 when it is not running
     std::optional<ClipboardText> clipboard;
-    bool clipboardOpens = true;  // false: another program holds the clipboard
-    std::set<uint32_t> timers;   // the mouse's running timers
+    bool clipboardOpens = true;          // false: another program holds the clipboard
+    std::vector<PixelRect> invalidated;  // what was to be repainted, all of it as the client area
+    std::set<uint32_t> timers;           // the mouse's running timers
     bool captured = false;
     std::wstring tooltip;  // empty when hidden
 };

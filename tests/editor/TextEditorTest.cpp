@@ -3,6 +3,7 @@
 // clipboard, read-only text, and a random session that undo and redo must take back and replay.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <random>
 #include <string>
 #include <string_view>
@@ -304,6 +305,25 @@ TEST(TextEditor, RandomSessionsUndoAndRedoWhole) {
         ed.Redo(undone);
         EXPECT_EQ(e.buffer->GetWholeText(), last) << "seed " << seed;
     }
+}
+
+TEST(TextEditor, TypingRepaintsItsRowAndAnEnterEverythingBelow) {
+    Editing e(L"");
+    Place(e, L"a\nb\nc|\nd\ne");
+    Type(e, L"x");  // the first showing of the caret repaints everything once
+    auto spans = [&](std::wstring_view keys) {
+        e.window.invalidated.clear();
+        Type(e, keys);
+        int top = INT_MAX, bottom = 0;
+        for (const PixelRect& area : e.window.invalidated) {
+            top = std::min(top, area.top);
+            bottom = std::max(bottom, area.bottom);
+        }
+        return std::pair(top, bottom);
+    };
+    EXPECT_EQ(spans(L"y"), std::pair(32, 48));     // the third row, 16 pixels high
+    EXPECT_EQ(spans(L"<CR>"), std::pair(32, 80));  // and every row below
+    EXPECT_EQ(spans(L"<+L>"), std::pair(0, 80));   // a selection: everything
 }
 
 }  // namespace

@@ -21,10 +21,11 @@ const WindowClass& TestClass() {
     return windowClass;
 }
 
-// Paints through a back buffer: the background, and a 10 x 10 square of ink at (20, 20).
+// Paints through a back buffer: the background, and a 10 x 10 square of ink at (ink, ink).
 class Canvas : public Window {
 public:
     int paints = 0;
+    int ink = 20;
     BackBuffer buffer;
 
 protected:
@@ -32,13 +33,13 @@ protected:
         RECT client;
         GetClientRect(Handle(), &client);
         dc.FillSolid(client, kBack);
-        dc.FillSolid(RECT{20, 20, 30, 30}, kInk);
+        dc.FillSolid(RECT{ink, ink, ink + 10, ink + 10}, kInk);
     }
     void OnPaint() override {
         PaintDC dc(Handle());
         RECT client;
         GetClientRect(Handle(), &client);
-        buffer.Paint(dc, client, [this](const DCHandle& memory) { Draw(memory); });
+        buffer.Paint(dc, client, dc.Dirty(), [this](const DCHandle& memory, const RECT&) { Draw(memory); });
         ++paints;
     }
     void OnPrintClient(HDC dc, UINT) override { Draw(DCHandle(dc)); }
@@ -116,6 +117,17 @@ TEST(Drawing, TheBackBufferReachesTheWindowAndFollowsItsSize) {
     ASSERT_TRUE(PumpUntil([&] { return canvas.paints > before; }));
     EXPECT_EQ(screen(199, 119), kBack);
     EXPECT_EQ(screen(25, 25), kInk);
+
+    // A paint of part of the window changes only that part.
+    canvas.ink = 60;
+    before = canvas.paints;
+    const RECT part{55, 55, 75, 75};
+    InvalidateRect(canvas.Handle(), &part, FALSE);
+    UpdateWindow(canvas.Handle());
+    ASSERT_TRUE(PumpUntil([&] { return canvas.paints > before; }));
+    EXPECT_EQ(screen(65, 65), kInk);
+    EXPECT_EQ(screen(25, 25), kInk);  // outside the part: as it was
+    canvas.ink = 20;
 
     // And the window draws into any context it is given, through the same code.
     DibSection captured(200, 120);

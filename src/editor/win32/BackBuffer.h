@@ -12,9 +12,11 @@ namespace pw::win32 {
 class BackBuffer {
 public:
     // Draws through `draw` into the off-screen bitmap, in the target's coordinates, and copies
-    // `area` (the client rectangle) to the target. The bitmap is made at the area's size on
-    // first use and kept for the next frame.
-    bool Paint(HDC target, const RECT& area, const std::function<void(const DCHandle&)>& draw);
+    // `dirty` (part of `area`, the client rectangle) to the target. The bitmap is made at the
+    // area's size on first use and kept for the next frame, so that a frame draws only what
+    // changed: `draw` is given the part to draw, all of `area` for a new bitmap.
+    bool Paint(HDC target, const RECT& area, const RECT& dirty,
+               const std::function<void(const DCHandle&, const RECT&)>& draw);
     // Drops the bitmap (after a resize): the next frame makes one of the new size.
     void Reset() { bitmap_.Reset(); }
 

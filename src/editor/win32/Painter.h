@@ -33,7 +33,10 @@ struct FrameGeometry {
     int caretRow = 1;
     PainterColors colors;  // the frame's, the top class's put in
 
-    int RowTop(size_t screenRow) const { return rects.text.top + static_cast<int>(screenRow) * rowHeight; }
+    int firstScreenRow = 1;  // the screen row of the first planned row
+    int RowTop(size_t planned) const {
+        return rects.text.top + (firstScreenRow - 1 + static_cast<int>(planned)) * rowHeight;
+    }
 };
 
 // `base` with a class's weight, italic and underline where they are not LexTextAttributes::kNotSet.

@@ -198,9 +198,15 @@ void CQELPenwrightCtrl::DrawRows(const DCHandle& dc, const RECT& area) {
 }
 
 void CQELPenwrightCtrl::DrawRows(const DCHandle& dc, const RECT& area,
-                                 const std::function<RowSelection(int row)>& selection) {
+                                 const std::function<RowSelection(int row)>& selection, const RECT* dirty) {
     if (!core_ || !dc)
         return;
+    // The rows that cross the dirty part; the rest of `area` is left as it is.
+    const int rowHeight = core_->GetTextLayout().GetRowHeight();
+    const RECT part = dirty ? *dirty : area;
+    const int firstRow = std::max(static_cast<int>(part.top - area.top) / rowHeight + 1, 1);
+    const int lastRow =
+        std::max(static_cast<int>(part.bottom - area.top + rowHeight - 1) / rowHeight, firstRow);
     FrameGeometry frame;
     const EditRects& client = core_->GetRects();
     frame.rects =
@@ -214,14 +220,19 @@ void CQELPenwrightCtrl::DrawRows(const DCHandle& dc, const RECT& area,
     frame.whiteSpace = whiteSpace_;
     frame.active = active_;
     frame.caretRow = core_->GetCaret().GetRow();
+    frame.firstScreenRow = firstRow;
 
     PaintRequest request;
     request.colors = painter_->Colors();
     request.active = active_;
-    request.screenRows = (area.bottom - area.top + frame.rowHeight - 1) / frame.rowHeight;
+    request.firstScreenRow = firstRow;
+    request.screenRows = lastRow - firstRow + 1;
     request.selection = selection;
     ScreenPlanner planner(*core_);
     const std::vector<PlannedRow> rows = planner.Plan(request);
+    // A fold renewed on the way moves the rows below it, which this paint may not draw.
+    if (dirty && planner.FoldsChanged())
+        Invalidate();
     frame.colors = planner.FrameColors();
     painter_->DrawFrame(dc, rows, frame, [&](const RECT& margin, int row) {
         HWND parent = GetParent(Handle());
@@ -237,7 +248,7 @@ void CQELPenwrightCtrl::DrawRows(const DCHandle& dc, const RECT& area,
         SetTextColor(dc, kDisabledLight);
         SetBkColor(dc, RGB(0, 0, 0));
         pw::win32::SelectScope brush(dc, halftone.Get());
-        PatBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top,
+        PatBlt(dc, part.left, part.top, part.right - part.left, part.bottom - part.top,
                0x00FA0089);  // dest OR pattern
     }
 }
@@ -256,7 +267,11 @@ void CQELPenwrightCtrl::OnPaint() {
     pw::win32::PaintDC dc(Handle());
     RECT client;
     ::GetClientRect(Handle(), &client);
-    backBuffer_.Paint(dc, client, [&](const DCHandle& memory) { DrawRows(memory, client); });
+    backBuffer_.Paint(dc, client, dc.Dirty(), [&](const DCHandle& memory, const RECT& dirty) {
+        if (core_)
+            DrawRows(
+                memory, client, [this](int row) { return core_->GetCaret().SelectionOfRow(row); }, &dirty);
+    });
     if (core_)
         core_->PaintTook(TickCount() - start);
 }
@@ -515,6 +530,12 @@ void CQELPenwrightCtrl::Invalidate() {
         InvalidateRect(Handle(), nullptr, FALSE);
 }
 
+void CQELPenwrightCtrl::InvalidateArea(const PixelRect& area) {
+    const RECT rect{area.left, area.top, area.right, area.bottom};
+    if (Handle())
+        InvalidateRect(Handle(), &rect, FALSE);
+}
+
 void CQELPenwrightCtrl::UpdateNow() {
     if (Handle())
         UpdateWindow(Handle());
@@ -529,6 +550,11 @@ void CQELPenwrightCtrl::KillRepaintTimer() {
 }
 
 void CQELPenwrightCtrl::SetScrollBar(bool vertical, const ScrollBar& bar) {
+    // Setting a bar redraws it, which costs milliseconds: a key typed leaves the bars as they are.
+    std::optional<ScrollBar>& shown = shownBars_[vertical ? 1 : 0];
+    if (shown == bar)
+        return;
+    shown = bar;
     const pw::win32::ScrollBar scrollBar(Handle(), vertical ? SB_VERT : SB_HORZ);
     scrollBar.Set(vertical ? 1 : 0, ToInt(bar.max), static_cast<UINT>(std::max(ToInt(bar.page), 0)),
                   ToInt(bar.pos));
@@ -538,6 +564,7 @@ void CQELPenwrightCtrl::SetScrollBar(bool vertical, const ScrollBar& bar) {
 void CQELPenwrightCtrl::ShowScrollBars(bool horizontal, bool vertical) {
     if (!Handle())
         return;
+    shownBars_[0] = shownBars_[1] = std::nullopt;  // bars shown anew take their values again
     LONG_PTR style = GetWindowLongPtrW(Handle(), GWL_STYLE) & ~static_cast<LONG_PTR>(WS_HSCROLL | WS_VSCROLL);
     if (horizontal)
         style |= WS_HSCROLL;

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "editor/EditorCore.h"
@@ -83,9 +84,9 @@ public:
 
     // Draws the visible rows into `dc` over `area` (the client rectangle when painting).
     virtual void DrawRows(const pw::win32::DCHandle& dc, const RECT& area);
-    // The same with what each row has selected.
+    // The same with what each row has selected; with `dirty` only the rows that cross it.
     void DrawRows(const pw::win32::DCHandle& dc, const RECT& area,
-                  const std::function<RowSelection(int row)>& selection);
+                  const std::function<RowSelection(int row)>& selection, const RECT* dirty = nullptr);
     // Prints rows from `firstRow` into `area` of any device context, in fonts made for it from
     // the text font (PrintFlag: wrapping, cutting off, measuring only); the number of rows
     // consumed, hidden ones included, so that the next page starts that many rows on.
@@ -95,6 +96,7 @@ public:
     PixelRect GetClientRect() const override;
     const TextMeasurer* GetTextMeasurer() const override;
     void Invalidate() override;
+    void InvalidateArea(const PixelRect& area) override;
     void UpdateNow() override;
     void SetRepaintTimer(uint32_t periodMs) override;
     void KillRepaintTimer() override;
@@ -165,7 +167,8 @@ private:
     bool whiteSpace_ = false;
     pw::win32::Timer trackTimer_{MouseInput::kTrackTimer};
     pw::win32::Timer scrollTimer_{MouseInput::kScrollTimer};
-    bool releasingCapture_ = false;  // our own release is no lost capture
-    int wheelDelta_ = 0;             // turns short of a row, in rows x WHEEL_DELTA
+    bool releasingCapture_ = false;          // our own release is no lost capture
+    std::optional<ScrollBar> shownBars_[2];  // what the horizontal and vertical bars were last given
+    int wheelDelta_ = 0;                     // turns short of a row, in rows x WHEEL_DELTA
     KeyDownHandler keyDownHandler_;
 };
