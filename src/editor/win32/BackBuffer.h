@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 
 #include "editor/win32/Gdi.h"
 
@@ -18,11 +19,15 @@ public:
     bool Paint(HDC target, const RECT& area, const RECT& dirty,
                const std::function<void(const DCHandle&, const RECT&)>& draw);
     // Drops the bitmap (after a resize): the next frame makes one of the new size.
-    void Reset() { bitmap_.Reset(); }
+    void Reset();
+    ~BackBuffer() { Reset(); }
 
 private:
     Bitmap bitmap_;
     SIZE size_{};
+    // Kept with the bitmap selected: making a context for every paint costs more than a row.
+    std::unique_ptr<MemoryDC> memory_;
+    HGDIOBJ original_ = nullptr;  // the context's own bitmap, put back before it goes
 };
 
 }  // namespace pw::win32

@@ -64,7 +64,8 @@ void DrawFoldMarker(const DCHandle& dc, const RECT& box, std::wstring_view text,
 }
 
 CQELPenwrightPainter::CQELPenwrightPainter()
-    : shadowPen_(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW))) {
+    : shadowPen_(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW))),
+      halftone_(pw::win32::MakeHalftoneBrush()) {
     colors_.text.standard = static_cast<int32_t>(GetSysColor(COLOR_WINDOWTEXT));
     colors_.back.standard = static_cast<int32_t>(GetSysColor(COLOR_WINDOW));
     colors_.selText.standard = static_cast<int32_t>(GetSysColor(COLOR_HIGHLIGHTTEXT));
@@ -166,11 +167,10 @@ void CQELPenwrightPainter::DrawFrame(const DCHandle& dc, const std::vector<Plann
 
 void CQELPenwrightPainter::DrawSelMargin(const DCHandle& dc, const RECT& area, const PlannedRow& row,
                                          bool caretRow) {
-    pw::win32::Brush halftone = pw::win32::MakeHalftoneBrush();
     SetTextColor(dc, GetSysColor(COLOR_WINDOW));
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
     {
-        SelectScope brush(dc, halftone.Get());
+        SelectScope brush(dc, halftone_.Get());
         PatBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, PATCOPY);
     }
     dc.FillSolid(RECT{area.right - 1, area.top, area.right, area.bottom}, GetSysColor(COLOR_BTNSHADOW));

@@ -105,5 +105,6 @@ private:
     std::unique_ptr<pw::win32::GdiMeasurer> measurer_;
     std::map<std::tuple<int, int, int>, pw::win32::Font> runFonts_;
     pw::win32::Pen shadowPen_;
+    pw::win32::Brush halftone_;  // the selection margin's pattern, made once
     pw::win32::ImageList glyphs_;
 };
