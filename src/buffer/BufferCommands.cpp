@@ -18,22 +18,6 @@ LineCol ParserPos(LineCol p) {
     return {p.row, std::max(p.col - 1, 0)};
 }
 
-// Replays must not depend on the mode the user happens to be in.
-class OverwriteMode {
-public:
-    OverwriteMode(CQELPenwrightBufferManager& buffer, bool on)
-        : buffer_(buffer), saved_(buffer.GetOverwriteFlag()) {
-        buffer_.SetOverwriteFlag(on);
-    }
-    ~OverwriteMode() { buffer_.SetOverwriteFlag(saved_); }
-    OverwriteMode(const OverwriteMode&) = delete;
-    OverwriteMode& operator=(const OverwriteMode&) = delete;
-
-private:
-    CQELPenwrightBufferManager& buffer_;
-    bool saved_;
-};
-
 }  // namespace
 
 CQELPenwrightBufferCommand::CQELPenwrightBufferCommand(CQELPenwrightBufferManager* bufferManager,
@@ -41,7 +25,7 @@ CQELPenwrightBufferCommand::CQELPenwrightBufferCommand(CQELPenwrightBufferManage
     : bufferManager(bufferManager), text(std::move(text)), from(from), to(to) {}
 
 void CQELPenwrightBufferCommand::Insert(std::wstring_view s, LineCol at) {
-    OverwriteMode mode(*bufferManager, false);
+    const OverwriteScope mode(*bufferManager, false);
     bufferManager->CancelParse();
     LineCol final = at;
     bufferManager->InsertText(s, at.row, at.col, false, &final);
@@ -49,7 +33,7 @@ void CQELPenwrightBufferCommand::Insert(std::wstring_view s, LineCol at) {
 }
 
 void CQELPenwrightBufferCommand::Overwrite(std::wstring_view s, LineCol at) {
-    OverwriteMode mode(*bufferManager, true);
+    const OverwriteScope mode(*bufferManager, true);
     bufferManager->CancelParse();
     bufferManager->InsertText(s, at.row, at.col, false);
     const LineCol end{at.row, at.col + static_cast<int>(s.size())};

@@ -108,6 +108,15 @@ int CQELPenwrightBufferManager::GetLineTextLength(int row, bool withLineEnd, int
     return rows.GetLength(row) + (withLineEnd ? static_cast<int>(LineEndOrOwn(style).size()) : 0);
 }
 
+OverwriteScope::OverwriteScope(CQELPenwrightBufferManager& buffer, bool on)
+    : buffer_(buffer), saved_(buffer.GetOverwriteFlag()) {
+    buffer_.SetOverwriteFlag(on);
+}
+
+OverwriteScope::~OverwriteScope() {
+    buffer_.SetOverwriteFlag(saved_);
+}
+
 bool CQELPenwrightBufferManager::InsertText(std::wstring_view text, int row, int col, bool canUndo,
                                             LineCol* final) {
     if (row < 1)

@@ -23,6 +23,22 @@ namespace pw {
 class Archive;
 }
 
+class CQELPenwrightBufferManager;
+
+// Overwrite mode set as an edit needs it (replays, pastes, drops never depend on the user's
+// mode), back as it was at the end of the scope.
+class OverwriteScope {
+public:
+    OverwriteScope(CQELPenwrightBufferManager& buffer, bool on);
+    ~OverwriteScope();
+    OverwriteScope(const OverwriteScope&) = delete;
+    OverwriteScope& operator=(const OverwriteScope&) = delete;
+
+private:
+    CQELPenwrightBufferManager& buffer_;
+    bool saved_;
+};
+
 class CQELPenwrightBufferManager : public pw::RefCounted {
 public:
     // Larger tab sizes are refused: display columns of long rows would leave the int range and

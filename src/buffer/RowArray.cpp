@@ -40,7 +40,8 @@ bool RowArray::InsertRows(int row, std::vector<std::wstring> texts) {
     std::vector<std::unique_ptr<std::wstring>> fresh;
     fresh.reserve(texts.size());
     for (std::wstring& text : texts) fresh.push_back(std::make_unique<std::wstring>(std::move(text)));
-    slots_.insert(slots_.begin() + row, std::make_move_iterator(fresh.begin()), std::make_move_iterator(fresh.end()));
+    slots_.insert(slots_.begin() + row, std::make_move_iterator(fresh.begin()),
+                  std::make_move_iterator(fresh.end()));
     ++changes_;
     return true;
 }

@@ -7,13 +7,25 @@
 #include "editor/TextEditor.h"
 
 bool TextEditor::DeleteKey(bool ctrl) {
-    EditCaret& caret = core_.GetCaret();
-    if (!caret.GetSelection().IsEmpty() && !ctrl)
+    return DeleteKeys(ctrl, true);
+}
+
+bool TextEditor::BackspaceKey(bool ctrl) {
+    return DeleteKeys(ctrl, false);
+}
+
+bool TextEditor::DeleteKeys(bool ctrl, bool forward) {
+    if (!core_.GetCaret().GetSelection().IsEmpty() && !ctrl)
         return DeleteSelection();
     if (!MayEdit())
         return false;
     if (ctrl)
-        return DeleteToWord(true);
+        return DeleteToWord(forward);
+    return forward ? DeleteNext() : DeleteBefore();
+}
+
+bool TextEditor::DeleteNext() {
+    EditCaret& caret = core_.GetCaret();
     CQELPenwrightBufferManager& buffer = core_.GetBuffer();
     UndoManager& undo = buffer.GetUndoManager();
     const int row = caret.GetRow();
@@ -60,14 +72,8 @@ bool TextEditor::DeleteKey(bool ctrl) {
     return true;
 }
 
-bool TextEditor::BackspaceKey(bool ctrl) {
+bool TextEditor::DeleteBefore() {
     EditCaret& caret = core_.GetCaret();
-    if (!caret.GetSelection().IsEmpty() && !ctrl)
-        return DeleteSelection();
-    if (!MayEdit())
-        return false;
-    if (ctrl)
-        return DeleteToWord(false);
     const int row = caret.GetRow();
     // A pending indentation gives back a space, else a tab, without touching the text.
     if (const std::optional<EditCaret::PendingIndent> pending = caret.GetPendingIndent()) {

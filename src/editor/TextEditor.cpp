@@ -13,22 +13,6 @@ LineCol ParserPos(LineCol p) {
     return {p.row, std::max(p.col - 1, 0)};
 }
 
-// Overwrite mode off for an insertion that must never write over text (a paste, a drop, the
-// host's rows), back as it was afterwards.
-class InsertMode {
-public:
-    explicit InsertMode(EditCaret& caret) : caret_(caret), saved_(caret.IsOverwrite()) {
-        caret_.SetOverwrite(false);
-    }
-    ~InsertMode() { caret_.SetOverwrite(saved_); }
-    InsertMode(const InsertMode&) = delete;
-    InsertMode& operator=(const InsertMode&) = delete;
-
-private:
-    EditCaret& caret_;
-    bool saved_;
-};
-
 }  // namespace
 
 bool TextEditor::MayEdit() {
@@ -179,7 +163,7 @@ bool TextEditor::InsertHere(std::wstring_view text, bool block, unsigned stepNam
     EditCaret& caret = core_.GetCaret();
     CQELPenwrightBufferManager& buffer = core_.GetBuffer();
     UndoManager& undo = buffer.GetUndoManager();
-    const InsertMode insertMode(caret);
+    const OverwriteScope insertMode(core_.GetBuffer(), false);
     undo.SetGroupMode(true);
     RemoveSelection();
     const std::wstring pending = block ? std::wstring() : PendingText();
@@ -293,7 +277,7 @@ bool TextEditor::SetRowText(int row, std::wstring_view text, bool canUndo) {
     CQELPenwrightBufferManager& buffer = core_.GetBuffer();
     if (row < 1 || row > buffer.GetRowCount() || !MayEdit())
         return false;
-    const InsertMode insertMode(core_.GetCaret());
+    const OverwriteScope insertMode(core_.GetBuffer(), false);
     UndoManager& undo = buffer.GetUndoManager();
     const Change change = Snapshot();
     if (canUndo)
@@ -314,7 +298,7 @@ bool TextEditor::InsertRow(int row, std::wstring_view text, bool canUndo) {
     const int rows = buffer.GetRowCount();
     if (row < 1 || row > rows + 1 || !MayEdit())
         return false;
-    const InsertMode insertMode(core_.GetCaret());
+    const OverwriteScope insertMode(core_.GetBuffer(), false);
     const Change change = Snapshot();
     const std::wstring_view lineEnd = buffer.GetLineEndText();
     LineCol end;

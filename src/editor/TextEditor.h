@@ -100,7 +100,10 @@ private:
     bool Erase(LineCol from, LineCol to, bool canUndo);
     // Deletes the selection, the caret at its start; no question asked, nothing settled.
     bool RemoveSelection();
-    // Ctrl+Delete and Ctrl+Backspace.
+    // Delete (`forward`) and Backspace: a selection goes first; with Ctrl to the word boundary.
+    bool DeleteKeys(bool ctrl, bool forward);
+    bool DeleteNext();
+    bool DeleteBefore();
     bool DeleteToWord(bool forward);
     // After an edit: the caret shown and told, the scroll bars, a repaint, the scrolled
     // notification (7: everything, 3: the view) and the modified one.
