@@ -205,9 +205,7 @@ void MouseInput::Move(int x, int y, const MouseKeys& keys, bool inside) {
             dropRow_ = hit.row;
             dropCol_ = hit.col;
             // The caret shows where the text would land, the selection staying as it is.
-            const CQELPenwrightSelection kept = caret.GetSelection();
             caret.MoveTo(hit.row, hit.col);
-            caret.GetSelection() = kept;
             caret.Show(false, false);
         }
     }
@@ -243,6 +241,8 @@ void MouseInput::DoubleClick(int x, int y, const MouseKeys& keys) {
     const HitResult hit = Hit(x, y, false);
     if (hit.onFoldMarker) {
         Folds::Expand(core_.GetBuffer().GetLineMarks(), hit.row);
+        // A fold inside the opened one may now hide the caret's row: the caret opens it too.
+        caret.MoveTo(caret.GetRow(), caret.GetColumn());
         core_.UpdateScrollBars();
         core_.GetWindow().Invalidate();
     } else if (hit.area == HitArea::kText) {
@@ -301,9 +301,7 @@ void MouseInput::Cancel() {
     if (dragging_) {
         EditCaret& caret = core_.GetCaret();
         const Point end = caret.GetSelection().GetEnd();
-        const CQELPenwrightSelection kept = caret.GetSelection();
         caret.MoveTo(end.row, end.col);
-        caret.GetSelection() = kept;
         caret.Show(false, false);
     }
     EndDrag();

@@ -2,11 +2,15 @@
 // A window for the editor's logic that paints nothing and answers nothing: for tests that look
 // at the logic's results rather than at what it asks of the window (but for the repaint timer
 // and a clipboard); a measurer of a fixed-pitch font; and an edit control's logic over a text.
+#include <gtest/gtest.h>
 #include <algorithm>
+
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <set>
 #include <span>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +18,7 @@
 #include "buffer/BufferManager.h"
 #include "editor/EditorCore.h"
 #include "editor/EditorWindow.h"
+#include "editor/MouseInput.h"
 #include "platform/Time.h"
 
 class QuietWindow : public EditorWindow {
@@ -150,4 +155,56 @@ inline std::wstring Render(Editing& e) {
         out += (row > 1 ? L"\n" : L"") + line;
     }
     return out;
+}
+
+// The client point in the middle of the left half of (row, display column) on the first page.
+inline std::pair<int, int> PointOf(Editing& e, int row, int col) {
+    const PixelRect& text = e.core.GetRects().text;
+    return {text.left + (col - 1) * 8 + 2, text.top + (row - 1) * 16 + 8};
+}
+
+// Gestures: "d r,c" left press, "m r,c" move, "t r,c" the tracking timer with the mouse there,
+// "u r,c" release, "2 r,c" double click, "n r" a press in the line numbers (the mouse stays in
+// them until released); prefixed by ^ (Ctrl), + (Shift) or # (Alt), down for that gesture.
+inline void Mouse(Editing& e, const std::string& gestures) {
+    MouseInput& mouse = e.core.GetMouse();
+    std::istringstream words(gestures);
+    bool inNumbers = false;
+    for (std::string word, where; words >> word >> where;) {
+        MouseKeys keys;
+        const size_t at = word.find_first_not_of("^+#");
+        for (char c : word.substr(0, at)) {
+            keys.ctrl |= c == '^';
+            keys.shift |= c == '+';
+            keys.alt |= c == '#';
+        }
+        const char action = word[at];
+        int row = 0, col = 1;
+        std::sscanf(where.c_str(), "%d,%d", &row, &col);
+        auto [x, y] = PointOf(e, row, col);
+        inNumbers = action == 'n' || (inNumbers && action != 'u');
+        if (inNumbers)
+            x = e.core.GetRects().lineNumbers.left + 2;
+        keys.left = action != 'u';
+        switch (action) {
+            case 'd':
+            case 'n':
+                mouse.LeftDown(x, y, keys);
+                break;
+            case 'm':
+                mouse.Move(x, y, keys, true);
+                break;
+            case 't':
+                mouse.OnTrackTimer(x, y, keys);
+                break;
+            case 'u':
+                mouse.LeftUp(x, y, keys);
+                break;
+            case '2':
+                mouse.DoubleClick(x, y, keys);
+                break;
+            default:
+                ADD_FAILURE() << "unknown gesture " << word;
+        }
+    }
 }

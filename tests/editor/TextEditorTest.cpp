@@ -257,8 +257,8 @@ TEST(TextEditor, ClipboardFormsAndFailures) {
     EXPECT_EQ(Render(e), L"[ab\ncd\ne|f");
 }
 
-// A random session over a text with folds and marks: the caret always stands on a row that
-// shows, inside the text; undoing everything gives the first text back, redoing it the last.
+// A random session of keys and mouse gestures over a text with folds and marks: the caret always stands on a
+// row that shows, inside the text; undoing everything gives the first text back, redoing it the last.
 TEST(TextEditor, RandomSessionsUndoAndRedoWhole) {
     static const std::vector<std::wstring> keys{
         L"a",       L"b",      L" ",      L"{",           L"}",       L";",     L"<CR>",    L"<TAB>",
@@ -266,7 +266,7 @@ TEST(TextEditor, RandomSessionsUndoAndRedoWhole) {
         L"<L>",     L"<R>",    L"<U>",    L"<D>",         L"<+R>",    L"<+D>",  L"<#D>",    L"<#R>",
         L"<^R>",    L"<H>",    L"<E>",    L"<PD>",        L"<COPY>",  L"<CUT>", L"<PASTE>", L"<IND>",
         L"<UNIND>", L"<UNDO>", L"<REDO>", L"\xD83D\xDE00"};
-    for (unsigned seed = 1; seed <= 40; ++seed) {
+    for (unsigned seed = 1; seed <= 100; ++seed) {
         std::mt19937 random(seed);
         Editing e(L"");
         Place(e, L"|int f() {\n\tif (x) {\n\t\treturn 1;\n\t}\n}\n// end");
@@ -280,15 +280,33 @@ TEST(TextEditor, RandomSessionsUndoAndRedoWhole) {
             const int row = static_cast<int>(random() % static_cast<unsigned>(rows)) + 1;
             switch (random() % 8) {
                 case 0:
-                    // The user folds rows away from the caret: a fold over it opens as the caret moves.
-                    // Folds that share a row are left to a test of their own.
-                    if (row + 1 <= rows && (e.Caret().GetRow() <= row || e.Caret().GetRow() > row + 2) &&
-                        e.core.RowMap().VisibleNumber(row + 3) - e.core.RowMap().VisibleNumber(row - 2) == 5)
+                    // A click on a node: the row folds and the caret goes to it.
+                    if (row + 1 <= rows) {
                         Folds::Collapse(marks, {{row, 0}, {std::min(rows, row + 2), 0}, L"..."});
+                        e.Caret().SetCaretPos(row, 1, true, false);
+                    }
                     break;
                 case 1:
                     e.core.GetEditor().ToggleBookmark(row);
                     break;
+                case 2: {
+                    // A gesture on the page: a click, a drag selection, a drag of the selection, a
+                    // double click, or rows picked in the line numbers.
+                    static const char* const kGestures[] = {"d %d,%d u %d,%d",
+                                                            "d %d,%d t %d,%d u %d,%d",
+                                                            "d %d,%d m %d,%d u %d,%d",
+                                                            "d %d,%d m %d,%d ^u %d,%d",
+                                                            "2 %d,%d",
+                                                            "n %d t %d,%d u %d,%d",
+                                                            "#d %d,%d t %d,%d u %d,%d"};
+                    auto place = [&] { return static_cast<int>(random() % 5) + 1; };
+                    const int r1 = place(), c1 = place(), r2 = place(), c2 = place() * 2;
+                    char gesture[64];
+                    std::snprintf(gesture, sizeof gesture, kGestures[random() % std::size(kGestures)], r1, c1,
+                                  r2, c2, r2, c2);
+                    Mouse(e, gesture);
+                    break;
+                }
                 default:
                     Type(e, keys[random() % keys.size()]);
             }
