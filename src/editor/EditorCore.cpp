@@ -263,6 +263,12 @@ void EditorCore::AfterEdit(int firstRow, int lastRow, int flags, int rowsBefore,
                               LineMarkAction::RowsInserted | (firstRowMoves ? LineMarkAction::MoveFirst : 0));
     else if (delta < 0)
         marks.UpdateLineMarks(firstRow, firstRow - delta, LineMarkAction::RowsRemoved);
+    edited_ = {};
+    if (delta == 0) {
+        edited_.row = lastRow;
+        if (const std::shared_ptr<const OnScreenContext> blocks = cache_.Peek(lastRow + 1))
+            edited_.before = blocks->OpenClassesAt(lastRow + 1);
+    }
     cache_.Edited(firstRow, changesBefore, buffer_->GetChangeCount());
     const int32_t values[] = {firstRow, lastRow, flags};
     window_.NotifyParent(EditNotify::kRowsChanged, values);
@@ -270,7 +276,8 @@ void EditorCore::AfterEdit(int firstRow, int lastRow, int flags, int rowsBefore,
         RecalcLayout();
         UpdateScrollBars();
     }
-    // Rows that came or went move everything below them.
+    // Rows that came or went move everything below them. An edit within rows may colour later
+    // ones anew (a comment opened): the next paint finds out (see TakeEdited).
     InvalidateRows(firstRow, delta != 0 ? INT_MAX : lastRow);
 }
 

@@ -4,6 +4,7 @@
 // control owns one and forwards its messages here; whatever it needs of the window goes through EditorWindow.
 #include <cstdint>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "buffer/BufferManager.h"
@@ -78,6 +79,14 @@ public:
 
     // Repaints the screen rows that show document rows first..last, the margins included.
     void InvalidateRows(int first, int last);
+    // The last row an edit within rows changed, with the parse state where the next row began
+    // before it (none when no parse of it was at hand): the next paint asks whether the rows
+    // below parse differently now (a comment opened) and paints them too. Taken once.
+    struct EditedRows {
+        int row = 0;
+        std::optional<std::vector<const LexClass*>> before;
+    };
+    EditedRows TakeEdited() { return std::exchange(edited_, {}); }
     // A paint showed folds on rows first..last before the parse settled: the end of the parse
     // repaints them.
     void PaintedUnsettled(int first, int last);
@@ -127,6 +136,7 @@ private:
     RowBlockCache cache_;
     RowColorMaps rowColors_;
     bool parsedSinceReload_ = false;
+    EditedRows edited_;
     int unsettledFirst_ = 0, unsettledLast_ = 0;  // rows painted before the parse settled; 0: none
     CQELNotificationSinkMT sink_;
     EditCaret caret_{*this};

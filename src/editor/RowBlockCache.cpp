@@ -25,6 +25,13 @@ std::shared_ptr<const OnScreenContext> RowBlockCache::Find(const Lookup& lookup,
     return blocks;
 }
 
+std::shared_ptr<const OnScreenContext> RowBlockCache::Peek(int32_t row) const {
+    for (const Entry& e : entries_)
+        if (e.first <= row && row <= e.last)
+            return e.blocks;
+    return nullptr;
+}
+
 RowBlockCache::Range RowBlockCache::NewRange(int32_t row, const Lookup& lookup) const {
     const int32_t span = std::max(lookup.rowsPerPage, 0) + 1;
     int32_t last = row + span;

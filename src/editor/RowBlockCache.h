@@ -30,6 +30,8 @@ public:
     // then.
     std::shared_ptr<const OnScreenContext> Find(const Lookup& lookup, const Fill& fill);
 
+    // The blocks of the entry that holds `row`, without parsing; null when none does.
+    std::shared_ptr<const OnScreenContext> Peek(int32_t row) const;
     // The parser reparsed from `row` on: entries from that row go, one spanning it is cut.
     void DropFrom(int32_t row);
     void Clear() { entries_.clear(); }

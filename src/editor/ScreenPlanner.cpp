@@ -20,6 +20,29 @@ ScreenPlanner::Frame ScreenPlanner::Begin(const PainterColors& colors) const {
     return frame;
 }
 
+std::shared_ptr<const OnScreenContext> ScreenPlanner::BlocksOf(const Frame& frame, int row,
+                                                               const std::vector<int>* collapsedRows) {
+    CQELPenwrightBufferManager& buffer = core_.GetBuffer();
+    const int32_t lifeTime = core_.GetParser().GetOptions(buffer.GetFileExt())->onScreenCacheLifeTimeSec;
+    const RowBlockCache::Fill fill = [&](int32_t first, int32_t last, OnScreenContext& context) {
+        pw::RefPtr<TextIterator> it = pw::MakeRef<TextIterator>(&buffer);
+        return frame.schema->OnScreenParse(it.get(), first, last, context);
+    };
+    return core_.GetCache().Find(
+        {row, core_.RowsPerPage(), collapsedRows, core_.GetWindow().TickCount(), lifeTime}, fill);
+}
+
+bool ScreenPlanner::StateChangedAfter(const EditorCore::EditedRows& edited) {
+    const Frame frame = Begin({});
+    if (!frame.schema || edited.row < 1 || edited.row >= core_.GetBuffer().GetRowCount())
+        return false;
+    // Parsed from the edited row, which the paint draws from the same parse: a parse that began
+    // below it would take its state from before the edit.
+    const std::shared_ptr<const OnScreenContext> blocks = BlocksOf(frame, edited.row, nullptr);
+    return !blocks || !edited.before || blocks->GetLastRow() <= edited.row ||
+           blocks->OpenClassesAt(edited.row + 1) != *edited.before;
+}
+
 void ScreenPlanner::PlanText(const Frame& frame, PlannedRow& p, const RowSelection& selection, bool active,
                              const std::vector<int>* collapsedRows) {
     CQELPenwrightBufferManager& buffer = core_.GetBuffer();
@@ -27,13 +50,7 @@ void ScreenPlanner::PlanText(const Frame& frame, PlannedRow& p, const RowSelecti
     const auto length = static_cast<int32_t>(p.text.size());
     std::vector<RowRun> runs;
     if (frame.schema && !lockMissed_) {
-        const int32_t lifeTime = core_.GetParser().GetOptions(buffer.GetFileExt())->onScreenCacheLifeTimeSec;
-        const RowBlockCache::Fill fill = [&](int32_t first, int32_t last, OnScreenContext& context) {
-            pw::RefPtr<TextIterator> it = pw::MakeRef<TextIterator>(&buffer);
-            return frame.schema->OnScreenParse(it.get(), first, last, context);
-        };
-        const std::shared_ptr<const OnScreenContext> blocks = core_.GetCache().Find(
-            {p.row, core_.RowsPerPage(), collapsedRows, core_.GetWindow().TickCount(), lifeTime}, fill);
+        const std::shared_ptr<const OnScreenContext> blocks = BlocksOf(frame, p.row, collapsedRows);
         lockMissed_ = !frame.schema->GetRowRuns(buffer, p.row, 0, 0, {},
                                                 blocks ? blocks->GetHeadBlock().get() : nullptr,
                                                 blocks ? nullptr : &runCursor_, runs);

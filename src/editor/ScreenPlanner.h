@@ -47,6 +47,9 @@ public:
     // Whether a row query of the last plan found the data lock taken (the parser held it past the
     // query's limit): the rows from there on were planned without parse results.
     bool LockMissed() const { return lockMissed_; }
+    // Whether the rows below an edit parse differently now: the state where the row after it
+    // begins is not what it was (or is not known).
+    bool StateChangedAfter(const EditorCore::EditedRows& edited);
     // Whether the last plan renewed or removed a fold: rows it did not plan may have moved.
     bool FoldsChanged() const { return foldsChanged_; }
     // The last plan's colours: the request's, with the top class's put in.
@@ -65,6 +68,10 @@ private:
         bool syntax = false;
     };
     Frame Begin(const PainterColors& colors) const;
+    // The on-screen parse that holds `row`, from the cache or parsed now; null when the parse
+    // could not be had.
+    std::shared_ptr<const OnScreenContext> BlocksOf(const Frame& frame, int row,
+                                                    const std::vector<int>* collapsedRows);
     // The text, pieces and cut of `p.row`, whose host colours are set.
     void PlanText(const Frame& frame, PlannedRow& p, const RowSelection& selection, bool active,
                   const std::vector<int>* collapsedRows);

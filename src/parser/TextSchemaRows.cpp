@@ -95,6 +95,14 @@ OnScreenContext::~OnScreenContext() {
     Clear();
 }
 
+std::vector<const LexClass*> OnScreenContext::OpenClassesAt(int32_t row) const {
+    std::vector<const LexClass*> open;
+    for (const TextBlock* b = head_.get(); b && b->startPos.row < row; b = b->nextBlock.get())
+        if (b->IsOpen() || b->endPos.row >= row)
+            open.push_back(b->lexClass.get());
+    return open;
+}
+
 void OnScreenContext::Clear() {
     created_.reset();
     newest_.reset();

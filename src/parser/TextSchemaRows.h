@@ -41,6 +41,9 @@ public:
 
     const pw::RefPtr<TextBlock>& GetHeadBlock() const { return head_; }
     int32_t GetLastRow() const { return lastRow_; }
+    // The classes of the blocks open where `row` begins, outermost first: the state a parse of
+    // the rows from there on starts in.
+    std::vector<const LexClass*> OpenClassesAt(int32_t row) const;
     // Releases every block; the context can be parsed into again.
     void Clear();
 

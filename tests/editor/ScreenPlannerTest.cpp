@@ -97,3 +97,20 @@ TEST(ScreenPlanner, AfterTheDataLockIsMissedTheRestOfTheScreenTakesDefaultColour
     }
     EXPECT_EQ(s.window.timer, RepaintThrottle::kMinThrottleMs);
 }
+
+TEST(ScreenPlanner, AnEditTellsWhetherTheRowsBelowItParseDifferently) {
+    Screen s;
+    s.core.GetParser().ParseAll(s.core.GetBuffer(),
+                                false);  // as after loading: the blocks around a row are known
+    TextEditor& editor = s.core.GetEditor();
+    auto type = [&](int row, int pos, wchar_t c) {
+        s.Plan();  // what shows before the key, as the paint left it
+        s.core.GetCaret().MoveToPosition(row, pos);
+        editor.OnChar(c, {});
+        return ScreenPlanner(s.core).StateChangedAfter(s.core.TakeEdited());
+    };
+    EXPECT_FALSE(type(5, 5, L'x'));
+    EXPECT_FALSE(type(3, 1, L'/'));
+    EXPECT_TRUE(type(3, 2, L'*'));   // "/*}": a comment that runs on below
+    EXPECT_FALSE(type(3, 1, L' '));  // the comment still opens there
+}

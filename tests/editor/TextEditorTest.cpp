@@ -325,7 +325,7 @@ TEST(TextEditor, RandomSessionsUndoAndRedoWhole) {
     }
 }
 
-TEST(TextEditor, TypingRepaintsItsRowAndAnEnterEverythingBelow) {
+TEST(TextEditor, AnEditRepaintsItsRowsAndARowCountChangeThoseBelow) {
     Editing e(L"");
     Place(e, L"a\nb\nc|\nd\ne");
     Type(e, L"x");  // the first showing of the caret repaints everything once
@@ -339,9 +339,11 @@ TEST(TextEditor, TypingRepaintsItsRowAndAnEnterEverythingBelow) {
         }
         return std::pair(top, bottom);
     };
-    EXPECT_EQ(spans(L"y"), std::pair(32, 48));     // the third row, 16 pixels high
-    EXPECT_EQ(spans(L"<CR>"), std::pair(32, 80));  // and every row below
-    EXPECT_EQ(spans(L"<+L>"), std::pair(0, 80));   // a selection: everything
+    EXPECT_EQ(spans(L"y"), std::pair(32, 48));    // the third row, 16 pixels high
+    EXPECT_EQ(e.core.TakeEdited().row, 3);        // the paint compares the rows below
+    EXPECT_EQ(spans(L"<U>"), std::pair(16, 48));  // the caret's old and new rows
+    EXPECT_EQ(spans(L"<CR>"), std::pair(16, 80));
+    EXPECT_EQ(spans(L"<+L>"), std::pair(0, 80));  // a selection: everything
 }
 
 }  // namespace

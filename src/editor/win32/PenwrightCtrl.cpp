@@ -264,6 +264,12 @@ int CQELPenwrightCtrl::PrintRows(const DCHandle& dc, const RECT& area, int first
 
 void CQELPenwrightCtrl::OnPaint() {
     const uint32_t start = TickCount();
+    // Rows below an edit that changed how they parse (a comment opened) are painted with it.
+    if (core_) {
+        const EditorCore::EditedRows edited = core_->TakeEdited();
+        if (edited.row > 0 && ScreenPlanner(*core_).StateChangedAfter(edited))
+            core_->InvalidateRows(edited.row + 1, INT_MAX);
+    }
     pw::win32::PaintDC dc(Handle());
     RECT client;
     ::GetClientRect(Handle(), &client);

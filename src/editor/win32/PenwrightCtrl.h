@@ -11,6 +11,7 @@
 
 #include "editor/EditorCore.h"
 #include "editor/EditorWindow.h"
+#include "editor/ScreenPlanner.h"
 #include "editor/win32/BackBuffer.h"
 #include "editor/win32/Caret.h"
 #include "editor/win32/Painter.h"
