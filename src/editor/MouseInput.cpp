@@ -41,6 +41,10 @@ void MouseInput::LeftDown(int x, int y, const MouseKeys& keys) {
         window.Invalidate();
     window.NotifyParent(EditNotify::kBeforeInput, {});
     window.CaptureMouse(true);
+    // The third click of a triple click, where the double click was.
+    const bool thirdClick = doubleClickAt_ != 0 && window.TickCount() - doubleClickAt_ <= doubleClickMs_ &&
+                            std::abs(x - pressX_) <= dragDistance_ && std::abs(y - pressY_) <= dragDistance_;
+    doubleClickAt_ = 0;
     pressX_ = x;
     pressY_ = y;
 
@@ -66,6 +70,15 @@ void MouseInput::LeftDown(int x, int y, const MouseKeys& keys) {
         caret.GetSelection().Clear(caret.Here());
         core_.UpdateScrollBars();
         window.Invalidate();
+    } else if (thirdClick && hit.area == HitArea::kText) {
+        // The row with its line end, as a press in the line numbers selects it.
+        const RowColumns::Row text = caret.RowAt(hit.row);
+        selection.Clear(caret.Here());
+        if (hit.row < rows)
+            caret.Select(hit.row, 1, hit.row + 1, 1, true);
+        else
+            caret.Select(hit.row, 1, hit.row, RowColumns::EndColumn(text), true);
+        caret.Show(true, true);
     } else if (hit.area == HitArea::kText && selection.Contains(hit.row, hit.col)) {
         if (dragNotify_)
             window.NotifyParent(EditNotify::kDragBegins, {});
@@ -238,6 +251,9 @@ void MouseInput::DoubleClick(int x, int y, const MouseKeys& keys) {
     core_.GetWindow().KillTimer(kTrackTimer);
     selecting_ = false;
     leftDragPending_ = false;
+    doubleClickAt_ = std::max<uint32_t>(core_.GetWindow().TickCount(), 1);
+    pressX_ = x;
+    pressY_ = y;
     const HitResult hit = Hit(x, y, false);
     if (hit.onFoldMarker) {
         Folds::Expand(core_.GetBuffer().GetLineMarks(), hit.row);

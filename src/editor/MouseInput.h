@@ -38,6 +38,8 @@ public:
     bool GetDragNotify() const { return dragNotify_; }
     // The system's drag distance: a drag starts once the mouse went further from the press.
     void SetDragDistance(int pixels) { dragDistance_ = pixels; }
+    // The system's double-click time: a press that soon after a double click selects the row.
+    void SetDoubleClickTime(uint32_t ms) { doubleClickMs_ = ms; }
 
     void LeftDown(int x, int y, const MouseKeys& keys);
     void LeftUp(int x, int y, const MouseKeys& keys);
@@ -73,6 +75,8 @@ private:
     EditorCore& core_;
     bool dragNotify_ = false;
     int dragDistance_ = 4;
+    uint32_t doubleClickMs_ = 500;
+    uint32_t doubleClickAt_ = 0;  // the tick of the last double click; 0: none to follow
     bool selecting_ = false;
     bool wordMode_ = false;
     int rowAnchor_ = 0;  // the row a press in the line numbers began on; 0: not selecting rows

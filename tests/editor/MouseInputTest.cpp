@@ -24,7 +24,9 @@ const MouseCase kMouseCases[] = {
     {L"|one two three", "^d 1,6 t 1,10 u 1,10", L"one [two three|"},  // Ctrl: whole words
     {L"|one two three", "^d 1,10 t 1,6 u 1,6", L"one |two three["},
     {L"|one two three", "2 1,6", L"one [two| three"},
-    {L"|one two", "2 1,4", L"|one two"},  // a double click on a blank selects nothing
+    {L"|one two", "2 1,4", L"|one two"},                     // a double click on a blank selects nothing
+    {L"|one two\nx", "2 1,2 d 1,2 u 1,2", L"[one two\n|x"},  // a third click: the row
+    {L"a\n|one two", "2 2,2 d 2,2 u 2,2", L"a\n[one two|"},
     {L"|a\nb\nc", "n 2 u 2", L"a\n[b\n|c"},
     {L"|a\nb\nc\nd", "n 2 t 3 u 3", L"a\n[b\nc\n|d"},
     {L"|a\nb\nc\nd", "n 3 t 2 u 2", L"a\n|b\nc\n[d"},

@@ -2,6 +2,8 @@
 // and class styles, the text and font messages, scroll bars, and the pixels of frames drawn by
 // the control's draw operation into a DIB section (the window's own pixels carry a caret).
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -42,6 +44,8 @@ public:
     std::vector<int32_t> marginRows;
     LRESULT readOnly = 0;
     bool drawMargins = false;
+    std::wstring droppedFile;  // the first file of the last drop, and where it fell
+    POINT dropPoint{};
 
     std::vector<Note> Codes(int code) const {
         std::vector<Note> found;
@@ -54,6 +58,14 @@ public:
 protected:
     LRESULT OnNotify(const NMHDR& header) override {
         const int code = static_cast<int>(header.code);
+        if (code == EditNotify::kDropFiles) {
+            const auto& drop = reinterpret_cast<const PenwrightDropFilesNotify&>(header);
+            wchar_t name[MAX_PATH] = {};
+            DragQueryFileW(drop.drop, 0, name, MAX_PATH);
+            droppedFile = name;
+            dropPoint = drop.point;
+            return 0;
+        }
         if (code == EditNotify::kDrawMargin) {
             const auto& margin = reinterpret_cast<const PenwrightMarginNotify&>(header);
             marginRows.push_back(margin.row);
@@ -406,6 +418,22 @@ TEST_F(Control, TypesDeletesCopiesPastesAndUndoes) {
     });
     Key(hwnd, VK_BACK);
     EXPECT_EQ(ctrl.GetWholeText(), L"ab\r\ncda\r\n  c");
+}
+
+TEST_F(Control, FilesDroppedOnItAreToldToTheParent) {
+    const std::wstring name = L"C:\\src\\a.cpp";
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + (name.size() + 2) * sizeof(wchar_t));
+    ASSERT_TRUE(memory);
+    auto* files = static_cast<DROPFILES*>(GlobalLock(memory));
+    files->pFiles = sizeof(DROPFILES);
+    files->pt = {5, 6};
+    files->fWide = TRUE;
+    std::copy(name.begin(), name.end(), reinterpret_cast<wchar_t*>(files + 1));
+    GlobalUnlock(memory);
+    SendMessageW(ctrl.Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);  // the control frees it
+    EXPECT_EQ(parent.droppedFile, name);
+    EXPECT_EQ(parent.dropPoint.x, 5);
+    EXPECT_EQ(parent.dropPoint.y, 6);
 }
 
 // The middle of the left half of (row, display column) on the first page.

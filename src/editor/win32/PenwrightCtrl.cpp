@@ -80,6 +80,7 @@ bool CQELPenwrightCtrl::Initialize() {
     core_->GetCaret().MoveTo(1, 1);
     core_->UpdateScrollBars();
     core_->GetMouse().SetDragDistance(std::max(GetSystemMetrics(SM_CXDRAG), GetSystemMetrics(SM_CYDRAG)) / 2);
+    core_->GetMouse().SetDoubleClickTime(GetDoubleClickTime());
     return true;
 }
 
@@ -144,6 +145,21 @@ void CQELPenwrightCtrl::TellInputMethodTheFont() {
         ImmSetCompositionFontW(context, &font);
         ImmReleaseContext(Handle(), context);
     }
+}
+
+void CQELPenwrightCtrl::PlaceComposition() {
+    const EditCaret& caret = core_->GetCaret();
+    const std::optional<PixelRect> at = core_->CaretRect(caret.GetRow(), caret.GetColumn(), false, true);
+    HIMC context = ImmGetContext(Handle());
+    if (!context)
+        return;
+    if (at) {
+        COMPOSITIONFORM form{};
+        form.dwStyle = CFS_POINT;
+        form.ptCurrentPos = {at->left, at->top};
+        ImmSetCompositionWindow(context, &form);
+    }
+    ImmReleaseContext(Handle(), context);
 }
 
 void CQELPenwrightCtrl::SetTopRow(int row) {
@@ -512,6 +528,24 @@ LRESULT CQELPenwrightCtrl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
             if (core_ && !releasingCapture_)
                 core_->GetMouse().Cancel();
             return Default();
+        case WM_IME_STARTCOMPOSITION:
+            composing_ = core_ != nullptr;
+            if (composing_)
+                PlaceComposition();
+            return Default();
+        case WM_IME_ENDCOMPOSITION:
+            composing_ = false;
+            return Default();
+        case WM_DROPFILES: {
+            const auto drop = reinterpret_cast<HDROP>(wParam);
+            PenwrightDropFilesNotify notify{
+                {Handle(), 0, static_cast<UINT>(EditNotify::kDropFiles)}, drop, {}};
+            DragQueryPoint(drop, &notify.point);
+            if (const HWND parent = GetParent(Handle()))
+                SendMessageW(parent, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notify));
+            DragFinish(drop);
+            return 0;
+        }
         case WM_INPUTLANGCHANGE:
             TellInputMethodTheFont();
             RedrawCaret();
@@ -600,6 +634,8 @@ void CQELPenwrightCtrl::RedrawCaret() {
     }
     caret_.Move({rect->left, rect->top});
     caret_.Show(true);
+    if (composing_)
+        PlaceComposition();
 }
 
 intptr_t CQELPenwrightCtrl::NotifyParent(int code, std::span<const int32_t> values) {

@@ -3,6 +3,8 @@
 // buffer's text. Its logic is EditorCore's; this class turns window messages into calls on it,
 // answers what it asks of the window (EditorWindow) and draws the planned frame with the painter.
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include <functional>
 #include <memory>
@@ -26,9 +28,17 @@ struct PenwrightMarginNotify {
     RECT margin;
     int32_t row;
 };
+// Notification -952's payload: files were dropped on the control at `point` (client
+// coordinates); the parent reads them with DragQueryFile before the control lets them go.
+struct PenwrightDropFilesNotify {
+    NMHDR header;
+    HDROP drop;
+    POINT point;
+};
 namespace EditNotify {
 inline constexpr int kDrawMargin = -948;
-}
+inline constexpr int kDropFiles = -952;
+}  // namespace EditNotify
 
 class CQELPenwrightCtrl : public pw::win32::Window, public EditorWindow {
 public:
@@ -149,8 +159,9 @@ protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    // The input method composes in the text font.
+    // The input method composes in the text font, at the caret.
     void TellInputMethodTheFont();
+    void PlaceComposition();
     void OnMouseTimer(UINT_PTR id);
     // The cursor for where the mouse is now, with the keys now down.
     void ShowMouseCursor();
@@ -169,6 +180,7 @@ private:
     pw::win32::Timer trackTimer_{MouseInput::kTrackTimer};
     pw::win32::Timer scrollTimer_{MouseInput::kScrollTimer};
     bool releasingCapture_ = false;          // our own release is no lost capture
+    bool composing_ = false;                 // the input method's composition window shows
     std::optional<ScrollBar> shownBars_[2];  // what the horizontal and vertical bars were last given
     int wheelDelta_ = 0;                     // turns short of a row, in rows x WHEEL_DELTA
     KeyDownHandler keyDownHandler_;
