@@ -8,6 +8,7 @@
 //   Scroll: page after page through the 10 MB text, with the resident memory in MB as counters;
 //   Typing: 10,000 keys typed in the middle, each followed by its reparse in the worker and a
 //     frame (median and 95th percentile per key in microseconds as counters);
+//   CommentStart: "/*" typed near the top, a frame after each key, before the worker reparses;
 //   Paste: 1 MB pasted in the middle of the 10 MB text, its reparse included;
 //   BlockCopy: a column selection of 10,000 rows copied to the clipboard.
 //
@@ -266,6 +267,37 @@ void BM_Typing(benchmark::State& state, const std::string& name) {
     state.counters["keys"] = static_cast<double>(keys.size());
 }
 
+// A frame after an edit as the window paints it: the rows below are planned anew when the edit
+// changed the state they begin in.
+size_t FrameAfterEdit(EditorCore& core) {
+    const EditorCore::EditedRows edited = core.TakeEdited();
+    benchmark::DoNotOptimize(edited.row > 0 && ScreenPlanner(core).StateChangedAfter(edited));
+    return ScreenPlanner(core).Plan(Request(core.GetTopRow())).size();
+}
+
+// "/*" typed near the top, a frame after each key, the worker's reparse of the rest left to the
+// pause in typing as the control leaves it.
+void BM_CommentStart(benchmark::State& state, const std::string& name) {
+    Editor* editor = Parsed(name, state);
+    if (!editor)
+        return;
+    EditorCore& core = *editor->core;
+    for (auto _ : state) {
+        state.PauseTiming();
+        core.SetTopRow(1);
+        core.GetCaret().SetCaretPos(10, 1, true, false);
+        FrameAfterEdit(core);
+        state.ResumeTiming();
+        for (const wchar_t c : {L'/', L'*'}) {
+            core.GetEditor().OnChar(c, {});
+            benchmark::DoNotOptimize(FrameAfterEdit(core));
+        }
+        state.PauseTiming();
+        UndoAll(core);
+        state.ResumeTiming();
+    }
+}
+
 void BM_Paste(benchmark::State& state, const std::string& name) {
     Editor* editor = ForEditing(name, state);
     if (!editor)
@@ -334,6 +366,12 @@ BENCHMARK_CAPTURE(BM_FirstFrame, cpp100m, std::string("cpp100m"))
 BENCHMARK_CAPTURE(BM_Typing, cpp1m, std::string("cpp1m"))->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK_CAPTURE(BM_Typing, cpp10m, std::string("cpp10m"))->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK_CAPTURE(BM_Typing, cpp100m, std::string("cpp100m"))->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_CAPTURE(BM_CommentStart, cpp1m, std::string("cpp1m"))
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20);
+BENCHMARK_CAPTURE(BM_CommentStart, cpp100m, std::string("cpp100m"))
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20);
 BENCHMARK_CAPTURE(BM_Paste, cpp10m, std::string("cpp10m"))->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK_CAPTURE(BM_BlockCopy, cpp10m, std::string("cpp10m"))->Unit(benchmark::kMillisecond);
 
