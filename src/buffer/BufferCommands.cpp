@@ -13,11 +13,6 @@ constexpr unsigned kMultipleOperationsText = 9715;
 constexpr unsigned kDeleteText = 9716;
 constexpr unsigned kInsertText = 9717;
 
-// The parser counts columns from 0.
-LineCol ParserPos(LineCol p) {
-    return {p.row, std::max(p.col - 1, 0)};
-}
-
 }  // namespace
 
 CQELPenwrightBufferCommand::CQELPenwrightBufferCommand(CQELPenwrightBufferManager* bufferManager,
@@ -29,7 +24,7 @@ void CQELPenwrightBufferCommand::Insert(std::wstring_view s, LineCol at) {
     bufferManager->CancelParse();
     LineCol final = at;
     bufferManager->InsertText(s, at.row, at.col, false, &final);
-    bufferManager->ParserTextChanged(ParserPos(at), ParserPos(final), BufferParser::kInserted);
+    bufferManager->ParserTextChanged(at, final, BufferParser::kInserted);
 }
 
 void CQELPenwrightBufferCommand::Overwrite(std::wstring_view s, LineCol at) {
@@ -37,13 +32,13 @@ void CQELPenwrightBufferCommand::Overwrite(std::wstring_view s, LineCol at) {
     bufferManager->CancelParse();
     bufferManager->InsertText(s, at.row, at.col, false);
     const LineCol end{at.row, at.col + static_cast<int>(s.size())};
-    bufferManager->ParserTextChanged(ParserPos(at), ParserPos(end), BufferParser::kReplaced);
+    bufferManager->ParserTextChanged(at, end, BufferParser::kReplaced);
 }
 
 void CQELPenwrightBufferCommand::Erase(LineCol a, LineCol b) {
     bufferManager->CancelParse();
     bufferManager->DeleteText(a.row, a.col, b.row, b.col, false, false);
-    bufferManager->ParserTextChanged(ParserPos(a), ParserPos(b), BufferParser::kDeleted);
+    bufferManager->ParserTextChanged(a, b, BufferParser::kDeleted);
 }
 
 int CQELPenwrightBufferCommand::Finish(int kind, LineCol caretPos, LineCol& start, LineCol& end,

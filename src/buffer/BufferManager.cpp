@@ -455,8 +455,10 @@ void CQELPenwrightBufferManager::CancelParse() {
 }
 
 void CQELPenwrightBufferManager::ParserTextChanged(const LineCol& start, const LineCol& end, int action) {
+    // The parser counts columns from 0.
     if (parser)
-        parser->TextChanged(start, end, action, *this);
+        parser->TextChanged({start.row, std::max(start.col - 1, 0)}, {end.row, std::max(end.col - 1, 0)},
+                            action, *this);
 }
 
 void CQELPenwrightBufferManager::Close() {

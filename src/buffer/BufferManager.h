@@ -165,7 +165,7 @@ public:
     void SetWholeText(std::wstring_view text);
 
     // Whoever changes rows tells the parser: cancel the parse in progress before the change,
-    // then the changed range (0-based columns) and what happened there (a BufferParser::Change:
+    // then the changed range (rows and columns as the buffer counts them) and what happened there (a BufferParser::Change:
     // inserted, deleted, or replaced by as many characters, as typing in overwrite mode does)
     // after it. Both go to the buffer's parser when it has one.
     void CancelParse();

@@ -6,15 +6,6 @@
 #include "buffer/LineReader.h"
 #include "editor/EditorCore.h"
 
-namespace {
-
-// The parser counts columns from 0.
-LineCol ParserPos(LineCol p) {
-    return {p.row, std::max(p.col - 1, 0)};
-}
-
-}  // namespace
-
 bool TextEditor::MayEdit() {
     typing_ = false;
     if (core_.GetWindow().NotifyParent(EditNotify::kReadOnly, {}) != 0)
@@ -51,10 +42,9 @@ bool TextEditor::Insert(std::wstring_view text, LineCol at, bool canUndo, LineCo
         return false;
     const LineCol replacedEnd{at.row, at.col + replaced};
     if (replaced > 0)
-        buffer.ParserTextChanged(ParserPos(at), ParserPos(replacedEnd), BufferParser::kReplaced);
+        buffer.ParserTextChanged(at, replacedEnd, BufferParser::kReplaced);
     if (replaced < static_cast<int>(text.size()))
-        buffer.ParserTextChanged(ParserPos(replaced > 0 ? replacedEnd : from), ParserPos(end),
-                                 BufferParser::kInserted);
+        buffer.ParserTextChanged(replaced > 0 ? replacedEnd : from, end, BufferParser::kInserted);
     return true;
 }
 
@@ -72,7 +62,7 @@ bool TextEditor::Erase(LineCol from, LineCol to, bool canUndo) {
     to.col = std::clamp(to.col, 1, buffer.GetLineTextLength(to.row) + 1);
     if (!(from < to) || !buffer.DeleteText(from.row, from.col, to.row, to.col, canUndo))
         return false;
-    buffer.ParserTextChanged(ParserPos(from), ParserPos(to), BufferParser::kDeleted);
+    buffer.ParserTextChanged(from, to, BufferParser::kDeleted);
     return true;
 }
 

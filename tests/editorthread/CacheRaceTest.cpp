@@ -64,7 +64,7 @@ TEST(EditorCacheRace, CachedBlocksMatchAColdCacheOnceParsed) {
         buffer->CancelParse();
         LineCol end;
         ASSERT_TRUE(buffer->InsertText(fragments[pick(0, 6)], row, 1, false, &end));
-        buffer->ParserTextChanged({row, 0}, {end.row, end.col - 1}, BlockChain::kInserted);
+        buffer->ParserTextChanged({row, 1}, end, BlockChain::kInserted);
         core.AfterEdit(row, end.row, end.row > row ? 1 : 4, rowsBefore, false, changes);
         // The screen at and below the edit, painted before the worker has reparsed it or while
         // it does: its blocks are stale until the worker's progress drops them.

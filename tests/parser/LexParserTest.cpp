@@ -52,11 +52,11 @@ TEST(LexParser, EditsAndTheirUndoReachTheParserThroughTheBuffer) {
     const std::string original = DumpExact(*f.parser->GetCurrentSchema());
     EXPECT_NE(original.find("comment_block"), std::string::npos);
 
-    // What the edit commands do: cancel, change, report the range with 0-based columns.
+    // What the edit commands do: cancel, change, report the changed range.
     LineCol final;
     f.buffer->CancelParse();
     ASSERT_TRUE(f.buffer->InsertText(L"*/", 1, 8, true, &final));
-    f.buffer->ParserTextChanged({1, 7}, {final.row, final.col - 1}, BlockChain::kInserted);
+    f.buffer->ParserTextChanged({1, 8}, final, BlockChain::kInserted);
     EXPECT_EQ(DumpExact(*f.parser->GetCurrentSchema()), f.Fresh());
     EXPECT_NE(DumpExact(*f.parser->GetCurrentSchema()), original);
 
@@ -76,7 +76,7 @@ TEST(LexParser, AnOverwriteItsUndoAndRedoReparseAtOnce) {
     f.buffer->SetOverwriteFlag(true);
     f.buffer->CancelParse();
     ASSERT_TRUE(f.buffer->InsertText(L"ABCDEFGH", 2, 3, true));
-    f.buffer->ParserTextChanged({2, 2}, {2, 10}, BufferParser::kReplaced);
+    f.buffer->ParserTextChanged({2, 3}, {2, 11}, BufferParser::kReplaced);
     f.buffer->SetOverwriteFlag(false);
     EXPECT_EQ(DumpExact(*f.parser->GetCurrentSchema()), f.Fresh());
     LineCol start, end;
@@ -180,7 +180,7 @@ TEST(LexParser, RelayPassesTheRowsOfEndedBlocks) {
     recorder.log.clear();
     // The reparse after an edit reports nothing.
     f.buffer->InsertText(L"x", 1, 1, false);
-    f.buffer->ParserTextChanged({1, 0}, {1, 1}, BlockChain::kInserted);
+    f.buffer->ParserTextChanged({1, 1}, {1, 2}, BlockChain::kInserted);
     EXPECT_EQ(recorder.log, "");
 }
 

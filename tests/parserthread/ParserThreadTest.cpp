@@ -68,18 +68,17 @@ struct Fixture {
     }
     std::string Current() { return DumpExact(*parser->GetCurrentSchema()); }
 
-    // What an edit command does: cancel, change the rows, report the change with 0-based columns.
+    // What an edit command does: cancel, change the rows, report the change.
     void Insert(const std::wstring& text, int row, int col) {
         buffer->CancelParse();
         LineCol final;
         ASSERT_TRUE(buffer->InsertText(text, row, col, false, &final));
-        buffer->ParserTextChanged({row, col - 1}, {final.row, std::max(final.col - 1, 0)},
-                                  BlockChain::kInserted);
+        buffer->ParserTextChanged({row, col}, final, BlockChain::kInserted);
     }
     void Delete(int row1, int col1, int row2, int col2) {
         buffer->CancelParse();
         ASSERT_TRUE(buffer->DeleteText(row1, col1, row2, col2, false));
-        buffer->ParserTextChanged({row1, col1 - 1}, {row2, col2 - 1}, BlockChain::kDeleted);
+        buffer->ParserTextChanged({row1, col1}, {row2, col2}, BlockChain::kDeleted);
     }
 
     Buffer buffer;
@@ -223,7 +222,7 @@ TEST(ParserThread, CancelStopsALongParseAndTheWorkerWaitsForTheChange) {
     ASSERT_TRUE(f.buffer->InsertText(L"/*", 5, 1, false));
     EXPECT_EQ(f.Current().find('!'), std::string::npos);
     EXPECT_FALSE(f.parser->WaitUntilParsed(0));
-    f.buffer->ParserTextChanged({5, 0}, {5, 2}, BlockChain::kInserted);
+    f.buffer->ParserTextChanged({5, 1}, {5, 3}, BlockChain::kInserted);
     ASSERT_TRUE(f.parser->WaitUntilParsed(kLimitMs));
     ASSERT_FALSE(holder.results.empty());
     EXPECT_EQ(holder.results.front() & TextSchema::kEndMask, TextSchema::kStopped);

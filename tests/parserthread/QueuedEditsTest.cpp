@@ -97,13 +97,13 @@ struct Fixture {
         buffer->CancelParse();
         LineCol final;
         buffer->InsertText(text, at.row, at.col, true, &final);
-        buffer->ParserTextChanged(ParserPos(at), ParserPos(final), BufferParser::kInserted);
+        buffer->ParserTextChanged(at, final, BufferParser::kInserted);
     }
     void Delete(LineCol a, LineCol b) {
         lastEdit = ParserPos(a);
         buffer->CancelParse();
         if (buffer->DeleteText(a.row, a.col, b.row, b.col, true))
-            buffer->ParserTextChanged(ParserPos(a), ParserPos(b), BufferParser::kDeleted);
+            buffer->ParserTextChanged(a, b, BufferParser::kDeleted);
     }
     // Typed in overwrite mode, a character at a time: over a character of the row it replaces
     // it; past the row's end, and a line break anywhere, is added.
@@ -115,8 +115,7 @@ struct Fixture {
             const bool over = at.col <= buffer->GetLineTextLength(at.row) && c != L'\r' && c != L'\n';
             LineCol final;
             buffer->InsertText(std::wstring(1, c), at.row, at.col, true, &final);
-            buffer->ParserTextChanged(ParserPos(at), ParserPos(final),
-                                      over ? BufferParser::kReplaced : BufferParser::kInserted);
+            buffer->ParserTextChanged(at, final, over ? BufferParser::kReplaced : BufferParser::kInserted);
             at = final;
         }
         buffer->SetOverwriteFlag(false);
