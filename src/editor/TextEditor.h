@@ -5,6 +5,7 @@
 // stops, the parser hears of the changed range, and the marks, caches and parent follow. The
 // window layer turns messages into these calls; EditorCore owns one.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -126,7 +127,8 @@ private:
     // Rows that indenting and unindenting work on: the selection's, without a last row whose
     // selected part ends in column 1; the caret's row without a selection.
     void IndentRows(int& first, int& last) const;
-    void SelectIndentedRows(int first, int last);
+    // Edits each of those rows in one undo step named `stepName` and selects them whole.
+    bool EditIndentedRows(unsigned stepName, const std::function<bool(int row)>& edit);
 
     // CaretTarget: where an undo or redo step leaves the caret.
     void SetCaretPos(const LineCol& pos) override { stepCaret_ = pos; }

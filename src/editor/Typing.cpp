@@ -213,7 +213,20 @@ void TextEditor::IndentRows(int& first, int& last) const {
     last = range.last.row > first && range.last.col == 1 ? range.last.row - 1 : range.last.row;
 }
 
-void TextEditor::SelectIndentedRows(int first, int last) {
+bool TextEditor::EditIndentedRows(unsigned stepName, const std::function<bool(int row)>& edit) {
+    int first = 0, last = 0;
+    IndentRows(first, last);
+    UndoManager& undo = core_.GetBuffer().GetUndoManager();
+    const Change change = Snapshot();
+    // A step of its own, even right after typing.
+    undo.SetGroupMode(true);
+    bool changed = false;
+    for (int row = first; row <= last; ++row) changed |= edit(row);
+    undo.SetGroupMode(false);
+    if (changed) {
+        undo.NameLastCommand(stepName);
+        Finish(change, first, last, 4);
+    }
     EditCaret& caret = core_.GetCaret();
     const int rows = core_.GetBuffer().GetRowCount();
     caret.GetSelection().Clear(caret.Here());
@@ -224,33 +237,20 @@ void TextEditor::SelectIndentedRows(int first, int last) {
     caret.Show(true, true);
     NotifyModified();
     NotifyScrolled(7);
+    return changed;
 }
 
 bool TextEditor::IndentSelection() {
-    EditCaret& caret = core_.GetCaret();
-    if (caret.IsOverwrite() || !MayEdit())
+    if (core_.GetCaret().IsOverwrite() || !MayEdit())
         return false;
-    CQELPenwrightBufferManager& buffer = core_.GetBuffer();
-    int first = 0, last = 0;
-    IndentRows(first, last);
+    const int tabSize = core_.GetBuffer().GetTabSize();
     const std::wstring indent = core_.GetOption(EditorOptions::kTabWithSpace)
-                                    ? std::wstring(static_cast<size_t>(buffer.GetTabSize()), L' ')
+                                    ? std::wstring(static_cast<size_t>(tabSize), L' ')
                                     : std::wstring(1, L'\t');
-    UndoManager& undo = buffer.GetUndoManager();
-    const Change change = Snapshot();
-    undo.SetGroupMode(true);
-    bool changed = false;
-    for (int row = first; row <= last; ++row) {
+    return EditIndentedRows(StepName::kIndentation, [&](int row) {
         LineCol end;
-        changed |= Insert(indent, {row, 1}, true, end);
-    }
-    undo.SetGroupMode(false);
-    if (changed) {
-        undo.NameLastCommand(StepName::kIndentation);
-        Finish(change, first, last, 4);
-    }
-    SelectIndentedRows(first, last);
-    return changed;
+        return Insert(indent, {row, 1}, true, end);
+    });
 }
 
 bool TextEditor::UnindentSelection() {
@@ -258,26 +258,12 @@ bool TextEditor::UnindentSelection() {
         return false;
     CQELPenwrightBufferManager& buffer = core_.GetBuffer();
     const int tabSize = buffer.GetTabSize();
-    int first = 0, last = 0;
-    IndentRows(first, last);
-    UndoManager& undo = buffer.GetUndoManager();
-    const Change change = Snapshot();
-    // A step of its own, even right after typing.
-    undo.SetGroupMode(true);
-    bool changed = false;
-    for (int row = first; row <= last; ++row) {
+    return EditIndentedRows(StepName::kDecreaseIndent, [&](int row) {
         const std::wstring_view line = buffer.GetLineView(row);
         int n = line.starts_with(L'\t') ? 1 : 0;
         if (n == 0)
             while (n < tabSize && n < static_cast<int>(line.size()) && line[static_cast<size_t>(n)] == L' ')
                 ++n;
-        changed |= n > 0 && Erase({row, 1}, {row, n + 1}, true);
-    }
-    undo.SetGroupMode(false);
-    if (changed) {
-        undo.NameLastCommand(StepName::kDecreaseIndent);
-        Finish(change, first, last, 4);
-    }
-    SelectIndentedRows(first, last);
-    return changed;
+        return n > 0 && Erase({row, 1}, {row, n + 1}, true);
+    });
 }
