@@ -213,16 +213,7 @@ void CQELPenwrightCtrl::DrawRows(const DCHandle& dc, const RECT& area) {
         DrawRows(dc, area, [this](int row) { return core_->GetCaret().SelectionOfRow(row); });
 }
 
-void CQELPenwrightCtrl::DrawRows(const DCHandle& dc, const RECT& area,
-                                 const std::function<RowSelection(int row)>& selection, const RECT* dirty) {
-    if (!core_ || !dc)
-        return;
-    // The rows that cross the dirty part; the rest of `area` is left as it is.
-    const int rowHeight = core_->GetTextLayout().GetRowHeight();
-    const RECT part = dirty ? *dirty : area;
-    const int firstRow = std::max(static_cast<int>(part.top - area.top) / rowHeight + 1, 1);
-    const int lastRow =
-        std::max(static_cast<int>(part.bottom - area.top + rowHeight - 1) / rowHeight, firstRow);
+FrameGeometry CQELPenwrightCtrl::FrameOver(const RECT& area, int firstRow) const {
     FrameGeometry frame;
     const EditRects& client = core_->GetRects();
     frame.rects =
@@ -237,7 +228,20 @@ void CQELPenwrightCtrl::DrawRows(const DCHandle& dc, const RECT& area,
     frame.active = active_;
     frame.caretRow = core_->GetCaret().GetRow();
     frame.firstScreenRow = firstRow;
+    return frame;
+}
 
+void CQELPenwrightCtrl::DrawRows(const DCHandle& dc, const RECT& area,
+                                 const std::function<RowSelection(int row)>& selection, const RECT* dirty) {
+    if (!core_ || !dc)
+        return;
+    // The rows that cross the dirty part; the rest of `area` is left as it is.
+    const int rowHeight = core_->GetTextLayout().GetRowHeight();
+    const RECT part = dirty ? *dirty : area;
+    const int firstRow = std::max(static_cast<int>(part.top - area.top) / rowHeight + 1, 1);
+    const int lastRow =
+        std::max(static_cast<int>(part.bottom - area.top + rowHeight - 1) / rowHeight, firstRow);
+    FrameGeometry frame = FrameOver(area, firstRow);
     PaintRequest request;
     request.colors = painter_->Colors();
     request.active = active_;
@@ -478,7 +482,7 @@ void CQELPenwrightCtrl::OnTimer(UINT_PTR id) {
         return;
     if (id == kRepaintTimer && repaintTimer_.Running())
         core_->OnRepaintTimer();
-    else if (id == MouseInput::kTrackTimer || id == MouseInput::kScrollTimer)
+    else
         OnMouseTimer(id);
 }
 

@@ -163,6 +163,10 @@ private:
     void TellInputMethodTheFont();
     void PlaceComposition();
     void OnMouseTimer(UINT_PTR id);
+    // The timer the mouse logic calls `id`; null for any other.
+    pw::win32::Timer* MouseTimer(UINT_PTR id);
+    // Where the frame's parts lie when the rows are drawn over `area` from screen row `firstRow`.
+    FrameGeometry FrameOver(const RECT& area, int firstRow) const;
     // The cursor for where the mouse is now, with the keys now down.
     void ShowMouseCursor();
 

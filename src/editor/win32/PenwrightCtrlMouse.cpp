@@ -44,18 +44,20 @@ CQELPenwrightPainter::CursorKind KindOf(MouseCursor cursor) {
 
 }  // namespace
 
+pw::win32::Timer* CQELPenwrightCtrl::MouseTimer(UINT_PTR id) {
+    return id == MouseInput::kTrackTimer    ? &trackTimer_
+           : id == MouseInput::kScrollTimer ? &scrollTimer_
+                                            : nullptr;
+}
+
 void CQELPenwrightCtrl::SetTimer(uint32_t id, uint32_t periodMs) {
-    if (id == MouseInput::kTrackTimer)
-        trackTimer_.Start(Handle(), periodMs);
-    else if (id == MouseInput::kScrollTimer)
-        scrollTimer_.Start(Handle(), periodMs);
+    if (pw::win32::Timer* timer = MouseTimer(id))
+        timer->Start(Handle(), periodMs);
 }
 
 void CQELPenwrightCtrl::KillTimer(uint32_t id) {
-    if (id == MouseInput::kTrackTimer)
-        trackTimer_.Stop();
-    else if (id == MouseInput::kScrollTimer)
-        scrollTimer_.Stop();
+    if (pw::win32::Timer* timer = MouseTimer(id))
+        timer->Stop();
 }
 
 void CQELPenwrightCtrl::CaptureMouse(bool on) {
@@ -114,13 +116,16 @@ void CQELPenwrightCtrl::OnMouse(UINT message, UINT flags, POINT client) {
 }
 
 void CQELPenwrightCtrl::OnMouseTimer(UINT_PTR id) {
+    const pw::win32::Timer* timer = MouseTimer(id);
+    if (!timer || !timer->Running())
+        return;
     POINT at{};
     GetCursorPos(&at);
     ScreenToClient(Handle(), &at);
     MouseInput& mouse = core_->GetMouse();
-    if (id == MouseInput::kTrackTimer && trackTimer_.Running())
+    if (id == MouseInput::kTrackTimer)
         mouse.OnTrackTimer(at.x, at.y, KeysNow());
-    else if (id == MouseInput::kScrollTimer && scrollTimer_.Running())
+    else
         mouse.OnScrollTimer(at.x, at.y, KeysNow());
 }
 
