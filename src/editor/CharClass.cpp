@@ -3,6 +3,7 @@
 namespace {
 
 constexpr std::wstring_view kDelimiters = L"[]{}()<>.,;:!?=*&%@^#-\"'/";
+constexpr std::wstring_view kWholeWordEnds = L"() \t<>{}:;,.=%\"'!@#$^&*-\\|[]/?";
 
 bool IsHigh(wchar_t c) {
     return (c & 0xFC00) == 0xD800;
@@ -25,6 +26,10 @@ Kind Of(wchar_t c) {
     if (c == L'\r' || c == L'\n')
         return Kind::kLineEnd;
     return kDelimiters.find(c) != std::wstring_view::npos ? Kind::kDelimiter : Kind::kWord;
+}
+
+bool EndsWholeWord(wchar_t c) {
+    return kWholeWordEnds.find(c) != std::wstring_view::npos;
 }
 
 bool IsBoundary(std::wstring_view text, int index) {

@@ -19,6 +19,10 @@ bool IsBoundary(std::wstring_view text, int index);
 int Next(std::wstring_view text, int index);
 int Previous(std::wstring_view text, int index);
 
+// What must stand on either side of a whole-word match (or a row's end): blanks and the
+// punctuation of source text, a few more than word movement stops at ("$", "\\", "|").
+bool EndsWholeWord(wchar_t c);
+
 struct Range {
     int start = 0;  // [start, end)
     int end = 0;

@@ -12,6 +12,7 @@
 #include "buffer/CaretTarget.h"
 #include "buffer/LineCol.h"
 #include "editor/CaretKeys.h"
+#include "editor/TextSearch.h"
 
 class EditorCore;
 class EditCaret;
@@ -32,6 +33,7 @@ inline constexpr unsigned kCopy = 9721;
 inline constexpr unsigned kIndentation = 9722;
 inline constexpr unsigned kDecreaseIndent = 9723;
 inline constexpr unsigned kFormat = 9724;
+inline constexpr unsigned kReplaceAll = 9727;
 inline constexpr unsigned kDeleteBlock = 9729;
 }  // namespace StepName
 
@@ -82,6 +84,17 @@ public:
     // To the next (previous) bookmark in another visible row, wrapping around the text.
     bool NextBookmark();
     bool PreviousBookmark();
+
+    // Find and replace (FindReplace.cpp). Find searches from (startRow, startPos), or, given -1,
+    // from the caret or past the selection in the search's direction; a match is selected and
+    // shown, the caret at its end. Nothing is found in an empty text or past either end.
+    std::optional<SearchHit> Find(std::wstring_view text, const SearchOptions& options, bool repaint,
+                                  int startRow = -1, int startPos = -1);
+    // The selection replaced as a paste replaces it.
+    bool ReplaceSelection(std::wstring_view text);
+    // Every match from the top replaced, the search going on after each replacement, as one
+    // "Replace all" step; the view and the caret stay. The number replaced.
+    int ReplaceAll(std::wstring_view find, std::wstring_view replace, bool wholeWord, bool matchCase);
 
 private:
     // One change of the text as the parent sees it: the rows and change count before it, so

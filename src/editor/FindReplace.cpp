@@ -1,0 +1,94 @@
+// The control's find, replace and replace all.
+#include <algorithm>
+
+#include "editor/EditorCore.h"
+#include "editor/TextEditor.h"
+
+std::optional<SearchHit> TextEditor::Find(std::wstring_view text, const SearchOptions& options, bool repaint,
+                                          int startRow, int startPos) {
+    EditCaret& caret = core_.GetCaret();
+    const CQELPenwrightSelection& selection = caret.GetSelection();
+    // Past the selection, so that the next search does not find the same match again.
+    CQELPenwrightSelection::Point from = caret.Here();
+    if (!selection.IsEmpty()) {
+        const CQELPenwrightSelection::Range range = selection.Normalized();
+        from = options.down ? range.last : range.first;
+    }
+    const int row = startRow != -1 ? startRow : from.row;
+    const int pos = startPos != -1 ? startPos : from.pos;
+    const std::optional<SearchHit> hit = TextSearch(text, options).Find(core_.GetBuffer(), row, pos);
+    if (!hit)
+        return std::nullopt;
+    // A match off the page shows with room on the side the search goes on to.
+    const int top = core_.GetTopRow();
+    const int page = std::max(core_.RowsPerPage(), 1);
+    if (hit->row >= top + page)
+        core_.SetTopRow(hit->row - page / 3);
+    else if (hit->row < top)
+        core_.SetTopRow(hit->row - 2 * page / 3);
+    caret.MoveToPosition(hit->row, hit->col);  // a fold around the match opens
+    const CQELPenwrightSelection::Point start = caret.Here();
+    caret.MoveToPosition(hit->row, hit->col + hit->length);
+    caret.GetSelection().Set(start, caret.Here(), false);
+    caret.Show(true, true);
+    if (repaint)
+        core_.GetWindow().Invalidate();
+    return hit;
+}
+
+bool TextEditor::ReplaceSelection(std::wstring_view text) {
+    return InsertAtCaret(text, false, StepName::kPaste, false);
+}
+
+int TextEditor::ReplaceAll(std::wstring_view find, std::wstring_view replace, bool wholeWord,
+                           bool matchCase) {
+    if (find.empty() || !MayEdit())
+        return 0;
+    EditCaret& caret = core_.GetCaret();
+    caret.DropPendingIndent();
+    const int top = core_.GetTopRow();
+    const CQELPenwrightSelection::Point here = caret.Here();
+    CQELPenwrightBufferManager& buffer = core_.GetBuffer();
+    const TextSearch search(find, {wholeWord, matchCase, true});
+    // Replacements that add rows move the marks below each of them; others leave every row.
+    const bool addsRows = replace.find_first_of(L"\r\n") != std::wstring_view::npos;
+    const OverwriteScope insertMode(buffer, false);
+    UndoManager& undo = buffer.GetUndoManager();
+    undo.SetGroupMode(true);
+    Change change = Snapshot();
+    int count = 0, firstRow = 0;
+    LineCol at{1, 1};
+    for (std::optional<SearchHit> hit; (hit = search.Find(buffer, at.row, at.col));) {
+        const LineCol start{hit->row, hit->col};
+        if (!Erase(start, {hit->row, hit->col + hit->length}, true))
+            break;
+        LineCol end = start;
+        // Counted once the match is gone, even when the buffer refuses the new text.
+        ++count;
+        const bool inserted = replace.empty() || Insert(replace, start, true, end);
+        if (addsRows) {
+            Finish(change, start.row, end.row, 5);
+            change = Snapshot();
+        }
+        firstRow = firstRow > 0 ? firstRow : start.row;
+        // On after the new text, which is never searched again.
+        at = end;
+        if (!inserted)
+            break;
+    }
+    undo.SetGroupMode(false);
+    if (count > 0) {
+        undo.NameLastCommand(StepName::kReplaceAll);
+        if (!addsRows)
+            Finish(change, firstRow, at.row, 4);
+    }
+    // The view and the caret where they were, whatever the replacements scrolled.
+    core_.SetTopRow(top);
+    caret.MoveTo(here.row, here.col);
+    caret.GetSelection().Clear(caret.Here());
+    caret.Show(false, true);
+    core_.UpdateScrollBars();
+    NotifyScrolled(7);
+    NotifyModified();
+    return count;
+}

@@ -1,0 +1,167 @@
+// Searching the text and replacing what is found: the search's rules as a table, the control's
+// find (selection, caret, view) and replace all with its single undo step.
+#include "EditorTesting.h"
+#include "editor/CharClass.h"
+#include "editor/TextEditor.h"
+#include "editor/TextSearch.h"
+
+namespace {
+
+struct SearchCase {
+    const wchar_t* text;  // rows joined by '\n'
+    const wchar_t* find;
+    const char* options;     // "w" whole word, "c" match case, "u" up
+    int row, col;            // where the search starts
+    int foundRow, foundCol;  // 0: nothing found
+};
+
+TEST(TextSearch, FindsDownFromOrUpToAPosition) {
+    const SearchCase cases[] = {
+        {L"abab", L"ab", "", 1, 1, 1, 1},
+        {L"abab", L"ab", "", 1, 2, 1, 3},
+        {L"abab", L"ab", "", 1, 4, 0, 0},
+        {L"abab", L"ab", "u", 1, 5, 1, 3},
+        {L"abab", L"ab", "u", 1, 4, 1, 1},   // a match must end before the start
+        {L"abab", L"ab", "u", 1, 99, 1, 3},  // a start past the row's end is its end
+        {L"abab", L"ab", "", 1, 99, 0, 0},
+        {L"ab\nxx\nab", L"ab", "", 1, 2, 3, 1},
+        {L"ab\nxx\nab", L"ab", "u", 3, 1, 1, 1},
+        {L"ab\nxx\nab", L"ab", "", 3, 2, 0, 0},  // no wrapping around
+        {L"ab\nxx\nab", L"ab", "", 0, 1, 0, 0},  // start rows outside the text
+        {L"ab\nxx\nab", L"ab", "", 4, 1, 0, 0},
+        {L"ab", L"", "", 1, 1, 0, 0},
+        {L"ab", L"abc", "", 1, 1, 0, 0},
+        {L"xab abx (ab) ab;", L"ab", "w", 1, 1, 1, 10},
+        {L"xab abx (ab) ab;", L"ab", "w", 1, 11, 1, 14},
+        {L"xab abx (ab) ab;", L"ab", "wu", 1, 13, 1, 10},
+        {L"_ab $ab", L"ab", "w", 1, 1, 1, 6},  // '_' makes words, '$' does not
+        {L"a|b\\c", L"b", "w", 1, 1, 1, 3},
+        {L"Hello WORLD", L"world", "", 1, 1, 1, 7},
+        {L"Hello WORLD", L"world", "c", 1, 1, 0, 0},
+        {L"x \u00c4\u00d6 \u03a3\u0391 \u041f\u0440\u0438", L"\u00e4\u00f6", "", 1, 1, 1, 3},
+        {L"x \u00c4\u00d6 \u03a3\u0391 \u041f\u0440\u0438", L"\u03c3\u03b1", "w", 1, 1, 1, 6},
+        {L"x \u00c4\u00d6 \u03a3\u0391 \u041f\u0440\u0438", L"\u043f\u0440\u0438", "", 1, 1, 1, 9},
+        {L"x \u00c4\u00d6 \u03a3\u0391 \u041f\u0440\u0438", L"\u043f\u0440\u0438", "c", 1, 1, 0, 0},
+    };
+    for (const SearchCase& c : cases) {
+        const pw::RefPtr<CQELPenwrightBufferManager> buffer = BufferOf(c.text);
+        const std::string options = c.options;
+        const SearchOptions search{options.find('w') != std::string::npos,
+                                   options.find('c') != std::string::npos,
+                                   options.find('u') == std::string::npos};
+        const std::optional<SearchHit> hit = TextSearch(c.find, search).Find(*buffer, c.row, c.col);
+        const std::string where = testing::PrintToString(std::wstring(c.text)) + " " +
+                                  testing::PrintToString(std::wstring(c.find)) + " " + options + " from " +
+                                  std::to_string(c.row) + "," + std::to_string(c.col);
+        EXPECT_EQ(hit ? std::pair(hit->row, hit->col) : std::pair(0, 0), std::pair(c.foundRow, c.foundCol))
+            << where;
+        if (hit) {
+            EXPECT_EQ(hit->length, static_cast<int>(std::wstring_view(c.find).size())) << where;
+        }
+    }
+}
+
+TEST(TextSearch, WholeWordEndsAreThirtyCharacters) {
+    const std::wstring_view ends = L"() \t<>{}:;,.=%\"'!@#$^&*-\\|[]/?";
+    int count = 0;
+    for (wchar_t c = 1; c < 0x3000; ++c) count += CharClass::EndsWholeWord(c) ? 1 : 0;
+    EXPECT_EQ(count, 30);
+    for (wchar_t c : ends) EXPECT_TRUE(CharClass::EndsWholeWord(c)) << static_cast<int>(c);
+}
+
+TEST(Find, SelectsTheMatchWithTheCaretAtItsEndAndGoesOnPastIt) {
+    Editing e(L"");
+    Place(e, L"|abab\nab");
+    TextEditor& editor = e.core.GetEditor();
+    for (const std::wstring_view step : {L"[ab|ab\nab", L"ab[ab|\nab", L"abab\n[ab|"}) {
+        ASSERT_TRUE(editor.Find(L"ab", {}, false));
+        EXPECT_EQ(Render(e), step);
+    }
+    EXPECT_FALSE(editor.Find(L"ab", {}, false));  // the end: the selection stays
+    EXPECT_EQ(Render(e), L"abab\n[ab|");
+    ASSERT_TRUE(editor.Find(L"ab", {.down = false}, false));  // up: before the selection
+    EXPECT_EQ(Render(e), L"ab[ab|\nab");
+    ASSERT_TRUE(editor.Find(L"ab", {}, true, 1, 1));  // a given start replaces the selection's
+    EXPECT_EQ(Render(e), L"[ab|ab\nab");
+}
+
+TEST(Find, AMatchOffThePageIsShownWithRoomAfterIt) {
+    std::wstring text;
+    for (int row = 1; row <= 40; ++row) text += L"row " + std::to_wstring(row) + L"\n";
+    Editing e(text);
+    TextEditor& editor = e.core.GetEditor();
+    const int page = e.core.RowsPerPage();
+    // Down, up, down again: each from where the last match left the caret.
+    for (const int row : {30, 3, 25, 38}) {
+        const bool down = row > e.Caret().GetRow();
+        ASSERT_TRUE(editor.Find(L"row " + std::to_wstring(row), {.wholeWord = true, .down = down}, false));
+        EXPECT_EQ(e.Caret().GetRow(), row);
+        EXPECT_LE(e.core.GetTopRow(), row) << row;
+        EXPECT_LT(row, e.core.GetTopRow() + page) << row;
+    }
+}
+
+struct ReplaceCase {
+    const wchar_t* before;
+    const wchar_t* find;
+    const wchar_t* replace;
+    const char* options;  // "w", "c"
+    int count;
+    const wchar_t* after;
+};
+
+TEST(ReplaceAll, ReplacesEveryMatchAsOneStepThatUndoes) {
+    const ReplaceCase cases[] = {
+        {L"aaa", L"a", L"aa", "", 3, L"aaaaaa"},  // never searches its own output
+        {L"ab Ab AB", L"ab", L"x", "", 3, L"x x x"},
+        {L"ab Ab AB", L"ab", L"x", "c", 1, L"x Ab AB"},
+        {L"ab xab (ab)", L"ab", L"x", "w", 2, L"x xab (x)"},
+        {L"abcabc\nbb", L"b", L"", "", 4, L"acac\n"},
+        {L"a\na", L"a", L"b\nc", "", 2, L"b\nc\nb\nc"},
+        {L"abc", L"", L"x", "", 0, L"abc"},
+        {L"abc", L"z", L"x", "", 0, L"abc"},
+    };
+    for (const ReplaceCase& c : cases) {
+        Editing e(c.before);
+        const std::string options = c.options;
+        TextEditor& editor = e.core.GetEditor();
+        const std::wstring where = std::wstring(c.before) + L" " + c.find;
+        EXPECT_EQ(editor.ReplaceAll(c.find, c.replace, options.find('w') != std::string::npos,
+                                    options.find('c') != std::string::npos),
+                  c.count)
+            << testing::PrintToString(where);
+        auto text = [&] {
+            std::wstring all = e.buffer->GetWholeText();
+            std::erase(all, L'\r');
+            return all;
+        };
+        EXPECT_EQ(text(), c.after) << testing::PrintToString(where);
+        if (c.count == 0)
+            continue;
+        ASSERT_TRUE(editor.Undo());
+        EXPECT_EQ(text(), c.before) << testing::PrintToString(where);
+        EXPECT_FALSE(editor.CanUndo());
+        ASSERT_TRUE(editor.Redo());
+        EXPECT_EQ(text(), c.after) << testing::PrintToString(where);
+    }
+}
+
+TEST(ReplaceAll, KeepsTheCaretTheViewAndEarlierStepsAndMovesMarks) {
+    Editing e(L"");
+    Place(e, L"a\nb\na|b\nc");
+    TextEditor& editor = e.core.GetEditor();
+    editor.OnChar(L'x', {});
+    e.buffer->GetLineMarks().SetMark(4, LineMarkKind::Bookmark);
+    EXPECT_EQ(editor.ReplaceAll(L"a", L"1\n2", false, false), 2);
+    EXPECT_EQ(Render(e), L"1\n2\nb|\n1\n2xb\nc") << "the caret keeps its row and column";
+    EXPECT_TRUE(e.buffer->GetLineMarks().HasMark(6, LineMarkKind::Bookmark));
+    ASSERT_TRUE(editor.Undo());
+    EXPECT_EQ(Render(e), L"a|\nb\naxb\nc") << "the typing before is a step of its own";
+    EXPECT_TRUE(editor.CanUndo());
+
+    e.window.readOnly = 1;
+    EXPECT_EQ(editor.ReplaceAll(L"a", L"z", false, false), 0);
+    EXPECT_EQ(Render(e), L"a|\nb\naxb\nc");
+}
+
+}  // namespace
