@@ -258,7 +258,7 @@ void MouseInput::OutsideDragLeave() {
 }
 
 bool MouseInput::OutsideDrop(int x, int y, std::wstring_view text, bool block) {
-    if (dragging_ || !OutsideDragOver(x, y)) {
+    if (text.empty() || dragging_ || !OutsideDragOver(x, y)) {
         OutsideDragLeave();
         return false;
     }

@@ -74,7 +74,8 @@ public:
     bool OutsideDragOver(int x, int y);
     void OutsideDragLeave();
     // Another program's text dropped at the point: inserted there in place of nothing (the
-    // selection is let go), as one step, and selected. Our own drag ends with Drop instead.
+    // selection is let go), as one step, and selected; no text is no drop. Our own drag ends with
+    // Drop instead.
     bool OutsideDrop(int x, int y, std::wstring_view text, bool block);
 
     MouseCursor CursorAt(int x, int y, bool ctrl, bool inside);

@@ -144,6 +144,7 @@ const OutsideCase kOutsideCases[] = {
     {L"|ab\ncd\nef", 1, 2, L"X\nY", true, false, L"a[Xb\ncY|d\nef"},  // a column block
     {L"|ab", 1, 2, L"X\nYZ", true, false, L"a[Xb\n YZ|"},             // rows made as needed
     {L"ab|cdef", 1, 5, L"XY", false, true, L"ab|cdef"},               // read only: refused
+    {L"ab|cdef", 1, 5, L"", false, false, L"ab|cdef"},                // no text: no drop
 };
 
 TEST(MouseInput, TextDraggedInShowsTheDropPointAndLandsAsOneSelectedStep) {
@@ -161,9 +162,10 @@ TEST(MouseInput, TextDraggedInShowsTheDropPointAndLandsAsOneSelectedStep) {
         EXPECT_EQ(Render(e), c.before) << c.before;  // the caret is back, the selection kept
 
         mouse.OutsideDragEnter(x, y);
-        EXPECT_EQ(mouse.OutsideDrop(x, y, c.text, c.block), !c.readOnly) << c.before;
+        const bool lands = !c.readOnly && *c.text;
+        EXPECT_EQ(mouse.OutsideDrop(x, y, c.text, c.block), lands) << c.before;
         EXPECT_EQ(Render(e), c.after) << c.before;
-        EXPECT_EQ(e.core.GetEditor().Undo(), !c.readOnly) << c.before;
+        EXPECT_EQ(e.core.GetEditor().Undo(), lands) << c.before;
         EXPECT_FALSE(e.core.GetEditor().CanUndo()) << c.before;              // one step
         EXPECT_FALSE(mouse.OutsideDrop(x, y, c.text, c.block)) << c.before;  // the drag is over
         EXPECT_TRUE(e.window.timers.empty()) << c.before;

@@ -725,6 +725,10 @@ TEST_F(DragDrop, TextMovesUnlessCtrlOrTheSourceSaysCopyAndNeverIntoReadOnlyText)
     EXPECT_EQ(Enter(other.Get(), 0, 1, 5), DROPEFFECT_NONE);
     EXPECT_EQ(Over(0, 1, 6), DROPEFFECT_NONE);
     EXPECT_EQ(Drop(other.Get(), 0, 1, 6), DROPEFFECT_NONE);
+    // Text in a block too small for one unit is no text.
+    const pw::win32::ComPtr<IDataObject> odd = Raw(CF_UNICODETEXT, "x");
+    EXPECT_EQ(Enter(odd.Get(), 0, 1, 5), DROPEFFECT_MOVE);
+    EXPECT_EQ(Drop(odd.Get(), 0, 1, 5), DROPEFFECT_NONE);
     parent.readOnly = 1;
     EXPECT_EQ(Enter(text.Get(), 0, 1, 5), DROPEFFECT_NONE);
     EXPECT_EQ(Drop(text.Get(), 0, 1, 5), DROPEFFECT_NONE);

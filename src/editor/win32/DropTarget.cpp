@@ -54,9 +54,13 @@ HRESULT DropTarget::DragLeave() {
 HRESULT DropTarget::Drop(IDataObject* data, DWORD keys, POINTL at, DWORD* effect) {
     if (!data)
         return E_INVALIDARG;
-    return Answer(handler_, effect, [&](DropHandler& handler, DWORD allowed) {
+    const HRESULT result = Answer(handler_, effect, [&](DropHandler& handler, DWORD allowed) {
         return handler.OnDrop(*data, keys, {at.x, at.y}, allowed);
     });
+    // A drop that failed on the way ends as a drag that left, so that the window lets go of it.
+    if (FAILED(result))
+        DragLeave();
+    return result;
 }
 
 bool Offers(IDataObject& data, UINT format) {
