@@ -206,24 +206,67 @@ void MouseInput::LeftUp(int x, int y, const MouseKeys& keys) {
 }
 
 void MouseInput::Move(int x, int y, const MouseKeys& keys, bool inside) {
-    EditCaret& caret = core_.GetCaret();
     const bool pending = leftDragPending_ || rightDrag_;
     if (pending && !dragging_ &&
         (std::abs(x - pressX_) > dragDistance_ || std::abs(y - pressY_) > dragDistance_))
         dragging_ = true;
     const HitResult hit = Hit(x, y, false);
-    if (dragging_) {
-        dropValid_ = inside && !caret.GetSelection().Contains(hit.row, hit.col);
-        if (inside && (hit.row != dropRow_ || hit.col != dropCol_)) {
-            dropRow_ = hit.row;
-            dropCol_ = hit.col;
-            // The caret shows where the text would land, the selection staying as it is.
-            caret.MoveTo(hit.row, hit.col);
-            caret.Show(false, false);
-        }
-    }
+    if (dragging_)
+        ShowDropPoint(hit, inside);
     UpdateTooltip(x, y, hit);
     Notify(EditNotify::kMouseMoved, x, y, keys);
+}
+
+void MouseInput::ShowDropPoint(const HitResult& hit, bool inside) {
+    EditCaret& caret = core_.GetCaret();
+    dropValid_ = inside && !(dragging_ && caret.GetSelection().Contains(hit.row, hit.col));
+    if (inside && (hit.row != dropRow_ || hit.col != dropCol_)) {
+        dropRow_ = hit.row;
+        dropCol_ = hit.col;
+        // The caret shows where the text would land, the selection staying as it is.
+        caret.MoveTo(hit.row, hit.col);
+        caret.Show(false, false);
+    }
+}
+
+bool MouseInput::OutsideDragEnter(int x, int y) {
+    if (!dragging_) {
+        outsideDrag_ = true;
+        outsideCaret_ = core_.GetCaret().Here();
+        dropRow_ = dropCol_ = 0;
+    }
+    outsideEditable_ = core_.GetWindow().NotifyParent(EditNotify::kReadOnly, {}) == 0;
+    return OutsideDragOver(x, y);
+}
+
+bool MouseInput::OutsideDragOver(int x, int y) {
+    if (!outsideDrag_ && !dragging_)
+        return false;
+    ShowDropPoint(Hit(x, y, false), true);
+    return dropValid_ && outsideEditable_;
+}
+
+void MouseInput::OutsideDragLeave() {
+    dropValid_ = false;
+    if (!outsideDrag_)
+        return;
+    outsideDrag_ = false;
+    dropRow_ = dropCol_ = 0;
+    EditCaret& caret = core_.GetCaret();
+    caret.MoveTo(outsideCaret_.row, outsideCaret_.col);
+    caret.Show(false, false);
+}
+
+bool MouseInput::OutsideDrop(int x, int y, std::wstring_view text, bool block) {
+    if (text.empty() || dragging_ || !OutsideDragOver(x, y)) {
+        OutsideDragLeave();
+        return false;
+    }
+    outsideDrag_ = dropValid_ = false;
+    dropRow_ = dropCol_ = 0;
+    EditCaret& caret = core_.GetCaret();
+    caret.GetSelection().Clear(caret.Here());
+    return core_.GetEditor().InsertAtCaret(text, block, StepName::kCopy, true);
 }
 
 void MouseInput::UpdateTooltip(int x, int y, const HitResult& hit) {

@@ -5,6 +5,7 @@
 // points in client pixels with the buttons and keys the message carried, runs the timers the
 // logic asks for (kTrackTimer, kScrollTimer) and shows the cursor CursorAt names.
 #include <cstdint>
+#include <string_view>
 
 #include "editor/HitTest.h"
 #include "editor/Selection.h"
@@ -61,6 +62,21 @@ public:
     void EndDrag();
     // Keys do nothing else while the mouse selects or drags.
     bool IsBusy() const { return selecting_ || dragging_; }
+    // A left drag of the selection is under way (the window hands it to the system's drag and
+    // drop once the mouse leaves it).
+    bool IsDraggingSelection() const { return dragging_ && !rightDrag_; }
+
+    // A drag from outside the window: another program's text, or our own selection coming back
+    // after it left. The caret shows the drop point as in a drag inside, and each call answers
+    // whether the text may land there: not in read-only text (the parent is asked on entering),
+    // not inside the selection being dragged. Leaving puts the caret back where it was.
+    bool OutsideDragEnter(int x, int y);
+    bool OutsideDragOver(int x, int y);
+    void OutsideDragLeave();
+    // Another program's text dropped at the point: inserted there in place of nothing (the
+    // selection is let go), as one step, and selected; no text is no drop. Our own drag ends with
+    // Drop instead.
+    bool OutsideDrop(int x, int y, std::wstring_view text, bool block);
 
     MouseCursor CursorAt(int x, int y, bool ctrl, bool inside);
 
@@ -71,6 +87,8 @@ private:
     void StopSelecting();
     void UpdateTooltip(int x, int y, const HitResult& hit);
     void Notify(int code, int x, int y, const MouseKeys& keys);
+    // The caret shows where a drag would drop, at the point when it lies in the window.
+    void ShowDropPoint(const HitResult& hit, bool inside);
 
     EditorCore& core_;
     bool dragNotify_ = false;
@@ -88,6 +106,10 @@ private:
     int pressX_ = 0, pressY_ = 0;
     int dropRow_ = 0, dropCol_ = 0;
     bool dropValid_ = false;
+    // A drag from outside over the window: whether its text may land, and where the caret was.
+    bool outsideDrag_ = false;
+    bool outsideEditable_ = false;
+    CQELPenwrightSelection::Point outsideCaret_;
     bool scrolling_ = false;  // kScrollTimer runs
     bool tooltipShown_ = false;
     int hoverX_ = -1, hoverY_ = -1;

@@ -1,6 +1,6 @@
 // The mouse over real buffers: gestures with the text, caret and selection they leave; margin
-// clicks, auto-scroll and its timers, lost capture, the drop menu's commands, cursors and the
-// fold tooltip.
+// clicks, auto-scroll and its timers, lost capture, the drop menu's commands, cursors, the fold
+// tooltip and text dragged in from outside the window.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -125,6 +125,72 @@ TEST(MouseInput, CursorsAndTheFoldTooltip) {
     EXPECT_EQ(e.window.tooltip, L"{\r\n b\r\n c\r\n}");
     mouse.Move(x, y, {}, true);
     EXPECT_EQ(e.window.tooltip, L"");
+}
+
+struct OutsideCase {
+    const wchar_t* before;
+    int row, col;  // where the text is dropped
+    const wchar_t* text;
+    bool block;
+    bool readOnly;
+    const wchar_t* after;
+};
+
+const OutsideCase kOutsideCases[] = {
+    {L"ab|cdef", 1, 5, L"XY", false, false, L"abcd[XY|ef"},
+    {L"[ab|cdef", 1, 5, L"XY", false, false, L"abcd[XY|ef"},  // the selection is let go, not replaced
+    {L"[abcd|ef", 1, 3, L"XY", false, false, L"ab[XY|cdef"},  // into it too
+    {L"|ab\ncd\nef", 1, 2, L"X\nY", false, false, L"a[X\nY|b\ncd\nef"},
+    {L"|ab\ncd\nef", 1, 2, L"X\nY", true, false, L"a[Xb\ncY|d\nef"},  // a column block
+    {L"|ab", 1, 2, L"X\nYZ", true, false, L"a[Xb\n YZ|"},             // rows made as needed
+    {L"ab|cdef", 1, 5, L"XY", false, true, L"ab|cdef"},               // read only: refused
+    {L"ab|cdef", 1, 5, L"", false, false, L"ab|cdef"},                // no text: no drop
+};
+
+TEST(MouseInput, TextDraggedInShowsTheDropPointAndLandsAsOneSelectedStep) {
+    for (const OutsideCase& c : kOutsideCases) {
+        Editing e(L"");
+        Place(e, c.before);
+        e.window.readOnly = c.readOnly;
+        MouseInput& mouse = e.core.GetMouse();
+        auto [x, y] = PointOf(e, c.row, c.col);
+        EXPECT_FALSE(mouse.OutsideDragOver(x, y)) << c.before;  // nothing entered yet
+        EXPECT_EQ(mouse.OutsideDragEnter(x, y), !c.readOnly) << c.before;
+        EXPECT_EQ(e.Caret().GetRow(), c.row) << c.before;
+        EXPECT_EQ(e.Caret().GetColumn(), c.col) << c.before;
+        mouse.OutsideDragLeave();
+        EXPECT_EQ(Render(e), c.before) << c.before;  // the caret is back, the selection kept
+
+        mouse.OutsideDragEnter(x, y);
+        const bool lands = !c.readOnly && *c.text;
+        EXPECT_EQ(mouse.OutsideDrop(x, y, c.text, c.block), lands) << c.before;
+        EXPECT_EQ(Render(e), c.after) << c.before;
+        EXPECT_EQ(e.core.GetEditor().Undo(), lands) << c.before;
+        EXPECT_FALSE(e.core.GetEditor().CanUndo()) << c.before;              // one step
+        EXPECT_FALSE(mouse.OutsideDrop(x, y, c.text, c.block)) << c.before;  // the drag is over
+        EXPECT_TRUE(e.window.timers.empty()) << c.before;
+    }
+}
+
+TEST(MouseInput, OurOwnDragComingBackFromOutsideDropsAsADragInside) {
+    Editing e(L"");
+    Place(e, L"[abc| def");
+    MouseInput& mouse = e.core.GetMouse();
+    MouseKeys down;
+    down.left = true;
+    auto [x, y] = PointOf(e, 1, 2);
+    mouse.LeftDown(x, y, down);
+    mouse.Move(-50, y, down, false);  // out of the window
+    ASSERT_TRUE(mouse.IsDraggingSelection());
+    EXPECT_FALSE(mouse.OutsideDragEnter(x, y));  // on the selection itself
+    auto [tx, ty] = PointOf(e, 1, 8);
+    EXPECT_TRUE(mouse.OutsideDragOver(tx, ty));
+    EXPECT_FALSE(mouse.OutsideDrop(tx, ty, L"abc", false));  // not another program's text
+    EXPECT_TRUE(mouse.OutsideDragOver(tx, ty));
+    EXPECT_TRUE(mouse.Drop(false));
+    EXPECT_EQ(Render(e), L" def[abc|");
+    EXPECT_TRUE(e.core.GetEditor().Undo());  // one step
+    EXPECT_EQ(e.buffer->GetWholeText(), L"abc def");
 }
 
 }  // namespace

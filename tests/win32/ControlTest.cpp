@@ -3,11 +3,13 @@
 // the control's draw operation into a DIB section (the window's own pixels carry a caret).
 #include <windows.h>
 // After windows.h, which it needs.
+#include <ole2.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
 
 #include <map>
+#include <string>
 #include <vector>
 
 #include "PumpUntil.h"
@@ -15,7 +17,10 @@
 #include "editor/Folds.h"
 #include "editor/RowPrinter.h"
 #include "editor/win32/DibSection.h"
+#include "editor/win32/DropSource.h"
+#include "editor/win32/GlobalMemory.h"
 #include "editor/win32/PenwrightCtrl.h"
+#include "editor/win32/TextDataObject.h"
 #include "platform/Profile.h"
 
 namespace {
@@ -420,16 +425,30 @@ TEST_F(Control, TypesDeletesCopiesPastesAndUndoes) {
     EXPECT_EQ(ctrl.GetWholeText(), L"ab\r\ncda\r\n  c");
 }
 
+// A drop of one file as the shell hands it over, at (5, 6).
+std::string DropFilesBytes(const std::wstring& name) {
+    DROPFILES files{};
+    files.pFiles = sizeof(DROPFILES);
+    files.pt = {5, 6};
+    files.fWide = TRUE;
+    std::string bytes(reinterpret_cast<const char*>(&files), sizeof files);
+    bytes.append(reinterpret_cast<const char*>(name.c_str()), (name.size() + 1) * sizeof(wchar_t));
+    return bytes.append(sizeof(wchar_t), '\0');  // the list's end
+}
+
+pw::win32::Global BlockOf(const std::string& bytes) {
+    return pw::win32::MakeBlock(bytes.size(), [&](void* data) {
+        std::copy(bytes.begin(), bytes.end(), static_cast<char*>(data));
+        return true;
+    });
+}
+
+const std::wstring kDroppedName = L"C:\\src\\a.cpp";
+
 TEST_F(Control, FilesDroppedOnItAreToldToTheParent) {
-    const std::wstring name = L"C:\\src\\a.cpp";
-    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + (name.size() + 2) * sizeof(wchar_t));
+    const std::wstring name = kDroppedName;
+    HGLOBAL memory = BlockOf(DropFilesBytes(name)).Release();
     ASSERT_TRUE(memory);
-    auto* files = static_cast<DROPFILES*>(GlobalLock(memory));
-    files->pFiles = sizeof(DROPFILES);
-    files->pt = {5, 6};
-    files->fWide = TRUE;
-    std::copy(name.begin(), name.end(), reinterpret_cast<wchar_t*>(files + 1));
-    GlobalUnlock(memory);
     SendMessageW(ctrl.Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);  // the control frees it
     EXPECT_EQ(parent.droppedFile, name);
     EXPECT_EQ(parent.dropPoint.x, 5);
@@ -573,6 +592,419 @@ TEST_F(Control, TheHostMayDrawTheMarginAndADarkThemePaintsDarkBands) {
         const COLORREF band = image.Pixel(Rects().text.right - 1, screenRow * RowHeight() + 1);
         EXPECT_LT(GetRValue(band) + GetGValue(band) + GetBValue(band), 3 * 100) << screenRow;
     }
+}
+
+// Another program's data object: one format's bytes in global memory, handed out as they are
+// (the text need not end in NUL nor fill whole units).
+class RawData final : public pw::win32::ComObject<IDataObject> {
+public:
+    RawData(UINT format, std::string bytes) : format_(format), bytes_(std::move(bytes)) {}
+
+    HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
+        if (QueryGetData(format) != S_OK)
+            return DV_E_FORMATETC;
+        medium->tymed = TYMED_HGLOBAL;
+        medium->hGlobal = BlockOf(bytes_).Release();
+        medium->pUnkForRelease = nullptr;
+        return medium->hGlobal ? S_OK : E_OUTOFMEMORY;
+    }
+    HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* format) override {
+        return format && format->cfFormat == format_ && (format->tymed & TYMED_HGLOBAL) ? S_OK
+                                                                                        : DV_E_FORMATETC;
+    }
+    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
+
+private:
+    UINT format_;
+    std::string bytes_;
+};
+
+pw::win32::ComPtr<IDataObject> Raw(UINT format, std::string bytes) {
+    return pw::win32::ComPtr<IDataObject>::Adopt(new RawData(format, std::move(bytes)));
+}
+
+// The control made with OLE on the thread, so that the system knows its drop target; the tests
+// call that target as the system would during a drag from another program.
+class DragDrop : public Control {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+        Control::SetUp();
+        target = pw::win32::ComPtr<IDropTarget>(ctrl.GetDropTarget());
+        ASSERT_TRUE(target);
+        SetText(L"abc def\r\nxyz");
+    }
+    void TearDown() override {
+        DestroyWindow(ctrl.Handle());  // revoked while OLE is still there
+        target.Reset();
+        Control::TearDown();
+        OleUninitialize();
+    }
+    POINTL ScreenAt(int row, int col) const {
+        const LPARAM at = At(ctrl, row, col);
+        POINT point{LOWORD(at), HIWORD(at)};
+        ClientToScreen(ctrl.Handle(), &point);
+        return {point.x, point.y};
+    }
+    // The effect the control answers to a drag with `keys` that allows `allowed`.
+    DWORD Enter(IDataObject* data, DWORD keys, int row, int col, DWORD allowed = kBoth) {
+        EXPECT_EQ(target->DragEnter(data, keys, ScreenAt(row, col), &allowed), S_OK);
+        return allowed;
+    }
+    DWORD Over(DWORD keys, int row, int col, DWORD allowed = kBoth) {
+        EXPECT_EQ(target->DragOver(keys, ScreenAt(row, col), &allowed), S_OK);
+        return allowed;
+    }
+    DWORD Drop(IDataObject* data, DWORD keys, int row, int col, DWORD allowed = kBoth) {
+        EXPECT_EQ(target->Drop(data, keys, ScreenAt(row, col), &allowed), S_OK);
+        return allowed;
+    }
+
+    static constexpr DWORD kBoth = DROPEFFECT_MOVE | DROPEFFECT_COPY;
+    pw::win32::ComPtr<IDropTarget> target;
+};
+
+TEST_F(DragDrop, TheSystemKnowsTheDropTargetWhileTheControlHasTheWindow) {
+    IDropTarget* other = ctrl.GetDropTarget();
+    EXPECT_EQ(RegisterDragDrop(ctrl.Handle(), other), DRAGDROP_E_ALREADYREGISTERED);
+    // A window taken over and given back: registered meanwhile, free again afterwards.
+    HWND plain = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 200, 100, parent.Handle(), nullptr,
+                                 nullptr, nullptr);
+    pw::win32::ComPtr<IDropTarget> gone;
+    {
+        CQELPenwrightCtrl attached;
+        ASSERT_TRUE(attached.Attach(plain));
+        EXPECT_EQ(RegisterDragDrop(plain, other), DRAGDROP_E_ALREADYREGISTERED);
+        gone = pw::win32::ComPtr<IDropTarget>(attached.GetDropTarget());
+    }
+    EXPECT_EQ(RegisterDragDrop(plain, other), S_OK);
+    EXPECT_EQ(RevokeDragDrop(plain), S_OK);
+    DestroyWindow(plain);
+    // The system may still hold the target of a control that went: it refuses everything.
+    const pw::win32::ComPtr<IDataObject> text = pw::win32::TextDataObject::Make(L"x", false);
+    DWORD effect = kBoth;
+    EXPECT_EQ(gone->DragEnter(text.Get(), 0, ScreenAt(1, 1), &effect), S_OK);
+    EXPECT_EQ(effect, DROPEFFECT_NONE);
+    EXPECT_EQ(gone->Drop(text.Get(), 0, ScreenAt(1, 1), &effect), S_OK);
+    EXPECT_EQ(effect, DROPEFFECT_NONE);
+}
+
+struct EffectCase {
+    DWORD keys;
+    DWORD allowed;
+    LRESULT readOnly;
+    DWORD effect;
+};
+
+const EffectCase kEffectCases[] = {
+    {0, DROPEFFECT_MOVE | DROPEFFECT_COPY, 0, DROPEFFECT_MOVE},
+    {MK_CONTROL, DROPEFFECT_MOVE | DROPEFFECT_COPY, 0, DROPEFFECT_COPY},
+    {0, DROPEFFECT_COPY, 0, DROPEFFECT_COPY},  // the source allows copying only
+    {MK_CONTROL, DROPEFFECT_COPY, 0, DROPEFFECT_COPY},
+    {MK_CONTROL, DROPEFFECT_MOVE, 0, DROPEFFECT_NONE},
+    {0, DROPEFFECT_MOVE | DROPEFFECT_COPY, 1, DROPEFFECT_NONE},  // read only
+};
+
+TEST_F(DragDrop, TextMovesUnlessCtrlOrTheSourceSaysCopyAndNeverIntoReadOnlyText) {
+    const pw::win32::ComPtr<IDataObject> text = pw::win32::TextDataObject::Make(L"XY", false);
+    for (const EffectCase& c : kEffectCases) {
+        parent.readOnly = c.readOnly;
+        EXPECT_EQ(Enter(text.Get(), c.keys, 1, 5, c.allowed), c.effect) << c.keys << " " << c.allowed;
+        EXPECT_EQ(Over(c.keys, 2, 2, c.allowed), c.effect) << c.keys << " " << c.allowed;
+        EXPECT_EQ(target->DragLeave(), S_OK);
+    }
+    // Data without text is refused, dropped or not.
+    const pw::win32::ComPtr<IDataObject> other = Raw(RegisterClipboardFormatW(L"PwTestOther"), "x");
+    parent.readOnly = 0;
+    EXPECT_EQ(Enter(other.Get(), 0, 1, 5), DROPEFFECT_NONE);
+    EXPECT_EQ(Over(0, 1, 6), DROPEFFECT_NONE);
+    EXPECT_EQ(Drop(other.Get(), 0, 1, 6), DROPEFFECT_NONE);
+    // Text in a block too small for one unit is no text.
+    const pw::win32::ComPtr<IDataObject> odd = Raw(CF_UNICODETEXT, "x");
+    EXPECT_EQ(Enter(odd.Get(), 0, 1, 5), DROPEFFECT_MOVE);
+    EXPECT_EQ(Drop(odd.Get(), 0, 1, 5), DROPEFFECT_NONE);
+    parent.readOnly = 1;
+    EXPECT_EQ(Enter(text.Get(), 0, 1, 5), DROPEFFECT_NONE);
+    EXPECT_EQ(Drop(text.Get(), 0, 1, 5), DROPEFFECT_NONE);
+    EXPECT_EQ(ctrl.GetWholeText(), L"abc def\r\nxyz");
+}
+
+TEST_F(DragDrop, WhileTextHoversTheCaretShowsTheDropPointAndLeavingPutsItBack) {
+    const pw::win32::ComPtr<IDataObject> text = pw::win32::TextDataObject::Make(L"XY", false);
+    const EditCaret& caret = ctrl.Core()->GetCaret();
+    ASSERT_EQ(std::pair(caret.GetRow(), caret.GetColumn()), std::pair(1, 1));
+    Enter(text.Get(), 0, 2, 3);
+    EXPECT_EQ(std::pair(caret.GetRow(), caret.GetColumn()), std::pair(2, 3));
+    Over(0, 1, 6);
+    EXPECT_EQ(std::pair(caret.GetRow(), caret.GetColumn()), std::pair(1, 6));
+    EXPECT_EQ(target->DragLeave(), S_OK);
+    EXPECT_EQ(std::pair(caret.GetRow(), caret.GetColumn()), std::pair(1, 1));
+    EXPECT_EQ(ctrl.GetWholeText(), L"abc def\r\nxyz");
+}
+
+enum class Source { kStream, kBlock, kRaw };
+
+struct DropCase {
+    Source source;
+    std::wstring_view text;
+    int row, col;
+    DWORD keys;
+    const wchar_t* after;
+    const wchar_t* selected;
+};
+
+const DropCase kDropCases[] = {
+    {Source::kStream, L"XY", 1, 5, 0, L"abc XYdef\r\nxyz", L"XY"},
+    {Source::kStream, L"XY", 1, 5, MK_CONTROL, L"abc XYdef\r\nxyz", L"XY"},
+    {Source::kStream, L"1\r\n2", 1, 2, 0, L"a1\r\n2bc def\r\nxyz", L"1\r\n2"},
+    {Source::kBlock, L"1\r\n2", 1, 2, 0, L"a1bc def\r\nx2yz", L"1\r\n2\r\n"},  // as a block copies
+    // Another program's block: no NUL at its end and an odd byte over, or a NUL inside.
+    {Source::kRaw, L"QR", 2, 1, 0, L"abc def\r\nQRxyz", L"QR"},
+    {Source::kRaw, std::wstring_view(L"Q\0R", 3), 2, 1, 0, L"abc def\r\nQxyz", L"Q"},
+};
+
+TEST_F(DragDrop, DroppedTextLandsAtTheDropPointAsOneSelectedStep) {
+    for (const DropCase& c : kDropCases) {
+        SetText(L"abc def\r\nxyz");
+        std::string bytes(reinterpret_cast<const char*>(c.text.data()), c.text.size() * sizeof(wchar_t));
+        const pw::win32::ComPtr<IDataObject> data =
+            c.source == Source::kRaw
+                ? Raw(CF_UNICODETEXT, bytes + 'x')
+                : pw::win32::TextDataObject::Make(std::wstring(c.text), c.source == Source::kBlock);
+        const DWORD effect = c.keys & MK_CONTROL ? DROPEFFECT_COPY : DROPEFFECT_MOVE;
+        EXPECT_EQ(Enter(data.Get(), c.keys, 1, 1), effect) << c.after;
+        EXPECT_EQ(Drop(data.Get(), c.keys, c.row, c.col), effect) << c.after;
+        EXPECT_EQ(ctrl.GetWholeText(), c.after);
+        EXPECT_EQ(ctrl.Core()->GetCaret().GetSelectedText(), c.selected) << c.after;
+        EXPECT_EQ(ctrl.Core()->GetCaret().GetSelection().IsBlock(), c.source == Source::kBlock) << c.after;
+        EXPECT_TRUE(SendMessageW(ctrl.Handle(), WM_UNDO, 0, 0)) << c.after;
+        EXPECT_EQ(ctrl.GetWholeText(), L"abc def\r\nxyz") << c.after;
+        EXPECT_FALSE(SendMessageW(ctrl.Handle(), EM_CANUNDO, 0, 0)) << c.after;
+    }
+}
+
+TEST_F(DragDrop, DroppedFilesAreToldToTheParent) {
+    const pw::win32::ComPtr<IDataObject> files = Raw(CF_HDROP, DropFilesBytes(kDroppedName));
+    EXPECT_EQ(Enter(files.Get(), 0, 1, 2), DROPEFFECT_COPY);
+    EXPECT_EQ(Over(0, 2, 3), DROPEFFECT_COPY);
+    EXPECT_EQ(Drop(files.Get(), 0, 2, 3), DROPEFFECT_COPY);
+    EXPECT_EQ(parent.droppedFile, kDroppedName);
+    const LPARAM at = At(ctrl, 2, 3);
+    EXPECT_EQ(parent.dropPoint.x, LOWORD(at));
+    EXPECT_EQ(parent.dropPoint.y, HIWORD(at));
+    EXPECT_EQ(ctrl.GetWholeText(), L"abc def\r\nxyz");
+}
+
+// Real input: SendInput reaches the thread once its window is in front.
+void SendMouse(DWORD flags, POINT screen = {}) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    if (flags & MOUSEEVENTF_MOVE) {
+        input.mi.dwFlags |= MOUSEEVENTF_ABSOLUTE;
+        input.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+        input.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    }
+    SendInput(1, &input, sizeof input);
+}
+
+void SendEscape() {
+    INPUT keys[2] = {};
+    keys[0].type = keys[1].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = keys[1].ki.wVk = VK_ESCAPE;
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, keys, sizeof keys[0]);
+}
+
+// Another program's window taking drops: it answers `effect` and keeps the text it got.
+class TakingTarget final : public pw::win32::ComObject<IDropTarget> {
+public:
+    explicit TakingTarget(DWORD effect) : effect_(effect) {}
+    HRESULT STDMETHODCALLTYPE DragEnter(IDataObject*, DWORD, POINTL, DWORD* effect) override {
+        *effect &= effect_;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD* effect) override {
+        *effect &= effect_;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE DragLeave() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
+        if (const std::optional<pw::win32::Clipboard::Content> content = pw::win32::TextOf(*data))
+            taken = content->text;
+        *effect &= effect_;
+        return S_OK;
+    }
+    std::wstring taken;
+
+private:
+    DWORD effect_;
+};
+
+// The steps of a drag once the system runs it: its loop dispatches this thread timer's ticks.
+// 'b' back onto the control after "def", 'u' the left button released, 'e' Escape.
+struct DragScript {
+    std::string steps;
+    size_t next = 0;
+    POINT back{};
+};
+DragScript* runningScript = nullptr;
+
+void CALLBACK NextDragStep(HWND, UINT, UINT_PTR, DWORD) {
+    DragScript& script = *runningScript;
+    if (script.next == script.steps.size())
+        return;
+    switch (script.steps[script.next++]) {
+        case 'b':
+            SendMouse(MOUSEEVENTF_MOVE, script.back);
+            break;
+        case 'u':
+            SendMouse(MOUSEEVENTF_LEFTUP);
+            break;
+        case 'e':
+            SendEscape();
+            break;
+    }
+}
+
+struct RealDragCase {
+    const char* steps;
+    DWORD takes;  // what the other program's window answers
+    const wchar_t* after;
+    const wchar_t* taken;
+};
+
+const RealDragCase kRealDragCases[] = {
+    {"bu", DROPEFFECT_MOVE, L" defabc\r\nxyz", L""},  // back onto itself: moved within the text
+    {"u", DROPEFFECT_MOVE, L" def\r\nxyz", L"abc"},   // moved to the other program
+    {"u", DROPEFFECT_COPY, L"abc def\r\nxyz", L"abc"},
+    {"e", DROPEFFECT_MOVE, L"abc def\r\nxyz", L""},  // Escape cancels
+};
+
+TEST_F(DragDrop, TheSelectionDraggedOutOfTheWindowGoesOnAsTheSystemsDrag) {
+    ShowWindow(parent.Handle(), SW_SHOW);
+    SetForegroundWindow(parent.Handle());
+    SetFocus(ctrl.Handle());
+    POINT outside{440, 250};  // the parent's, below the control
+    ClientToScreen(parent.Handle(), &outside);
+    for (const RealDragCase& c : kRealDragCases) {
+        SetText(L"abc def\r\nxyz");
+        ctrl.Core()->GetCaret().Select(1, 1, 1, 4, true);
+        const auto other = pw::win32::ComPtr<TakingTarget>::Adopt(new TakingTarget(c.takes));
+        ASSERT_EQ(RegisterDragDrop(parent.Handle(), other.Get()), S_OK);
+        const POINTL press = ScreenAt(1, 2);
+        SendMouse(MOUSEEVENTF_MOVE, {press.x, press.y});
+        SendMouse(MOUSEEVENTF_LEFTDOWN);
+        ASSERT_TRUE(PumpUntil([&] { return GetCapture() == ctrl.Handle(); }, 5000)) << c.steps;
+        const POINTL back = ScreenAt(1, 8);
+        DragScript script{c.steps, 0, {back.x, back.y}};
+        runningScript = &script;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 150, NextDragStep);
+        SendMouse(MOUSEEVENTF_MOVE, outside);
+        EXPECT_TRUE(
+            PumpUntil([&] { return script.next == script.steps.size() && GetCapture() == nullptr; }, 10000))
+            << c.steps;
+        KillTimer(nullptr, timer);
+        runningScript = nullptr;
+        if (GetKeyState(VK_LBUTTON) & 0x8000)
+            SendMouse(MOUSEEVENTF_LEFTUP);
+        pw::PumpMessages(50);
+        RevokeDragDrop(parent.Handle());
+        EXPECT_EQ(ctrl.GetWholeText(), c.after) << c.steps;
+        EXPECT_EQ(other->taken, c.taken) << c.steps;
+        EXPECT_FALSE(ctrl.Core()->GetMouse().IsBusy()) << c.steps;
+        // Whatever happened is one step at the most.
+        SendMessageW(ctrl.Handle(), WM_UNDO, 0, 0);
+        EXPECT_EQ(ctrl.GetWholeText(), L"abc def\r\nxyz") << c.steps;
+        EXPECT_FALSE(SendMessageW(ctrl.Handle(), EM_CANUNDO, 0, 0)) << c.steps;
+    }
+}
+
+struct FormatCase {
+    bool block;
+    UINT format;  // 0: the column marker's
+    DWORD aspect;
+    DWORD tymed;
+    HRESULT answer;
+};
+
+const FormatCase kFormatCases[] = {
+    {false, CF_UNICODETEXT, DVASPECT_CONTENT, TYMED_HGLOBAL, S_OK},
+    {false, CF_UNICODETEXT, DVASPECT_CONTENT, TYMED_HGLOBAL | TYMED_ISTREAM, S_OK},
+    {false, CF_UNICODETEXT, DVASPECT_CONTENT, TYMED_ISTREAM, DV_E_TYMED},
+    {false, CF_UNICODETEXT, DVASPECT_ICON, TYMED_HGLOBAL, DV_E_DVASPECT},
+    {false, CF_TEXT, DVASPECT_CONTENT, TYMED_HGLOBAL, DV_E_FORMATETC},
+    {false, 0, DVASPECT_CONTENT, TYMED_HGLOBAL, DV_E_FORMATETC},  // a stream has no marker
+    {true, 0, DVASPECT_CONTENT, TYMED_HGLOBAL, S_OK},
+    {true, CF_UNICODETEXT, DVASPECT_CONTENT, TYMED_HGLOBAL, S_OK},
+};
+
+TEST(TextDataObject, OffersTheTextAndForABlockTheMarkerAndListsWhatItOffers) {
+    const UINT column = pw::win32::Clipboard::ColumnFormat();
+    for (const FormatCase& c : kFormatCases) {
+        const pw::win32::ComPtr<IDataObject> data = pw::win32::TextDataObject::Make(L"one\r\ntwo", c.block);
+        FORMATETC format{static_cast<CLIPFORMAT>(c.format ? c.format : column), nullptr, c.aspect, -1,
+                         c.tymed};
+        EXPECT_EQ(data->QueryGetData(&format), c.answer) << c.format << " " << c.block;
+        pw::win32::Medium medium;
+        EXPECT_EQ(data->GetData(&format, medium.Out()), c.answer) << c.format << " " << c.block;
+        if (c.answer == S_OK && c.format == CF_UNICODETEXT) {
+            EXPECT_EQ(pw::win32::ReadUnicode(medium.Memory()), L"one\r\ntwo");
+        }
+        // What the object lists is what it answers for, nothing more.
+        pw::win32::ComPtr<IEnumFORMATETC> formats;
+        ASSERT_EQ(data->EnumFormatEtc(DATADIR_GET, formats.Out()), S_OK);
+        std::vector<CLIPFORMAT> listed;
+        for (FORMATETC next{}; formats->Next(1, &next, nullptr) == S_OK;) {
+            EXPECT_EQ(data->QueryGetData(&next), S_OK);
+            listed.push_back(next.cfFormat);
+        }
+        EXPECT_EQ(listed.size(), c.block ? 2u : 1u);
+    }
+}
+
+TEST(TextDataObject, CountsItsReferencesAndAnswersForItsInterfacesOnly) {
+    const pw::win32::ComPtr<IDataObject> data = pw::win32::TextDataObject::Make(L"x", false);
+    EXPECT_EQ(data->AddRef(), 2u);
+    EXPECT_EQ(data->Release(), 1u);
+    pw::win32::ComPtr<IUnknown> unknown;
+    EXPECT_EQ(data->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(unknown.Out())), S_OK);
+    EXPECT_EQ(static_cast<void*>(unknown.Get()), static_cast<void*>(data.Get()));
+    void* none = &none;
+    EXPECT_EQ(data->QueryInterface(IID_IDropTarget, &none), E_NOINTERFACE);
+    EXPECT_EQ(none, nullptr);
+    EXPECT_EQ(data->QueryInterface(IID_IUnknown, nullptr), E_POINTER);
+    FORMATETC any{CF_UNICODETEXT, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    EXPECT_EQ(data->GetData(&any, nullptr), E_INVALIDARG);
+    EXPECT_EQ(data->QueryGetData(nullptr), E_INVALIDARG);
+}
+
+struct ContinueCase {
+    BOOL escape;
+    DWORD keys;
+    HRESULT answer;
+};
+
+const ContinueCase kContinueCases[] = {
+    {FALSE, MK_LBUTTON, S_OK},
+    {FALSE, MK_LBUTTON | MK_CONTROL, S_OK},
+    {FALSE, 0, DRAGDROP_S_DROP},
+    {FALSE, MK_CONTROL, DRAGDROP_S_DROP},
+    {TRUE, MK_LBUTTON, DRAGDROP_S_CANCEL},
+    {TRUE, 0, DRAGDROP_S_CANCEL},
+};
+
+TEST(DropSource, EscapeCancelsAndTheLeftButtonReleasedDrops) {
+    const pw::win32::ComPtr<IDropSource> source = pw::win32::DropSource::Make();
+    for (const ContinueCase& c : kContinueCases)
+        EXPECT_EQ(source->QueryContinueDrag(c.escape, c.keys), c.answer) << c.escape << " " << c.keys;
+    EXPECT_EQ(source->GiveFeedback(DROPEFFECT_MOVE), DRAGDROP_S_USEDEFAULTCURSORS);
 }
 
 }  // namespace

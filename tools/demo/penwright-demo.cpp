@@ -5,7 +5,7 @@
 // source tree's).
 #include <windows.h>
 
-#include <objbase.h>
+#include <ole2.h>
 #include <shellapi.h>
 
 #include <cstdio>
@@ -85,8 +85,9 @@ int main() {
     if (!LoadTextFile(*buffer, file, std::nullopt, error))
         return Fail(error);
 
-    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
-        return Fail("cannot initialise COM");
+    // OLE rather than plain COM: the edit control takes and gives text by drag and drop.
+    if (FAILED(OleInitialize(nullptr)))
+        return Fail("cannot initialise OLE");
     int result = 0;
     {
         DemoWindow window;
@@ -115,6 +116,6 @@ int main() {
             }
         }
     }
-    CoUninitialize();
+    OleUninitialize();
     return result;
 }

@@ -5,33 +5,11 @@
 #include <cstdint>
 #include <utility>
 
-#include "editor/win32/Gdi.h"
+#include "editor/win32/GlobalMemory.h"
 
 namespace pw::win32::Clipboard {
 
 namespace {
-
-struct FreeGlobal {
-    void operator()(HGLOBAL memory) const { GlobalFree(memory); }
-};
-using Global = UniqueHandle<HGLOBAL, FreeGlobal>;
-
-// A block's memory while it is locked; `data` is null when the lock failed.
-class Locked {
-public:
-    explicit Locked(HGLOBAL memory) : memory_(memory), data_(GlobalLock(memory)) {}
-    Locked(const Locked&) = delete;
-    Locked& operator=(const Locked&) = delete;
-    ~Locked() {
-        if (data_)
-            GlobalUnlock(memory_);
-    }
-    void* Data() const { return data_; }
-
-private:
-    HGLOBAL memory_;
-    void* data_;
-};
 
 // Another program may hold the clipboard for a moment: a few brief tries before it counts as busy.
 class Opened {
@@ -57,33 +35,6 @@ private:
     static constexpr DWORD kRetryMs = 2;
     bool open_ = false;
 };
-
-UINT ColumnFormat() {
-    return RegisterClipboardFormatW(L"MSDEVColumnSelect");
-}
-
-// A movable block of `bytes` that `fill` writes, or none when memory fails.
-template <class Fill>
-Global MakeBlock(size_t bytes, Fill fill) {
-    Global block(GlobalAlloc(GMEM_MOVEABLE, bytes));
-    if (!block)
-        return {};
-    Locked memory(block.Get());
-    if (!memory.Data() || !fill(memory.Data()))
-        return {};
-    return block;
-}
-
-Global UnicodeBlock(std::wstring_view text) {
-    // Checked before anything reads the text, so a length that cannot be real fails here.
-    if (text.size() >= SIZE_MAX / sizeof(wchar_t))
-        return {};
-    return MakeBlock((text.size() + 1) * sizeof(wchar_t), [text](void* data) {
-        auto* units = static_cast<wchar_t*>(data);
-        units[text.copy(units, text.size())] = L'\0';
-        return true;
-    });
-}
 
 struct Conversion {
     UINT codePage;
@@ -148,6 +99,10 @@ Global EightBitBlock(std::wstring_view text, UINT codePage) {
 
 }  // namespace
 
+UINT ColumnFormat() {
+    return RegisterClipboardFormatW(L"MSDEVColumnSelect");
+}
+
 bool Put(HWND owner, std::wstring_view text, bool block, unsigned codePage) {
     Global unicode = UnicodeBlock(text);
     if (!unicode)
@@ -155,16 +110,12 @@ bool Put(HWND owner, std::wstring_view text, bool block, unsigned codePage) {
     UINT column = block ? ColumnFormat() : 0;
     if (block && !column)
         return false;
-    auto marker = [](void* data) {
-        *static_cast<BYTE*>(data) = 1;
-        return true;
-    };
     // A stream leaves the last entry without a format: nothing to place.
     std::pair<UINT, Global> blocks[] = {
         {CF_UNICODETEXT, std::move(unicode)},
         {CF_TEXT, EightBitBlock(text, codePage)},
         {CF_OEMTEXT, EightBitBlock(text, GetOEMCP())},
-        {column, block ? MakeBlock(1, marker) : Global{}},
+        {column, block ? MarkerBlock() : Global{}},
     };
     for (const auto& [format, memory] : blocks)
         if (format && !memory)
@@ -193,15 +144,10 @@ std::optional<Content> Get(HWND owner) {
     HANDLE memory = GetClipboardData(CF_UNICODETEXT);
     if (!memory)
         return std::nullopt;
-    Content content;
-    // Another program's block need not end in NUL nor hold whole units: read only what it has.
-    if (size_t units = GlobalSize(memory) / sizeof(wchar_t); units > 0) {
-        Locked text(memory);
-        if (!text.Data())
-            return std::nullopt;
-        const auto* begin = static_cast<const wchar_t*>(text.Data());
-        content.text.assign(begin, std::find(begin, begin + units, L'\0'));
-    }
+    std::optional<std::wstring> text = ReadUnicode(memory);
+    if (!text)
+        return std::nullopt;
+    Content content{std::move(*text)};
     UINT column = ColumnFormat();
     HANDLE marker = column ? GetClipboardData(column) : nullptr;
     content.block = marker && GlobalSize(marker) > 0;

@@ -10,6 +10,10 @@
 
 namespace pw::win32::Clipboard {
 
+// The registered format "MSDEVColumnSelect", whose presence marks text as a column block; 0 when it
+// cannot be registered.
+UINT ColumnFormat();
+
 // Places `text` as CF_UNICODETEXT (zero-terminated), as CF_TEXT converted to `codePage` (0: the
 // system's ANSI code page; one the system does not know falls back to it) and as CF_OEMTEXT (the
 // OEM code page), and for a column block also a one-byte block holding 1 under the registered

@@ -44,6 +44,8 @@ CQELPenwrightCtrl::CQELPenwrightCtrl()
 }
 
 CQELPenwrightCtrl::~CQELPenwrightCtrl() {
+    // The window outlives this object's handlers: the system must stop calling them now.
+    RevokeDropTarget();
     // The core leaves the buffer's events before the window goes.
     core_.reset();
 }
@@ -81,10 +83,12 @@ bool CQELPenwrightCtrl::Initialize() {
     core_->UpdateScrollBars();
     core_->GetMouse().SetDragDistance(std::max(GetSystemMetrics(SM_CXDRAG), GetSystemMetrics(SM_CYDRAG)) / 2);
     core_->GetMouse().SetDoubleClickTime(GetDoubleClickTime());
+    RegisterDropTarget();
     return true;
 }
 
 void CQELPenwrightCtrl::OnDestroy() {
+    RevokeDropTarget();
     repaintTimer_.Stop();
     trackTimer_.Stop();
     scrollTimer_.Stop();
@@ -542,11 +546,9 @@ LRESULT CQELPenwrightCtrl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
             return Default();
         case WM_DROPFILES: {
             const auto drop = reinterpret_cast<HDROP>(wParam);
-            PenwrightDropFilesNotify notify{
-                {Handle(), 0, static_cast<UINT>(EditNotify::kDropFiles)}, drop, {}};
-            DragQueryPoint(drop, &notify.point);
-            if (const HWND parent = GetParent(Handle()))
-                SendMessageW(parent, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notify));
+            POINT point{};
+            DragQueryPoint(drop, &point);
+            NotifyDropFiles(drop, point);
             DragFinish(drop);
             return 0;
         }
@@ -557,6 +559,12 @@ LRESULT CQELPenwrightCtrl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         default:
             return Default();
     }
+}
+
+void CQELPenwrightCtrl::NotifyDropFiles(HDROP drop, POINT point) {
+    PenwrightDropFilesNotify notify{{Handle(), 0, static_cast<UINT>(EditNotify::kDropFiles)}, drop, point};
+    if (const HWND parent = GetParent(Handle()))
+        SendMessageW(parent, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notify));
 }
 
 PixelRect CQELPenwrightCtrl::GetClientRect() const {
@@ -625,8 +633,8 @@ void CQELPenwrightCtrl::RedrawCaret() {
     if (!core_ || !Handle())
         return;
     const EditCaret& caret = core_->GetCaret();
-    const std::optional<PixelRect> rect =
-        core_->CaretRect(caret.GetRow(), caret.GetColumn(), caret.IsOverwrite(), focus_);
+    const std::optional<PixelRect> rect = core_->CaretRect(
+        caret.GetRow(), caret.GetColumn(), caret.IsOverwrite(), focus_ || dragged_ == Dragged::kText);
     if (!rect) {
         caret_.Show(false);
         return;

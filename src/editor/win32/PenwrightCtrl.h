@@ -16,6 +16,8 @@
 #include "editor/ScreenPlanner.h"
 #include "editor/win32/BackBuffer.h"
 #include "editor/win32/Caret.h"
+#include "editor/win32/ComPtr.h"
+#include "editor/win32/DropTarget.h"
 #include "editor/win32/Painter.h"
 #include "editor/win32/Timer.h"
 #include "editor/win32/Window.h"
@@ -40,7 +42,7 @@ inline constexpr int kDrawMargin = -948;
 inline constexpr int kDropFiles = -952;
 }  // namespace EditNotify
 
-class CQELPenwrightCtrl : public pw::win32::Window, public EditorWindow {
+class CQELPenwrightCtrl : public pw::win32::Window, public EditorWindow, private pw::win32::DropHandler {
 public:
     static constexpr const wchar_t* kClassName = L"VantrellPenwrightor";
     static constexpr UINT kDlgCode = DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTALLKEYS | DLGC_WANTCHARS;
@@ -128,6 +130,11 @@ public:
     static constexpr UINT kMoveHere = 57645;
     static constexpr UINT kCopyHere = 57646;
 
+    // The window's drop target, while it exists (text and files dragged from other programs); the
+    // system knows of it when OLE was initialised on the thread before the window was made, else
+    // files still come as WM_DROPFILES.
+    IDropTarget* GetDropTarget() const { return dropTarget_.Get(); }
+
     // EditorWindow: the mouse's timers, capture, focus and fold tooltip (PenwrightCtrlMouse.cpp).
     void SetTimer(uint32_t id, uint32_t periodMs) override;
     void KillTimer(uint32_t id) override;
@@ -169,6 +176,20 @@ private:
     FrameGeometry FrameOver(const RECT& area, int firstRow) const;
     // The cursor for where the mouse is now, with the keys now down.
     void ShowMouseCursor();
+    // Tells the parent of dropped files (-952) at a client point.
+    void NotifyDropFiles(HDROP drop, POINT point);
+
+    // Drag and drop with other programs (PenwrightCtrlDrop.cpp).
+    void RegisterDropTarget();
+    void RevokeDropTarget();
+    // A left drag of the selection that left the window goes on as the system's drag.
+    void DragOut();
+    DWORD OnDragEnter(IDataObject& data, DWORD keys, POINT screen, DWORD allowed) override;
+    DWORD OnDragOver(DWORD keys, POINT screen, DWORD allowed) override;
+    void OnDragLeave() override;
+    DWORD OnDrop(IDataObject& data, DWORD keys, POINT screen, DWORD allowed) override;
+    // The caret after a drag passed: gone again unless the control has the focus.
+    void EndDragCaret();
 
     pw::RefPtr<CQELPenwrightBufferManager> given_;  // the buffer given at creation, until Initialize
     std::unique_ptr<EditorCore> core_;
@@ -188,4 +209,10 @@ private:
     std::optional<ScrollBar> shownBars_[2];  // what the horizontal and vertical bars were last given
     int wheelDelta_ = 0;                     // turns short of a row, in rows x WHEEL_DELTA
     KeyDownHandler keyDownHandler_;
+    pw::win32::ComPtr<pw::win32::DropTarget> dropTarget_;
+    bool dropRegistered_ = false;
+    // What the drag over the window brings: nothing for us, text, or files for the parent.
+    enum class Dragged { kNothing, kText, kFiles } dragged_ = Dragged::kNothing;
+    bool draggingOut_ = false;    // the selection is dragged by the system, from here
+    bool droppedOnSelf_ = false;  // and came back to be dropped here
 };

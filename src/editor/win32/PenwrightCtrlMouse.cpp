@@ -105,8 +105,11 @@ void CQELPenwrightCtrl::OnMouse(UINT message, UINT flags, POINT client) {
         case WM_MOUSEMOVE: {
             RECT area{};
             ::GetClientRect(Handle(), &area);
-            mouse.Move(x, y, keys, PtInRect(&area, client) != FALSE);
-            if (mouse.IsBusy())
+            const bool inside = PtInRect(&area, client) != FALSE;
+            mouse.Move(x, y, keys, inside);
+            if (!inside && dropRegistered_ && mouse.IsDraggingSelection())
+                DragOut();
+            else if (mouse.IsBusy())
                 ShowMouseCursor();
             break;
         }
