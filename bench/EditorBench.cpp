@@ -10,6 +10,8 @@
 //     frame (median and 95th percentile per key in microseconds as counters);
 //   CommentStart: "/*" typed near the top, a frame after each key, before the worker reparses;
 //   Paste: 1 MB pasted in the middle of the 10 MB text, its reparse included;
+//   FindNothing: a word that is not there searched for through the 10 MB text;
+//   ReplaceAll: some 11,500 words replaced in the 10 MB text, then its reparse;
 //   BlockCopy: a column selection of 10,000 rows copied to the clipboard.
 //
 // The texts come from /work/shared/bench/make-corpus.sh DIR; set PW_CORPUS_DIR=DIR.
@@ -33,6 +35,7 @@
 #include "editor/EditorTesting.h"
 #include "editor/ScreenPlanner.h"
 #include "editor/TextEditor.h"
+#include "editor/TextSearch.h"
 #include "platform/Archive.h"
 #include "platform/CodePage.h"
 #include "platform/DiskFile.h"
@@ -327,6 +330,43 @@ void BM_Paste(benchmark::State& state, const std::string& name) {
     state.counters["reparse_ms"] = reparse / n;
 }
 
+// A word that is nowhere in the text, searched for from the top to the end.
+void BM_FindNothing(benchmark::State& state, const std::string& name, bool matchCase) {
+    Editor* editor = Parsed(name, state);
+    if (!editor)
+        return;
+    const TextSearch search(L"qzxv", {false, matchCase, true});
+    for (auto _ : state) benchmark::DoNotOptimize(search.Find(editor->core->GetBuffer(), 1, 1));
+    state.SetBytesProcessed(
+        state.iterations() *
+        static_cast<int64_t>(editor->core->GetBuffer().GetWholeText().size() * sizeof(wchar_t)));
+}
+
+// Every "if" (some 11,500 whole words in the 10 MB text) replaced, then the worker's reparse.
+void BM_ReplaceAll(benchmark::State& state, const std::string& name) {
+    Editor* editor = ForEditing(name, state);
+    if (!editor)
+        return;
+    EditorCore& core = *editor->core;
+    double replace = 0, reparse = 0;
+    int count = 0;
+    for (auto _ : state) {
+        auto start = std::chrono::steady_clock::now();
+        count = core.GetEditor().ReplaceAll(L"if", L"IF", true, true);
+        replace += MsSince(start);
+        start = std::chrono::steady_clock::now();
+        WaitForParse(core);
+        reparse += MsSince(start);
+        state.PauseTiming();
+        UndoAll(core);
+        state.ResumeTiming();
+    }
+    const auto n = static_cast<double>(state.iterations());
+    state.counters["replaced"] = count;
+    state.counters["replace_ms"] = replace / n;
+    state.counters["reparse_ms"] = reparse / n;
+}
+
 constexpr int kBlockRows = 10000;
 
 void BM_BlockCopy(benchmark::State& state, const std::string& name) {
@@ -373,6 +413,9 @@ BENCHMARK_CAPTURE(BM_CommentStart, cpp100m, std::string("cpp100m"))
     ->Unit(benchmark::kMillisecond)
     ->Iterations(20);
 BENCHMARK_CAPTURE(BM_Paste, cpp10m, std::string("cpp10m"))->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK_CAPTURE(BM_FindNothing, nocase_cpp10m, std::string("cpp10m"), false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_FindNothing, case_cpp10m, std::string("cpp10m"), true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ReplaceAll, cpp10m, std::string("cpp10m"))->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK_CAPTURE(BM_BlockCopy, cpp10m, std::string("cpp10m"))->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -40,6 +40,59 @@ bool TextEditor::ReplaceSelection(std::wstring_view text) {
     return InsertAtCaret(text, false, StepName::kPaste, false);
 }
 
+int TextEditor::ReplaceEach(const TextSearch& search, std::wstring_view replace) {
+    Change change = Snapshot();
+    int count = 0;
+    LineCol at{1, 1};
+    for (std::optional<SearchHit> hit; (hit = search.Find(core_.GetBuffer(), at.row, at.col));) {
+        const LineCol start{hit->row, hit->col};
+        if (!Erase(start, {hit->row, hit->col + hit->length}, true))
+            break;
+        // Counted once the match is gone, even when the buffer refuses the new text.
+        ++count;
+        at = start;
+        const bool inserted = replace.empty() || Insert(replace, start, true, at);
+        Finish(change, start.row, at.row, 5);
+        change = Snapshot();
+        if (!inserted)
+            break;
+    }
+    return count;
+}
+
+int TextEditor::ReplaceWithinRows(const TextSearch& search, std::wstring_view replace) {
+    CQELPenwrightBufferManager& buffer = core_.GetBuffer();
+    const Change change = Snapshot();
+    const auto added = static_cast<int>(replace.size());
+    int count = 0;
+    LineCol first, lastOld, lastNew;
+    int shift = 0;  // what the replacements before on the same row added to it
+    LineCol at{1, 1};
+    for (std::optional<SearchHit> hit; (hit = search.Find(buffer, at.row, at.col));) {
+        if (!buffer.DeleteText(hit->row, hit->col, hit->row, hit->col + hit->length, true))
+            break;
+        ++count;
+        if (hit->row != lastNew.row)
+            shift = 0;
+        first = count == 1 ? LineCol{hit->row, hit->col} : first;
+        lastOld = {hit->row, hit->col - shift + hit->length};
+        at = {hit->row, hit->col};
+        const bool inserted = added == 0 || buffer.InsertText(replace, hit->row, hit->col, true, &at);
+        shift += at.col - hit->col - hit->length;
+        lastNew = at;
+        if (!inserted)
+            break;
+    }
+    if (count == 0)
+        return 0;
+    // One change from the first match to the end of the last for the parser, which then
+    // reparses that stretch once rather than queueing a range for every replacement.
+    buffer.ParserTextChanged(first, lastOld, BufferParser::kDeleted);
+    buffer.ParserTextChanged(first, lastNew, BufferParser::kInserted);
+    Finish(change, first.row, lastNew.row, 4);
+    return count;
+}
+
 int TextEditor::ReplaceAll(std::wstring_view find, std::wstring_view replace, bool wholeWord,
                            bool matchCase) {
     if (find.empty() || !MayEdit())
@@ -50,38 +103,14 @@ int TextEditor::ReplaceAll(std::wstring_view find, std::wstring_view replace, bo
     const CQELPenwrightSelection::Point here = caret.Here();
     CQELPenwrightBufferManager& buffer = core_.GetBuffer();
     const TextSearch search(find, {wholeWord, matchCase, true});
-    // Replacements that add rows move the marks below each of them; others leave every row.
     const bool addsRows = replace.find_first_of(L"\r\n") != std::wstring_view::npos;
     const OverwriteScope insertMode(buffer, false);
     UndoManager& undo = buffer.GetUndoManager();
     undo.SetGroupMode(true);
-    Change change = Snapshot();
-    int count = 0, firstRow = 0;
-    LineCol at{1, 1};
-    for (std::optional<SearchHit> hit; (hit = search.Find(buffer, at.row, at.col));) {
-        const LineCol start{hit->row, hit->col};
-        if (!Erase(start, {hit->row, hit->col + hit->length}, true))
-            break;
-        LineCol end = start;
-        // Counted once the match is gone, even when the buffer refuses the new text.
-        ++count;
-        const bool inserted = replace.empty() || Insert(replace, start, true, end);
-        if (addsRows) {
-            Finish(change, start.row, end.row, 5);
-            change = Snapshot();
-        }
-        firstRow = firstRow > 0 ? firstRow : start.row;
-        // On after the new text, which is never searched again.
-        at = end;
-        if (!inserted)
-            break;
-    }
+    const int count = addsRows ? ReplaceEach(search, replace) : ReplaceWithinRows(search, replace);
     undo.SetGroupMode(false);
-    if (count > 0) {
+    if (count > 0)
         undo.NameLastCommand(StepName::kReplaceAll);
-        if (!addsRows)
-            Finish(change, firstRow, at.row, 4);
-    }
     // The view and the caret where they were, whatever the replacements scrolled.
     core_.SetTopRow(top);
     caret.MoveTo(here.row, here.col);

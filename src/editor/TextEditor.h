@@ -126,6 +126,10 @@ private:
     void NotifyModified();
 
     bool InsertHere(std::wstring_view text, bool block, unsigned stepName, bool select);
+    // Replace all's loops: a replacement that adds rows moves the marks below it, each its own
+    // change; replacements within rows are told to the parser as one change.
+    int ReplaceEach(const TextSearch& search, std::wstring_view replace);
+    int ReplaceWithinRows(const TextSearch& search, std::wstring_view replace);
     bool Replay(int count, bool redo);
     bool JumpToBookmark(bool forward);
 
