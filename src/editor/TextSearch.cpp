@@ -41,6 +41,12 @@ bool TextSearch::MatchesAt(std::wstring_view line, int at) const {
 std::optional<int> TextSearch::FirstIn(std::wstring_view line, int from, int to) const {
     const auto n = static_cast<int>(text_.size());
     const int last = std::min(to, static_cast<int>(line.size())) - n;
+    if (options_.matchCase && !options_.wholeWord) {
+        // The library's search looks for the first character a block at a time.
+        const size_t at =
+            line.substr(0, static_cast<size_t>(std::max(last + n, 0))).find(text_, std::max(from, 0));
+        return at == std::wstring_view::npos ? std::nullopt : std::optional(static_cast<int>(at));
+    }
     for (int at = std::max(from, 0); at <= last; ++at)
         if (MayStart(line[static_cast<size_t>(at)]) && MatchesAt(line, at))
             return at;
