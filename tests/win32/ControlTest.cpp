@@ -14,6 +14,7 @@
 
 #include "PumpUntil.h"
 #include "config/ConfigManager.h"
+#include "editor/FoldTooltip.h"
 #include "editor/Folds.h"
 #include "editor/RowPrinter.h"
 #include "editor/win32/DibSection.h"
@@ -542,6 +543,19 @@ TEST_F(Control, AFoldedBlockShowsItsMarkerAndHidesItsRows) {
     RECT numbers = Band(r.lineNumbers, 4);
     numbers.right -= 1;  // the separator
     EXPECT_FALSE(Has(image, numbers, kLineNumberText));
+
+    // Over the marker its hidden text shows in the tooltip, which a key hides again.
+    const HWND focus = GetFocus();
+    SendMessageW(ctrl.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(cut + 4, 3 * RowHeight() + RowHeight() / 2));
+    const HWND tooltip = FindWindowW(pw::win32::TooltipWindow::kClassName, nullptr);
+    ASSERT_NE(tooltip, nullptr);
+    EXPECT_TRUE(IsWindowVisible(tooltip));
+    EXPECT_EQ(GetFocus(), focus);
+    const auto* window = static_cast<pw::win32::TooltipWindow*>(pw::win32::Window::FromHandle(tooltip));
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->Text(), FoldTooltip::Text(*buffer, blocks.front()));
+    SendMessageW(ctrl.Handle(), WM_KEYDOWN, VK_SHIFT, 0);
+    EXPECT_FALSE(IsWindowVisible(tooltip));
 }
 
 TEST_F(Control, PrintsRowsIntoAnyDeviceContextWrappingLongOnes) {

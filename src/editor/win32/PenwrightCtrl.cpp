@@ -89,6 +89,7 @@ bool CQELPenwrightCtrl::Initialize() {
 
 void CQELPenwrightCtrl::OnDestroy() {
     RevokeDropTarget();
+    tooltip_.reset();
     repaintTimer_.Stop();
     trackTimer_.Stop();
     scrollTimer_.Stop();
@@ -398,6 +399,7 @@ void CQELPenwrightCtrl::OnKey(UINT message, UINT key, LPARAM) {
         Default();
         return;
     }
+    HideTooltip();
     const KeyModifiers modifiers = KeyboardModifiers();
     int code = static_cast<int>(key);
     if (keyDownHandler_)

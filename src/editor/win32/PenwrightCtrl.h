@@ -20,6 +20,7 @@
 #include "editor/win32/DropTarget.h"
 #include "editor/win32/Painter.h"
 #include "editor/win32/Timer.h"
+#include "editor/win32/TooltipWindow.h"
 #include "editor/win32/Window.h"
 
 // Notification -948's payload: the parent may draw a row's selection margin itself (answer
@@ -204,6 +205,8 @@ private:
     bool whiteSpace_ = false;
     pw::win32::Timer trackTimer_{MouseInput::kTrackTimer};
     pw::win32::Timer scrollTimer_{MouseInput::kScrollTimer};
+    // Made when first shown, gone with the window.
+    std::unique_ptr<pw::win32::TooltipWindow> tooltip_;
     bool releasingCapture_ = false;          // our own release is no lost capture
     bool composing_ = false;                 // the input method's composition window shows
     std::optional<ScrollBar> shownBars_[2];  // what the horizontal and vertical bars were last given

@@ -75,9 +75,23 @@ void CQELPenwrightCtrl::TakeFocus() {
         SetFocus(Handle());
 }
 
-// The tooltip window comes with the completion list, which shows it the same way.
-void CQELPenwrightCtrl::ShowTooltip(std::wstring_view, int, int) {}
-void CQELPenwrightCtrl::HideTooltip() {}
+void CQELPenwrightCtrl::ShowTooltip(std::wstring_view text, int x, int y) {
+    if (!tooltip_) {
+        auto tooltip = std::make_unique<pw::win32::TooltipWindow>();
+        if (!tooltip->Create(GetAncestor(Handle(), GA_ROOT)))
+            return;
+        tooltip_ = std::move(tooltip);
+    }
+    tooltip_->SetFont(painter_->GetTextFont());
+    POINT at{x, y};
+    ClientToScreen(Handle(), &at);
+    tooltip_->Show(text, at);
+}
+
+void CQELPenwrightCtrl::HideTooltip() {
+    if (tooltip_)
+        tooltip_->Hide();
+}
 
 void CQELPenwrightCtrl::OnMouse(UINT message, UINT flags, POINT client) {
     if (!core_)
