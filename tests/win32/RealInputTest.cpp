@@ -191,6 +191,17 @@ TEST_F(RealInput, AHeldButtonSelectsAndDragsTextAndDoubleAndTripleClicksSelectAW
     EXPECT_EQ(Selected(), L" defabc\r\n");
 }
 
+TEST_F(RealInput, EscapeEndsADragAndNothingElse) {
+    SetText(L"abc def\r\nxyz");
+    ctrl.Core()->GetCaret().Select(1, 1, 1, 4, true);
+    Mouse(ctrl.Handle(), {{At(ctrl, 1, 2), MOUSEEVENTF_LEFTDOWN}, {At(ctrl, 1, 8)}});
+    Type({{VK_ESCAPE}});
+    Mouse(ctrl.Handle(), {{At(ctrl, 1, 8), MOUSEEVENTF_LEFTUP}});
+    ASSERT_TRUE(Drain());
+    EXPECT_EQ(ctrl.GetWholeText(), L"abc def\r\nxyz");
+    EXPECT_EQ(Selected(), L"abc");
+}
+
 TEST_F(RealInput, LosingTheCaptureEndsTheScrollingSelection) {
     std::wstring text;
     for (int i = 1; i <= 100; ++i) text += L"x;\r\n";
