@@ -23,6 +23,7 @@
 #include "editor/win32/PenwrightCtrl.h"
 #include "editor/win32/TextDataObject.h"
 #include "platform/Profile.h"
+#include "win32/ControlSetup.h"
 
 namespace {
 
@@ -99,25 +100,11 @@ protected:
     void SetUp() override {
         previousProfile_ = pw::SetAppProfile(&profile_);
         ASSERT_TRUE(parent.Create(ParentClass(), nullptr, WS_OVERLAPPEDWINDOW, 0, RECT{0, 0, 480, 320}));
-        ConfigManager::RegisterShared();
-        buffer = pw::MakeRef<CQELPenwrightBufferManager>();
-        buffer->SetFileExt(L".cpp");
-        ASSERT_TRUE(ctrl.Create(parent.Handle(), true, true, buffer, 7));
-        MoveWindow(ctrl.Handle(), 0, 0, 400, 200, FALSE);
-        LOGFONTW font{};
-        font.lfHeight = -13;
-        font.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
-        font.lfQuality = NONANTIALIASED_QUALITY;
-        wcscpy(font.lfFaceName, L"DejaVu Sans Mono");
-        ctrl.SetFont(&font, false);
-        ASSERT_TRUE(ctrl.SetConfigFile(PW_CONFIG_DIR L"/Penwright.ini"));
+        ASSERT_TRUE(CreateTestControl(ctrl, parent.Handle(), buffer));
     }
     void TearDown() override { pw::SetAppProfile(previousProfile_); }
 
-    void SetText(const wchar_t* text) {
-        SendMessageW(ctrl.Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
-        ASSERT_TRUE(PumpUntil([&] { return ctrl.Core()->IsParseSettled(); }));
-    }
+    void SetText(const wchar_t* text) { ASSERT_TRUE(SetControlText(ctrl, text)); }
     // A frame as the control draws it, of the control's client size.
     void Draw(DibSection& image) { ctrl.DrawRows(image.Dc(), RECT{0, 0, image.Width(), image.Height()}); }
     int RowHeight() const { return ctrl.Core()->GetTextLayout().GetRowHeight(); }
@@ -456,27 +443,19 @@ TEST_F(Control, FilesDroppedOnItAreToldToTheParent) {
     EXPECT_EQ(parent.dropPoint.y, 6);
 }
 
-// The middle of the left half of (row, display column) on the first page.
-LPARAM At(const CQELPenwrightCtrl& ctrl, int row, int col) {
-    EditorCore& core = *ctrl.Core();
-    const int x = core.GetRects().text.left + (col - 1) * core.GetTextLayout().GetCharWidth() + 2;
-    const int y = core.GetRects().text.top + (row - 1) * core.GetTextLayout().GetRowHeight() + 3;
-    return MAKELPARAM(x, y);
-}
-
 TEST_F(Control, TheMouseSelectsDragsAndDropsAndLetsGoWithTheCapture) {
     SetText(L"abc def\r\nxyz");
     const HWND hwnd = ctrl.Handle();
     auto send = [&](UINT message, WPARAM keys, int row, int col) {
-        SendMessageW(hwnd, message, keys, At(ctrl, row, col));
+        const POINT at = At(ctrl, row, col);
+        SendMessageW(hwnd, message, keys, MAKELPARAM(at.x, at.y));
     };
     // Selecting "abc" by dragging, then moving it after "def".
     send(WM_LBUTTONDOWN, MK_LBUTTON, 1, 1);
     EXPECT_EQ(GetCapture(), hwnd);
     SetCursorPos(0, 0);  // the tracking timer reads the cursor: keep it off the window
     send(WM_MOUSEMOVE, MK_LBUTTON, 1, 4);
-    ctrl.Core()->GetMouse().OnTrackTimer(LOWORD(At(ctrl, 1, 4)), HIWORD(At(ctrl, 1, 4)),
-                                         {false, false, false, true});
+    ctrl.Core()->GetMouse().OnTrackTimer(At(ctrl, 1, 4).x, At(ctrl, 1, 4).y, {false, false, false, true});
     send(WM_LBUTTONUP, 0, 1, 4);
     EXPECT_EQ(ctrl.Core()->GetCaret().GetSelectedText(), L"abc");
     EXPECT_NE(GetCapture(), hwnd);

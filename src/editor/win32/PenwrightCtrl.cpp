@@ -408,8 +408,14 @@ void CQELPenwrightCtrl::OnKey(UINT message, UINT key, LPARAM) {
         return;  // the host took the key
     if (core_->GetMouse().IsBusy()) {
         // Keys only switch the drag's cursor, or Escape ends the drag.
-        if (code == VK_ESCAPE)
+        if (code == VK_ESCAPE) {
             core_->GetMouse().Cancel();
+            // Its character, already queued by TranslateMessage, would now reach the editor
+            // and drop the selection the drag kept.
+            MSG next;
+            if (PeekMessageW(&next, Handle(), WM_CHAR, WM_CHAR, PM_NOREMOVE) && next.wParam == VK_ESCAPE)
+                PeekMessageW(&next, Handle(), WM_CHAR, WM_CHAR, PM_REMOVE);
+        }
         ShowMouseCursor();
         return;
     }
