@@ -640,8 +640,7 @@ protected:
         OleUninitialize();
     }
     POINTL ScreenAt(int row, int col) const {
-        const LPARAM at = At(ctrl, row, col);
-        POINT point{LOWORD(at), HIWORD(at)};
+        POINT point = At(ctrl, row, col);
         ClientToScreen(ctrl.Handle(), &point);
         return {point.x, point.y};
     }
@@ -788,9 +787,9 @@ TEST_F(DragDrop, DroppedFilesAreToldToTheParent) {
     EXPECT_EQ(Over(0, 2, 3), DROPEFFECT_COPY);
     EXPECT_EQ(Drop(files.Get(), 0, 2, 3), DROPEFFECT_COPY);
     EXPECT_EQ(parent.droppedFile, kDroppedName);
-    const LPARAM at = At(ctrl, 2, 3);
-    EXPECT_EQ(parent.dropPoint.x, LOWORD(at));
-    EXPECT_EQ(parent.dropPoint.y, HIWORD(at));
+    const POINT at = At(ctrl, 2, 3);
+    EXPECT_EQ(parent.dropPoint.x, at.x);
+    EXPECT_EQ(parent.dropPoint.y, at.y);
     EXPECT_EQ(ctrl.GetWholeText(), L"abc def\r\nxyz");
 }
 
