@@ -45,13 +45,14 @@ int TextEditor::ReplaceEach(const TextSearch& search, std::wstring_view replace)
     int count = 0;
     LineCol at{1, 1};
     for (std::optional<SearchHit> hit; (hit = search.Find(core_.GetBuffer(), at.row, at.col));) {
+        const std::wstring text = search.Replacement(core_.GetBuffer(), *hit, replace);
         const LineCol start{hit->row, hit->col};
         if (!Erase(start, {hit->row, hit->col + hit->length}, true))
             break;
         // Counted once the match is gone, even when the buffer refuses the new text.
         ++count;
         at = start;
-        const bool inserted = replace.empty() || Insert(replace, start, true, at);
+        const bool inserted = text.empty() || Insert(text, start, true, at);
         Finish(change, start.row, at.row, 5);
         change = Snapshot();
         if (!inserted)
@@ -63,12 +64,12 @@ int TextEditor::ReplaceEach(const TextSearch& search, std::wstring_view replace)
 int TextEditor::ReplaceWithinRows(const TextSearch& search, std::wstring_view replace) {
     CQELPenwrightBufferManager& buffer = core_.GetBuffer();
     const Change change = Snapshot();
-    const auto added = static_cast<int>(replace.size());
     int count = 0;
     LineCol first, lastOld, lastNew;
     int shift = 0;  // what the replacements before on the same row added to it
     LineCol at{1, 1};
     for (std::optional<SearchHit> hit; (hit = search.Find(buffer, at.row, at.col));) {
+        const std::wstring text = search.Replacement(buffer, *hit, replace);
         if (!buffer.DeleteText(hit->row, hit->col, hit->row, hit->col + hit->length, true))
             break;
         ++count;
@@ -77,7 +78,7 @@ int TextEditor::ReplaceWithinRows(const TextSearch& search, std::wstring_view re
         first = count == 1 ? LineCol{hit->row, hit->col} : first;
         lastOld = {hit->row, hit->col - shift + hit->length};
         at = {hit->row, hit->col};
-        const bool inserted = added == 0 || buffer.InsertText(replace, hit->row, hit->col, true, &at);
+        const bool inserted = text.empty() || buffer.InsertText(text, hit->row, hit->col, true, &at);
         shift += at.col - hit->col - hit->length;
         lastNew = at;
         if (!inserted)
@@ -93,8 +94,8 @@ int TextEditor::ReplaceWithinRows(const TextSearch& search, std::wstring_view re
     return count;
 }
 
-int TextEditor::ReplaceAll(std::wstring_view find, std::wstring_view replace, bool wholeWord,
-                           bool matchCase) {
+int TextEditor::ReplaceAll(std::wstring_view find, std::wstring_view replace, bool wholeWord, bool matchCase,
+                           bool regex) {
     if (find.empty() || !MayEdit())
         return 0;
     EditCaret& caret = core_.GetCaret();
@@ -102,8 +103,9 @@ int TextEditor::ReplaceAll(std::wstring_view find, std::wstring_view replace, bo
     const int top = core_.GetTopRow();
     const CQELPenwrightSelection::Point here = caret.Here();
     CQELPenwrightBufferManager& buffer = core_.GetBuffer();
-    const TextSearch search(find, {wholeWord, matchCase, true});
-    const bool addsRows = replace.find_first_of(L"\r\n") != std::wstring_view::npos;
+    const TextSearch search(find, {wholeWord, matchCase, true, regex});
+    // An expression's replacement may make a line break out of an escape.
+    const bool addsRows = replace.find_first_of(regex ? L"\r\n\\" : L"\r\n") != std::wstring_view::npos;
     const OverwriteScope insertMode(buffer, false);
     UndoManager& undo = buffer.GetUndoManager();
     undo.SetGroupMode(true);

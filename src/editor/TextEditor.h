@@ -93,8 +93,10 @@ public:
     // The selection replaced as a paste replaces it.
     bool ReplaceSelection(std::wstring_view text);
     // Every match from the top replaced, the search going on after each replacement, as one
-    // "Replace all" step; the view and the caret stay. The number replaced.
-    int ReplaceAll(std::wstring_view find, std::wstring_view replace, bool wholeWord, bool matchCase);
+    // "Replace all" step; the view and the caret stay. The number replaced. With `regex`, `find`
+    // is a regular expression and `replace` may refer to its groups.
+    int ReplaceAll(std::wstring_view find, std::wstring_view replace, bool wholeWord, bool matchCase,
+                   bool regex = false);
 
 private:
     // One change of the text as the parent sees it: the rows and change count before it, so

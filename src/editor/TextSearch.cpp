@@ -1,22 +1,64 @@
 #include "editor/TextSearch.h"
 
 #include <algorithm>
+#include <boost/regex.hpp>
 
 #include "buffer/BufferManager.h"
 #include "editor/CharClass.h"
 #include "lexer/LexText.h"
 
+// A compiled expression. Boost's matcher keeps its own stack and gives up on a match that would
+// take too long, where the standard library's recurses and may overflow on a long row.
+class TextSearch::Pattern {
+public:
+    explicit Pattern(const boost::wregex& regex) : regex_(regex) {}
+
+    // Searches [begin, end) of the row `line` from `from`; throws when the match is too complex.
+    std::optional<boost::match_results<const wchar_t*>> Next(std::wstring_view line, int from,
+                                                             int end) const {
+        boost::match_results<const wchar_t*> match;
+        auto flags = boost::match_not_dot_newline;
+        if (from > 0)
+            flags |= boost::match_prev_avail;  // ^ and \b see the text before
+        if (end < static_cast<int>(line.size()))
+            flags |= boost::match_not_eol;
+        if (!boost::regex_search(line.data() + from, line.data() + end, match, regex_, flags, line.data()))
+            return std::nullopt;
+        return match;
+    }
+    const boost::wregex& Regex() const { return regex_; }
+
+private:
+    boost::wregex regex_;
+};
+
 TextSearch::TextSearch(std::wstring_view text, const SearchOptions& options)
-    : text_(options.matchCase ? std::wstring(text) : FoldCase(text)), options_(options) {
-    if (text_.empty())
+    : text_(options.matchCase || options.regex ? std::wstring(text) : FoldCase(text)), options_(options) {
+    if (text_.empty()) {
+        error_ = L"Nothing to search for.";
         return;
+    }
+    if (options_.regex) {
+        try {
+            const auto syntax =
+                boost::regex::perl | (options_.matchCase ? boost::regex::normal : boost::regex::icase);
+            pattern_ = std::make_unique<Pattern>(boost::wregex(text_, syntax));
+        } catch (const std::exception& e) {
+            const std::string what = e.what();
+            error_ = L"Not a regular expression: " + std::wstring(what.begin(), what.end());
+        }
+        return;
+    }
+    starts_.assign(0x10000, 0);
     if (options_.matchCase) {
-        starts_[text_[0]] = 1;
+        starts_[static_cast<uint32_t>(text_[0]) & 0xFFFF] = 1;
         return;
     }
     for (uint32_t c = 0; c < starts_.size(); ++c)
         starts_[c] = FoldCase(static_cast<wchar_t>(c)) == text_[0] ? 1 : 0;
 }
+
+TextSearch::~TextSearch() = default;
 
 bool TextSearch::MayStart(wchar_t c) const {
     // Where wchar_t is wider than a code unit, text from outside may hold larger values.
@@ -31,51 +73,101 @@ bool TextSearch::MatchesAt(std::wstring_view line, int at) const {
         if ((options_.matchCase ? c : FoldCase(c)) != text_[static_cast<size_t>(i)])
             return false;
     }
+    return StandsAlone(line, at, n);
+}
+
+bool TextSearch::StandsAlone(std::wstring_view line, int at, int length) const {
     if (!options_.wholeWord)
         return true;
     const auto size = static_cast<int>(line.size());
     return (at == 0 || CharClass::EndsWholeWord(line[static_cast<size_t>(at - 1)])) &&
-           (at + n >= size || CharClass::EndsWholeWord(line[static_cast<size_t>(at + n)]));
+           (at + length >= size || CharClass::EndsWholeWord(line[static_cast<size_t>(at + length)]));
 }
 
-std::optional<int> TextSearch::FirstIn(std::wstring_view line, int from, int to) const {
+std::optional<TextSearch::RowMatch> TextSearch::FirstIn(std::wstring_view line, int from) const {
+    const auto size = static_cast<int>(line.size());
+    if (pattern_) {
+        for (int start = from; start <= size;) {
+            const auto match = pattern_->Next(line, start, size);
+            if (!match)
+                return std::nullopt;
+            const auto at = static_cast<int>((*match)[0].first - line.data());
+            const auto length = static_cast<int>((*match)[0].length());
+            if (length > 0 && StandsAlone(line, at, length))
+                return RowMatch{at, length};
+            start = at + 1;
+        }
+        return std::nullopt;
+    }
     const auto n = static_cast<int>(text_.size());
-    const int last = std::min(to, static_cast<int>(line.size())) - n;
     if (options_.matchCase && !options_.wholeWord) {
         // The library's search looks for the first character a block at a time.
-        const size_t at =
-            line.substr(0, static_cast<size_t>(std::max(last + n, 0))).find(text_, std::max(from, 0));
-        return at == std::wstring_view::npos ? std::nullopt : std::optional(static_cast<int>(at));
+        const size_t at = line.find(text_, static_cast<size_t>(from));
+        return at == std::wstring_view::npos ? std::nullopt
+                                             : std::optional(RowMatch{static_cast<int>(at), n});
     }
-    for (int at = std::max(from, 0); at <= last; ++at)
+    for (int at = from; at <= size - n; ++at)
         if (MayStart(line[static_cast<size_t>(at)]) && MatchesAt(line, at))
-            return at;
+            return RowMatch{at, n};
     return std::nullopt;
 }
 
-std::optional<int> TextSearch::LastIn(std::wstring_view line, int from, int to) const {
+std::optional<TextSearch::RowMatch> TextSearch::LastIn(std::wstring_view line, int to) const {
+    if (pattern_) {
+        // Every match that ends in time, the last one kept.
+        std::optional<RowMatch> last;
+        for (int start = 0; start <= to;) {
+            const auto match = pattern_->Next(line, start, to);
+            if (!match)
+                break;
+            const auto at = static_cast<int>((*match)[0].first - line.data());
+            const auto length = static_cast<int>((*match)[0].length());
+            if (length > 0 && StandsAlone(line, at, length))
+                last = RowMatch{at, length};
+            start = at + 1;
+        }
+        return last;
+    }
     const auto n = static_cast<int>(text_.size());
-    const int first = std::max(from, 0);
-    for (int at = std::min(to, static_cast<int>(line.size())) - n; at >= first; --at)
+    for (int at = to - n; at >= 0; --at)
         if (MayStart(line[static_cast<size_t>(at)]) && MatchesAt(line, at))
-            return at;
+            return RowMatch{at, n};
     return std::nullopt;
 }
 
 std::optional<SearchHit> TextSearch::Find(const CQELPenwrightBufferManager& buffer, int row, int col) const {
     const int rows = buffer.GetRowCount();
-    if (text_.empty() || row < 1 || row > rows)
+    if (!error_.empty() || row < 1 || row > rows)
         return std::nullopt;
-    const auto n = static_cast<int>(text_.size());
     const int step = options_.down ? 1 : -1;
-    for (int r = row; r >= 1 && r <= rows; r += step) {
-        const std::wstring_view line = buffer.GetLineView(r);
-        const auto size = static_cast<int>(line.size());
-        // Only the start row begins at the given column; the others are searched whole.
-        const int start = r == row ? std::clamp(col - 1, 0, size) : (options_.down ? 0 : size);
-        const std::optional<int> at = options_.down ? FirstIn(line, start, size) : LastIn(line, 0, start);
-        if (at)
-            return SearchHit{r, *at + 1, n};
+    try {
+        for (int r = row; r >= 1 && r <= rows; r += step) {
+            const std::wstring_view line = buffer.GetLineView(r);
+            const auto size = static_cast<int>(line.size());
+            // Only the start row begins at the given column; the others are searched whole.
+            const int start = r == row ? std::clamp(col - 1, 0, size) : (options_.down ? 0 : size);
+            const std::optional<RowMatch> match = options_.down ? FirstIn(line, start) : LastIn(line, start);
+            if (match)
+                return SearchHit{r, match->at + 1, match->length};
+        }
+    } catch (const std::exception&) {
+        error_ = L"The regular expression is too complex to match here.";
     }
     return std::nullopt;
+}
+
+std::wstring TextSearch::Replacement(const CQELPenwrightBufferManager& buffer, const SearchHit& hit,
+                                     std::wstring_view replace) const {
+    if (!pattern_ || hit.row < 1 || hit.row > buffer.GetRowCount())
+        return std::wstring(replace);
+    const std::wstring_view line = buffer.GetLineView(hit.row);
+    const int at = std::clamp(hit.col - 1, 0, static_cast<int>(line.size()));
+    try {
+        // The same match again, from its start, for its groups.
+        if (const auto match = pattern_->Next(line, at, static_cast<int>(line.size())))
+            return match->format(std::wstring(replace), boost::format_perl);
+    } catch (const std::exception&) {
+        error_ = L"The regular expression is too complex to match here.";
+    }
+    return std::wstring(replace);
 }

@@ -1,8 +1,9 @@
 #pragma once
-// Searching the rows of a buffer for a text: down from a position or up to it, with or without
-// case, whole words only or anywhere. Rows are searched one at a time; a match never spans a
-// row end, and the search does not wrap around at either end of the text.
+// Searching the rows of a buffer for a text or a regular expression: down from a position or up
+// to it, with or without case, whole words only or anywhere. Rows are searched one at a time; a
+// match never spans a row end, and the search does not wrap around at either end of the text.
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,6 +15,9 @@ struct SearchOptions {
     bool wholeWord = false;
     bool matchCase = false;
     bool down = true;
+    // The text is a regular expression (Perl's syntax); the replacement may refer to its groups
+    // ($1, $&) and hold escapes such as \t.
+    bool regex = false;
 };
 
 struct SearchHit {
@@ -25,22 +29,42 @@ struct SearchHit {
 class TextSearch {
 public:
     TextSearch(std::wstring_view text, const SearchOptions& options);
+    ~TextSearch();
+    TextSearch(const TextSearch&) = delete;
+    TextSearch& operator=(const TextSearch&) = delete;
+
+    // Why nothing can be found: an empty text, an expression that does not compile, or one too
+    // complex to match (a search that met it stops); empty when the search may go on.
+    const std::wstring& Error() const { return error_; }
 
     // The first match going down from (row, col), a match starting at col included; going up, the
     // last match that ends at or before col. Columns past a row's end count as its end. Nothing
-    // for an empty text or a start row outside the buffer.
+    // for a start row outside the buffer. A regular expression's empty matches do not count.
     std::optional<SearchHit> Find(const CQELPenwrightBufferManager& buffer, int row, int col) const;
-    // The first / last match in one row's text within [from, to) (0-based indices).
-    std::optional<int> FirstIn(std::wstring_view line, int from, int to) const;
-    std::optional<int> LastIn(std::wstring_view line, int from, int to) const;
+    // What replaces a match that Find gave: `replace` itself, or for an expression `replace`
+    // with the match's groups put in.
+    std::wstring Replacement(const CQELPenwrightBufferManager& buffer, const SearchHit& hit,
+                             std::wstring_view replace) const;
 
 private:
+    struct RowMatch {
+        int at = 0;
+        int length = 0;
+    };
+    class Pattern;
+
+    // The first match starting at or after `from`; the last one ending at or before `to`.
+    std::optional<RowMatch> FirstIn(std::wstring_view line, int from) const;
+    std::optional<RowMatch> LastIn(std::wstring_view line, int to) const;
     bool MayStart(wchar_t c) const;
     // Whether the text matches at `at` from its second character on (MayStart saw the first).
     bool MatchesAt(std::wstring_view line, int at) const;
+    bool StandsAlone(std::wstring_view line, int at, int length) const;
 
     std::wstring text_;  // folded when the case does not matter
     SearchOptions options_;
     // Which code units may begin a match: the first character in each of its cases.
-    std::vector<uint8_t> starts_ = std::vector<uint8_t>(0x10000);
+    std::vector<uint8_t> starts_;
+    std::unique_ptr<Pattern> pattern_;
+    mutable std::wstring error_;
 };

@@ -13,6 +13,7 @@ struct SearchCase {
     const char* options;     // "w" whole word, "c" match case, "u" up
     int row, col;            // where the search starts
     int foundRow, foundCol;  // 0: nothing found
+    int foundLength = -1;    // -1: the length of `find`
 };
 
 TEST(TextSearch, FindsDownFromOrUpToAPosition) {
@@ -42,23 +43,46 @@ TEST(TextSearch, FindsDownFromOrUpToAPosition) {
         {L"x \u00c4\u00d6 \u03a3\u0391 \u041f\u0440\u0438", L"\u03c3\u03b1", "w", 1, 1, 1, 6},
         {L"x \u00c4\u00d6 \u03a3\u0391 \u041f\u0440\u0438", L"\u043f\u0440\u0438", "", 1, 1, 1, 9},
         {L"x \u00c4\u00d6 \u03a3\u0391 \u041f\u0440\u0438", L"\u043f\u0440\u0438", "c", 1, 1, 0, 0},
+        {L"int a1 = b22;", L"[a-z]\\d+", "r", 1, 1, 1, 5, 2},
+        {L"int a1 = b22;", L"[a-z]\\d+", "r", 1, 6, 1, 10, 3},
+        {L"xa1 a1", L"a\\d", "rw", 1, 1, 1, 5, 2},
+        {L"ABC", L"abc", "r", 1, 1, 1, 1},
+        {L"ABC", L"abc", "rc", 1, 1, 0, 0},
+        {L"a1 a2 a3", L"a\\d", "ru", 1, 6, 1, 4, 2},
+        {L"xab", L"^ab", "r", 1, 2, 0, 0},     // the row goes on before the start
+        {L"ab ab", L"ab$", "ru", 1, 3, 0, 0},  // ... and after the end of an upward search
+        {L"ab\nab", L"ab$", "r", 1, 1, 1, 1, 2},
+        {L"abc", L"x*", "r", 1, 1, 0, 0},  // empty matches do not count
     };
     for (const SearchCase& c : cases) {
         const pw::RefPtr<CQELPenwrightBufferManager> buffer = BufferOf(c.text);
         const std::string options = c.options;
-        const SearchOptions search{options.find('w') != std::string::npos,
-                                   options.find('c') != std::string::npos,
-                                   options.find('u') == std::string::npos};
-        const std::optional<SearchHit> hit = TextSearch(c.find, search).Find(*buffer, c.row, c.col);
+        auto has = [&](char option) { return options.find(option) != std::string::npos; };
+        const SearchOptions search{has('w'), has('c'), !has('u'), has('r')};
+        const TextSearch searching(c.find, search);
+        const std::optional<SearchHit> hit = searching.Find(*buffer, c.row, c.col);
         const std::string where = testing::PrintToString(std::wstring(c.text)) + " " +
                                   testing::PrintToString(std::wstring(c.find)) + " " + options + " from " +
-                                  std::to_string(c.row) + "," + std::to_string(c.col);
+                                  std::to_string(c.row) + "," + std::to_string(c.col) + " " +
+                                  testing::PrintToString(searching.Error());
         EXPECT_EQ(hit ? std::pair(hit->row, hit->col) : std::pair(0, 0), std::pair(c.foundRow, c.foundCol))
             << where;
         if (hit) {
-            EXPECT_EQ(hit->length, static_cast<int>(std::wstring_view(c.find).size())) << where;
+            const int length =
+                c.foundLength >= 0 ? c.foundLength : static_cast<int>(std::wstring_view(c.find).size());
+            EXPECT_EQ(hit->length, length) << where;
         }
     }
+}
+
+TEST(TextSearch, ABadOrRunawayExpressionFindsNothingAndSaysWhy) {
+    const pw::RefPtr<CQELPenwrightBufferManager> buffer = BufferOf(std::wstring(5000, L'a') + L"\nab");
+    for (const wchar_t* pattern : {L"(", L"(a+)+b"}) {
+        const TextSearch search(pattern, {.regex = true});
+        EXPECT_FALSE(search.Find(*buffer, 1, 1)) << testing::PrintToString(std::wstring(pattern));
+        EXPECT_FALSE(search.Error().empty()) << testing::PrintToString(std::wstring(pattern));
+    }
+    EXPECT_TRUE(TextSearch(L"a+b", {.regex = true}).Find(*buffer, 1, 1));
 }
 
 TEST(TextSearch, WholeWordEndsAreThirtyCharacters) {
@@ -105,7 +129,7 @@ struct ReplaceCase {
     const wchar_t* before;
     const wchar_t* find;
     const wchar_t* replace;
-    const char* options;  // "w", "c"
+    const char* options;  // "w", "c", "r"
     int count;
     const wchar_t* after;
 };
@@ -120,15 +144,19 @@ TEST(ReplaceAll, ReplacesEveryMatchAsOneStepThatUndoes) {
         {L"a\na", L"a", L"b\nc", "", 2, L"b\nc\nb\nc"},
         {L"abc", L"", L"x", "", 0, L"abc"},
         {L"abc", L"z", L"x", "", 0, L"abc"},
+        {L"x=1; y=22;\nz=3", L"(\\w)=(\\d+)", L"$2=$1", "r", 3, L"1=x; 22=y;\n3=z"},
+        {L"a b\nc d", L" ", L"\\t", "r", 2, L"a\tb\nc\td"},
+        {L"aXbxc", L"x", L"", "r", 2, L"abc"},
     };
     for (const ReplaceCase& c : cases) {
         Editing e(c.before);
         const std::string options = c.options;
         TextEditor& editor = e.core.GetEditor();
         const std::wstring where = std::wstring(c.before) + L" " + c.find;
-        EXPECT_EQ(editor.ReplaceAll(c.find, c.replace, options.find('w') != std::string::npos,
-                                    options.find('c') != std::string::npos),
-                  c.count)
+        EXPECT_EQ(
+            editor.ReplaceAll(c.find, c.replace, options.find('w') != std::string::npos,
+                              options.find('c') != std::string::npos, options.find('r') != std::string::npos),
+            c.count)
             << testing::PrintToString(where);
         auto text = [&] {
             std::wstring all = e.buffer->GetWholeText();
