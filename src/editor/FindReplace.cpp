@@ -1,5 +1,7 @@
 // The control's find, replace and replace all.
 #include <algorithm>
+#include <climits>
+#include <optional>
 
 #include "editor/EditorCore.h"
 #include "editor/TextEditor.h"
@@ -36,15 +38,48 @@ std::optional<SearchHit> TextEditor::Find(std::wstring_view text, const SearchOp
     return hit;
 }
 
+struct TextEditor::ReplaceScope {
+    SearchBounds bounds;
+    CQELPenwrightSelection::Point start;
+    LineCol end;  // a stream's end position
+    bool block = false;
+    int left = 0, right = 0;  // a block's display columns
+
+    // A match of `length` characters at `at` became text that ends at `after`: what follows it
+    // in the scope moves with it.
+    void Replaced(LineCol at, int length, LineCol after) {
+        if (!block && at.row == end.row)
+            end = {after.row, after.col + end.col - (at.col + length)};
+        else
+            end.row += after.row - at.row;
+        bounds.lastRow = end.row;
+    }
+};
+
+TextEditor::ReplaceScope TextEditor::ScopeOfSelection() const {
+    const CQELPenwrightSelection& selection = core_.GetCaret().GetSelection();
+    const CQELPenwrightSelection::Range range = selection.Normalized();
+    ReplaceScope scope;
+    scope.start = range.first;
+    scope.end = {range.last.row, range.last.pos};
+    scope.block = selection.IsBlock();
+    scope.left = std::min(range.first.col, range.last.col);
+    scope.right = std::max(range.first.col, range.last.col);
+    scope.bounds.firstRow = range.first.row;
+    scope.bounds.lastRow = range.last.row;
+    return scope;
+}
+
 bool TextEditor::ReplaceSelection(std::wstring_view text) {
     return InsertAtCaret(text, false, StepName::kPaste, false);
 }
 
-int TextEditor::ReplaceEach(const TextSearch& search, std::wstring_view replace) {
+int TextEditor::ReplaceEach(const TextSearch& search, std::wstring_view replace, ReplaceScope* scope) {
     Change change = Snapshot();
     int count = 0;
-    LineCol at{1, 1};
-    for (std::optional<SearchHit> hit; (hit = search.Find(core_.GetBuffer(), at.row, at.col));) {
+    LineCol at{scope ? scope->bounds.firstRow : 1, 1};
+    for (std::optional<SearchHit> hit;
+         (hit = search.Find(core_.GetBuffer(), at.row, at.col, scope ? &scope->bounds : nullptr));) {
         const std::wstring text = search.Replacement(core_.GetBuffer(), *hit, replace);
         const LineCol start{hit->row, hit->col};
         if (!Erase(start, {hit->row, hit->col + hit->length}, true))
@@ -53,6 +88,8 @@ int TextEditor::ReplaceEach(const TextSearch& search, std::wstring_view replace)
         ++count;
         at = start;
         const bool inserted = text.empty() || Insert(text, start, true, at);
+        if (scope)
+            scope->Replaced(start, hit->length, at);
         Finish(change, start.row, at.row, 5);
         change = Snapshot();
         if (!inserted)
@@ -61,14 +98,15 @@ int TextEditor::ReplaceEach(const TextSearch& search, std::wstring_view replace)
     return count;
 }
 
-int TextEditor::ReplaceWithinRows(const TextSearch& search, std::wstring_view replace) {
+int TextEditor::ReplaceWithinRows(const TextSearch& search, std::wstring_view replace, ReplaceScope* scope) {
     CQELPenwrightBufferManager& buffer = core_.GetBuffer();
     const Change change = Snapshot();
     int count = 0;
     LineCol first, lastOld, lastNew;
     int shift = 0;  // what the replacements before on the same row added to it
-    LineCol at{1, 1};
-    for (std::optional<SearchHit> hit; (hit = search.Find(buffer, at.row, at.col));) {
+    LineCol at{scope ? scope->bounds.firstRow : 1, 1};
+    for (std::optional<SearchHit> hit;
+         (hit = search.Find(buffer, at.row, at.col, scope ? &scope->bounds : nullptr));) {
         const std::wstring text = search.Replacement(buffer, *hit, replace);
         if (!buffer.DeleteText(hit->row, hit->col, hit->row, hit->col + hit->length, true))
             break;
@@ -81,6 +119,8 @@ int TextEditor::ReplaceWithinRows(const TextSearch& search, std::wstring_view re
         const bool inserted = text.empty() || buffer.InsertText(text, hit->row, hit->col, true, &at);
         shift += at.col - hit->col - hit->length;
         lastNew = at;
+        if (scope)
+            scope->Replaced({hit->row, hit->col}, hit->length, at);
         if (!inserted)
             break;
     }
@@ -94,10 +134,40 @@ int TextEditor::ReplaceWithinRows(const TextSearch& search, std::wstring_view re
     return count;
 }
 
-int TextEditor::ReplaceAll(std::wstring_view find, std::wstring_view replace, bool wholeWord, bool matchCase,
-                           bool regex) {
-    if (find.empty() || !MayEdit())
+void TextEditor::SpanOf(ReplaceScope& scope) const {
+    const CQELPenwrightBufferManager& buffer = core_.GetBuffer();
+    if (scope.block)
+        scope.bounds.span = [&buffer, &scope](int row) {
+            return std::pair(buffer.DisplayColToCharIndex(row, scope.left),
+                             buffer.DisplayColToCharIndex(row, scope.right));
+        };
+    else
+        scope.bounds.span = [&scope](int row) {
+            return std::pair(row == scope.start.row ? scope.start.pos - 1 : 0,
+                             row == scope.end.row ? scope.end.col - 1 : INT_MAX);
+        };
+}
+
+int TextEditor::CountMatches(std::wstring_view text, const SearchOptions& options, bool inSelection) {
+    const TextSearch search(text, options);
+    if (!inSelection)
+        return search.Count(core_.GetBuffer());
+    if (core_.GetCaret().GetSelection().IsEmpty())
         return 0;
+    ReplaceScope scope = ScopeOfSelection();
+    SpanOf(scope);
+    return search.Count(core_.GetBuffer(), &scope.bounds);
+}
+
+int TextEditor::ReplaceAll(std::wstring_view find, std::wstring_view replace, bool wholeWord, bool matchCase,
+                           bool regex, bool inSelection) {
+    if (find.empty() || (inSelection && core_.GetCaret().GetSelection().IsEmpty()) || !MayEdit())
+        return 0;
+    std::optional<ReplaceScope> scope;
+    if (inSelection) {
+        scope = ScopeOfSelection();
+        SpanOf(*scope);
+    }
     EditCaret& caret = core_.GetCaret();
     caret.DropPendingIndent();
     const int top = core_.GetTopRow();
@@ -109,14 +179,27 @@ int TextEditor::ReplaceAll(std::wstring_view find, std::wstring_view replace, bo
     const OverwriteScope insertMode(buffer, false);
     UndoManager& undo = buffer.GetUndoManager();
     undo.SetGroupMode(true);
-    const int count = addsRows ? ReplaceEach(search, replace) : ReplaceWithinRows(search, replace);
+    ReplaceScope* within = scope ? &*scope : nullptr;
+    const int count =
+        addsRows ? ReplaceEach(search, replace, within) : ReplaceWithinRows(search, replace, within);
     undo.SetGroupMode(false);
     if (count > 0)
         undo.NameLastCommand(StepName::kReplaceAll);
     // The view and the caret where they were, whatever the replacements scrolled.
     core_.SetTopRow(top);
-    caret.MoveTo(here.row, here.col);
-    caret.GetSelection().Clear(caret.Here());
+    if (scope && scope->block) {
+        caret.Select(scope->start.row, scope->left, scope->end.row, scope->right, false);
+        CQELPenwrightSelection& selection = caret.GetSelection();
+        selection.Set(selection.GetStart(), selection.GetEnd(), true);
+    } else if (scope) {
+        caret.MoveToPosition(scope->start.row, scope->start.pos);
+        const CQELPenwrightSelection::Point start = caret.Here();
+        caret.MoveToPosition(scope->end.row, scope->end.col);
+        caret.GetSelection().Set(start, caret.Here(), false);
+    } else {
+        caret.MoveTo(here.row, here.col);
+        caret.GetSelection().Clear(caret.Here());
+    }
     caret.Show(false, true);
     core_.UpdateScrollBars();
     NotifyScrolled(7);

@@ -95,8 +95,12 @@ public:
     // Every match from the top replaced, the search going on after each replacement, as one
     // "Replace all" step; the view and the caret stay. The number replaced. With `regex`, `find`
     // is a regular expression and `replace` may refer to its groups.
+    // With `inSelection` only the matches within the selection (stream or block) are replaced,
+    // and the selection afterwards covers what became of it.
     int ReplaceAll(std::wstring_view find, std::wstring_view replace, bool wholeWord, bool matchCase,
-                   bool regex = false);
+                   bool regex = false, bool inSelection = false);
+    // How many matches replace all would meet in the text or the selection.
+    int CountMatches(std::wstring_view text, const SearchOptions& options, bool inSelection);
 
 private:
     // One change of the text as the parent sees it: the rows and change count before it, so
@@ -130,8 +134,13 @@ private:
     bool InsertHere(std::wstring_view text, bool block, unsigned stepName, bool select);
     // Replace all's loops: a replacement that adds rows moves the marks below it, each its own
     // change; replacements within rows are told to the parser as one change.
-    int ReplaceEach(const TextSearch& search, std::wstring_view replace);
-    int ReplaceWithinRows(const TextSearch& search, std::wstring_view replace);
+    // The selection as a scope: its end follows the replacements made in it (FindReplace.cpp).
+    struct ReplaceScope;
+    ReplaceScope ScopeOfSelection() const;
+    // The scope's characters in each row, read from `scope` as replacements move its end.
+    void SpanOf(ReplaceScope& scope) const;
+    int ReplaceEach(const TextSearch& search, std::wstring_view replace, ReplaceScope* scope);
+    int ReplaceWithinRows(const TextSearch& search, std::wstring_view replace, ReplaceScope* scope);
     bool Replay(int count, bool redo);
     bool JumpToBookmark(bool forward);
 

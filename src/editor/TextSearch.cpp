@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <boost/regex.hpp>
+#include <climits>
+#include <tuple>
 
 #include "buffer/BufferManager.h"
 #include "editor/CharClass.h"
@@ -84,11 +86,10 @@ bool TextSearch::StandsAlone(std::wstring_view line, int at, int length) const {
            (at + length >= size || CharClass::EndsWholeWord(line[static_cast<size_t>(at + length)]));
 }
 
-std::optional<TextSearch::RowMatch> TextSearch::FirstIn(std::wstring_view line, int from) const {
-    const auto size = static_cast<int>(line.size());
+std::optional<TextSearch::RowMatch> TextSearch::FirstIn(std::wstring_view line, int from, int to) const {
     if (pattern_) {
-        for (int start = from; start <= size;) {
-            const auto match = pattern_->Next(line, start, size);
+        for (int start = from; start <= to;) {
+            const auto match = pattern_->Next(line, start, to);
             if (!match)
                 return std::nullopt;
             const auto at = static_cast<int>((*match)[0].first - line.data());
@@ -102,21 +103,21 @@ std::optional<TextSearch::RowMatch> TextSearch::FirstIn(std::wstring_view line, 
     const auto n = static_cast<int>(text_.size());
     if (options_.matchCase && !options_.wholeWord) {
         // The library's search looks for the first character a block at a time.
-        const size_t at = line.find(text_, static_cast<size_t>(from));
+        const size_t at = line.substr(0, static_cast<size_t>(to)).find(text_, static_cast<size_t>(from));
         return at == std::wstring_view::npos ? std::nullopt
                                              : std::optional(RowMatch{static_cast<int>(at), n});
     }
-    for (int at = from; at <= size - n; ++at)
+    for (int at = from; at <= to - n; ++at)
         if (MayStart(line[static_cast<size_t>(at)]) && MatchesAt(line, at))
             return RowMatch{at, n};
     return std::nullopt;
 }
 
-std::optional<TextSearch::RowMatch> TextSearch::LastIn(std::wstring_view line, int to) const {
+std::optional<TextSearch::RowMatch> TextSearch::LastIn(std::wstring_view line, int from, int to) const {
     if (pattern_) {
         // Every match that ends in time, the last one kept.
         std::optional<RowMatch> last;
-        for (int start = 0; start <= to;) {
+        for (int start = from; start <= to;) {
             const auto match = pattern_->Next(line, start, to);
             if (!match)
                 break;
@@ -129,24 +130,46 @@ std::optional<TextSearch::RowMatch> TextSearch::LastIn(std::wstring_view line, i
         return last;
     }
     const auto n = static_cast<int>(text_.size());
-    for (int at = to - n; at >= 0; --at)
+    for (int at = to - n; at >= from; --at)
         if (MayStart(line[static_cast<size_t>(at)]) && MatchesAt(line, at))
             return RowMatch{at, n};
     return std::nullopt;
 }
 
-std::optional<SearchHit> TextSearch::Find(const CQELPenwrightBufferManager& buffer, int row, int col) const {
+std::optional<SearchHit> TextSearch::Find(const CQELPenwrightBufferManager& buffer, int row, int col,
+                                          const SearchBounds* bounds) const {
+    return Search(buffer, row, col, bounds, options_.down);
+}
+
+std::optional<SearchHit> TextSearch::Search(const CQELPenwrightBufferManager& buffer, int row, int col,
+                                            const SearchBounds* bounds, bool down) const {
     const int rows = buffer.GetRowCount();
     if (!error_.empty() || row < 1 || row > rows)
         return std::nullopt;
-    const int step = options_.down ? 1 : -1;
+    const int first = bounds ? std::max(bounds->firstRow, 1) : 1;
+    const int last = bounds ? std::min(bounds->lastRow, rows) : rows;
+    // A start before the bounds (going their way) begins at their edge; one past them finds nothing.
+    if (down && row < first)
+        row = first, col = 1;
+    else if (!down && row > last)
+        row = last, col = INT_MAX;
+    const int step = down ? 1 : -1;
     try {
-        for (int r = row; r >= 1 && r <= rows; r += step) {
+        for (int r = row; r >= first && r <= last; r += step) {
             const std::wstring_view line = buffer.GetLineView(r);
             const auto size = static_cast<int>(line.size());
+            int from = 0, to = size;
+            if (bounds && bounds->span) {
+                std::tie(from, to) = bounds->span(r);
+                to = std::clamp(to, 0, size);
+                from = std::clamp(from, 0, to);
+            }
             // Only the start row begins at the given column; the others are searched whole.
-            const int start = r == row ? std::clamp(col - 1, 0, size) : (options_.down ? 0 : size);
-            const std::optional<RowMatch> match = options_.down ? FirstIn(line, start) : LastIn(line, start);
+            if (r == row) {
+                const int start = std::clamp(col - 1, 0, size);
+                (down ? from : to) = std::clamp(start, from, to);
+            }
+            const std::optional<RowMatch> match = down ? FirstIn(line, from, to) : LastIn(line, from, to);
             if (match)
                 return SearchHit{r, match->at + 1, match->length};
         }
@@ -154,6 +177,16 @@ std::optional<SearchHit> TextSearch::Find(const CQELPenwrightBufferManager& buff
         error_ = L"The regular expression is too complex to match here.";
     }
     return std::nullopt;
+}
+
+int TextSearch::Count(const CQELPenwrightBufferManager& buffer, const SearchBounds* bounds) const {
+    int count = 0;
+    LineCol at{bounds ? std::max(bounds->firstRow, 1) : 1, 1};
+    for (std::optional<SearchHit> hit; (hit = Search(buffer, at.row, at.col, bounds, true));) {
+        ++count;
+        at = {hit->row, hit->col + hit->length};
+    }
+    return count;
 }
 
 std::wstring TextSearch::Replacement(const CQELPenwrightBufferManager& buffer, const SearchHit& hit,

@@ -3,6 +3,7 @@
 // to it, with or without case, whole words only or anywhere. Rows are searched one at a time; a
 // match never spans a row end, and the search does not wrap around at either end of the text.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,6 +27,14 @@ struct SearchHit {
     int length = 0;
 };
 
+// Where a search may match: rows first..last, and in each the characters [from, to) (0-based,
+// clamped to the row) that `span` gives, or the whole row without it. A selection as a scope.
+struct SearchBounds {
+    int firstRow = 1;
+    int lastRow = 1;
+    std::function<std::pair<int, int>(int row)> span;
+};
+
 class TextSearch {
 public:
     TextSearch(std::wstring_view text, const SearchOptions& options);
@@ -40,7 +49,11 @@ public:
     // The first match going down from (row, col), a match starting at col included; going up, the
     // last match that ends at or before col. Columns past a row's end count as its end. Nothing
     // for a start row outside the buffer. A regular expression's empty matches do not count.
-    std::optional<SearchHit> Find(const CQELPenwrightBufferManager& buffer, int row, int col) const;
+    // Within `bounds` when given: a start outside them begins at their edge.
+    std::optional<SearchHit> Find(const CQELPenwrightBufferManager& buffer, int row, int col,
+                                  const SearchBounds* bounds = nullptr) const;
+    // The matches one after another from the top (of `bounds`) down, as replace all meets them.
+    int Count(const CQELPenwrightBufferManager& buffer, const SearchBounds* bounds = nullptr) const;
     // What replaces a match that Find gave: `replace` itself, or for an expression `replace`
     // with the match's groups put in.
     std::wstring Replacement(const CQELPenwrightBufferManager& buffer, const SearchHit& hit,
@@ -53,9 +66,11 @@ private:
     };
     class Pattern;
 
-    // The first match starting at or after `from`; the last one ending at or before `to`.
-    std::optional<RowMatch> FirstIn(std::wstring_view line, int from) const;
-    std::optional<RowMatch> LastIn(std::wstring_view line, int to) const;
+    std::optional<SearchHit> Search(const CQELPenwrightBufferManager& buffer, int row, int col,
+                                    const SearchBounds* bounds, bool down) const;
+    // The first / last match within [from, to) of a row.
+    std::optional<RowMatch> FirstIn(std::wstring_view line, int from, int to) const;
+    std::optional<RowMatch> LastIn(std::wstring_view line, int from, int to) const;
     bool MayStart(wchar_t c) const;
     // Whether the text matches at `at` from its second character on (MayStart saw the first).
     bool MatchesAt(std::wstring_view line, int at) const;

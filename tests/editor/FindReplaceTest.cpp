@@ -192,4 +192,40 @@ TEST(ReplaceAll, KeepsTheCaretTheViewAndEarlierStepsAndMovesMarks) {
     EXPECT_EQ(Render(e), L"a|\nb\naxb\nc");
 }
 
+struct ScopedCase {
+    const wchar_t* before;  // "[" the selection's anchor, "|" the caret
+    const wchar_t* find;
+    const wchar_t* replace;
+    int count;
+    const wchar_t* after;  // the selection covering what became of it
+};
+
+TEST(ReplaceAll, WithinTheSelectionOnlyItsMatchesAndItsEndMovesAlong) {
+    const ScopedCase cases[] = {
+        {L"a a [a a| a", L"a", L"b", 2, L"a a [b b| a"},
+        {L"x[x\nxx\nx|x", L"x", L"yy", 4, L"x[yy\nyyyy\nyy|x"},
+        {L"a[a\na|a", L"a", L"b\nc", 2, L"a[b\nc\nb\nc|a"},
+        {L"[ab|c", L"abc", L"x", 0, L"[ab|c"},  // a match must lie wholly inside
+    };
+    for (const ScopedCase& c : cases) {
+        Editing e(L"");
+        Place(e, c.before);
+        TextEditor& editor = e.core.GetEditor();
+        EXPECT_EQ(editor.CountMatches(c.find, {}, true), c.count)
+            << testing::PrintToString(std::wstring(c.before));
+        EXPECT_EQ(editor.ReplaceAll(c.find, c.replace, false, false, false, true), c.count)
+            << testing::PrintToString(std::wstring(c.before));
+        EXPECT_EQ(Render(e), c.after);
+    }
+    // A column block: only what lies between its display columns, row by row.
+    Editing e(L"ab ab\nab ab\nab ab");
+    EditCaret& caret = e.Caret();
+    caret.Select(1, 1, 2, 3, false);
+    caret.GetSelection().Set(caret.GetSelection().GetStart(), caret.GetSelection().GetEnd(), true);
+    EXPECT_EQ(e.core.GetEditor().CountMatches(L"ab", {}, false), 6);
+    EXPECT_EQ(e.core.GetEditor().ReplaceAll(L"ab", L"X", false, false, false, true), 2);
+    EXPECT_EQ(e.buffer->GetWholeText(), L"X ab\r\nX ab\r\nab ab");
+    EXPECT_TRUE(caret.GetSelection().IsBlock());
+}
+
 }  // namespace
