@@ -231,6 +231,10 @@ CompletionModel::Outcome CompletionModel::OnKey(Key key, int repeat) {
         return Outcome::kStay;
     const int last = Count() - 1;
     const int steps = std::clamp(repeat, 1, std::max(Count(), 1));
+    const bool moves = key == Key::kUp || key == Key::kDown || key == Key::kPageUp || key == Key::kPageDown ||
+                       key == Key::kHome || key == Key::kEnd;
+    if (moves && last < 0)
+        return Outcome::kStay;  // no rows to move through
     switch (key) {
         case Key::kUp:
         case Key::kDown:

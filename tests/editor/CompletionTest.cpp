@@ -85,6 +85,8 @@ TEST(Completion, KeySequencesEditTheTextAndLeaveTheListSo) {
         {L"print printer\npri|", L"@n", L"print printer\nprin|", L"print"},
         {L"alpha beta\n|", L"@", L"alpha beta\n|", L"alpha"},
         {L"alpha beta\n|", L"@x", L"alpha beta\nx|", L"-"},  // opened on nothing: stays
+        {L"alpha beta\n|", L"@x<>{}^$", L"alpha beta\nx|", L"-"},  // no rows to move through
+        {L"alpha beta\n|", L"@x\n", L"alpha beta\nx|", L""},
         {L"alpha beta\n|", L"@xy\b\b", L"alpha beta\n|", L""},
         {L"alpha beta\n|", L"@b", L"alpha beta\nb|", L"beta"},
         {L"alpha\nal|", L"@x", L"alpha\nalx|", L""},  // opened on a word: closes
