@@ -44,10 +44,8 @@ bool IsWordChar(wchar_t c, std::wstring_view delimiters) {
 
 void AddDocumentWords(const CQELPenwrightBufferManager& buffer, int row, int pos,
                       std::wstring_view delimiters, std::vector<std::wstring>& words) {
-    const int rows = buffer.GetRowCount();
-    const int first = std::max(1, row - kScanRows / 2), last = std::min(rows, row + kScanRows / 2);
     size_t budget = kScanChars;
-    for (int r = first; r <= last && budget > 0; ++r) {
+    auto scan = [&](int r) {
         const std::wstring_view whole = buffer.GetLineView(r);
         // A long row is read around the caret; a word cut by the window's edges is no word.
         size_t from = 0;
@@ -70,6 +68,14 @@ void AddDocumentWords(const CQELPenwrightBufferManager& buffer, int row, int pos
                 words.emplace_back(whole.substr(i, end - i));
             i = end;
         }
+    };
+    // The nearest rows first, so that long rows far off cannot use up what is read.
+    const int rows = buffer.GetRowCount();
+    for (int distance = 0; distance <= kScanRows / 2 && budget > 0; ++distance) {
+        if (row - distance >= 1 && row - distance <= rows)
+            scan(row - distance);
+        if (distance > 0 && row + distance >= 1 && row + distance <= rows && budget > 0)
+            scan(row + distance);
     }
 }
 

@@ -84,7 +84,7 @@ TEST(Completion, KeySequencesEditTheTextAndLeaveTheListSo) {
         {L"Print\npri|", L"@NT", L"Print\nPrint|", L""},
         {L"print printer\npri|", L"@n", L"print printer\nprin|", L"print"},
         {L"alpha beta\n|", L"@", L"alpha beta\n|", L"alpha"},
-        {L"alpha beta\n|", L"@x", L"alpha beta\nx|", L"-"},  // opened on nothing: stays
+        {L"alpha beta\n|", L"@x", L"alpha beta\nx|", L"-"},        // opened on nothing: stays
         {L"alpha beta\n|", L"@x<>{}^$", L"alpha beta\nx|", L"-"},  // no rows to move through
         {L"alpha beta\n|", L"@x\n", L"alpha beta\nx|", L""},
         {L"alpha beta\n|", L"@xy\b\b", L"alpha beta\n|", L""},
@@ -323,6 +323,12 @@ TEST(Completion, TheDocumentIsReadAroundTheCaretOnly) {
     EXPECT_TRUE(found.count(L"w4000") && found.count(L"w5998"));
     EXPECT_FALSE(found.count(L"w3000") || found.count(L"w6500"));
     EXPECT_FALSE(found.count(L"w4999"));  // the caret's own word
+    // Long rows far off leave the rows near the caret their share.
+    const std::wstring longRow(Completion::kScanChars, L'b');
+    const auto crowded = BufferOf(longRow + L"\n" + longRow + L"\nnear near\n");
+    words.clear();
+    Completion::AddDocumentWords(*crowded, 4, 1, L"", words);
+    EXPECT_EQ(words, (std::vector<std::wstring>{L"near", L"near"}));
     words.clear();
     // A row longer than what is read: only whole words inside the part read round the caret.
     Completion::AddDocumentWords(*buffer, 10001, Completion::kScanChars * 3 + 1, L"", words);
