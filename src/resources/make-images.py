@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Draws the margin glyph bitmap and the three cursors that Penwright.rc embeds.
+"""Draws the margin glyph bitmap, the completion list's icon and the three cursors that Penwright.rc
+embeds.
 
 Run it from anywhere after changing a drawing here; it rewrites the images beside it, which are
 committed so that a build needs no Python.
@@ -51,6 +52,23 @@ def glyph_pixels():
             d = ((x + 0.5 - cx) ** 2 + (y + 0.5 - cy) ** 2) ** 0.5
             if d <= r:
                 put(2, x, y, (110, 0, 0) if d > r - 1.2 else (190, 20, 20))
+    return pixels
+
+
+def completion_icon_pixels():
+    """One 16 x 16 cell on white (the list's mask): a word, as a teal tile with two lines of text."""
+    white, rim, fill, ink = (255, 255, 255), (0, 90, 100), (40, 170, 180), (230, 250, 250)
+    pixels = [[white] * 16 for _ in range(16)]
+    left, top, right, bottom = 2, 3, 13, 12
+    for y in range(top, bottom + 1):
+        for x in range(left, right + 1):
+            if (x in (left, right)) and (y in (top, bottom)):
+                continue
+            rim_pixel = x in (left, right) or y in (top, bottom)
+            pixels[y][x] = rim if rim_pixel else fill
+    for y, length in ((6, 7), (9, 5)):
+        for x in range(4, 4 + length):
+            pixels[y][x] = ink
     return pixels
 
 
@@ -115,6 +133,7 @@ def write_cursor(path, shape, ink, hotspot):
 
 def main():
     write_bmp(os.path.join(HERE, "MarginGlyphs.bmp"), glyph_pixels())
+    write_bmp(os.path.join(HERE, "CompletionIcons.bmp"), completion_icon_pixels())
 
     # Row selection: the arrow turned to point up and to the right, at the row.
     write_cursor(os.path.join(HERE, "RowSelect.cur"), arrow_cursor(mirror=True), set(), (15, 0))

@@ -94,4 +94,21 @@ TEST(Resources, TheGlyphBitmapMakesThreeMaskedImages) {
     EXPECT_GT(GetRValue(red), 2 * GetBValue(red));
 }
 
+TEST(Resources, TheCompletionIconIsOneImageMaskedWhereWhite) {
+    pw::win32::ImageList icons = pw::win32::LoadCompletionIcons();
+    ASSERT_TRUE(icons);
+    EXPECT_EQ(ImageList_GetImageCount(icons.Get()), 1);
+    int width = 0, height = 0;
+    ImageList_GetIconSize(icons.Get(), &width, &height);
+    EXPECT_EQ(width, 16);
+    EXPECT_EQ(height, 16);
+    // On black, what was white in the bitmap stays black; the tile is drawn.
+    pw::win32::DibSection section(16, 16);
+    section.Dc().FillSolid(RECT{0, 0, 16, 16}, RGB(0, 0, 0));
+    ASSERT_TRUE(ImageList_Draw(icons.Get(), 0, section.Dc(), 0, 0, ILD_TRANSPARENT));
+    EXPECT_EQ(section.Pixel(0, 0), RGB(0, 0, 0));
+    EXPECT_EQ(section.Pixel(15, 15), RGB(0, 0, 0));
+    EXPECT_NE(section.Pixel(8, 8), RGB(0, 0, 0));
+}
+
 }  // namespace

@@ -19,6 +19,11 @@ using ImageList = UniqueHandle<HIMAGELIST, DestroyImageList>;
 ImageList LoadMarginGlyphs();
 constexpr int kGlyphWidth = 20;
 
+// The completion list's icons: 16-pixel images masked where the bitmap is white. Null when the
+// resource is missing.
+ImageList LoadCompletionIcons();
+constexpr int kCompletionIconWidth = 16;
+
 // A cursor of the module (PW_IDC_ROW_SELECT, PW_IDC_DRAG_COPY, PW_IDC_DRAG_MOVE). Cursors from
 // resources are shared by the system and never destroyed.
 HCURSOR LoadModuleCursor(int id);

@@ -94,6 +94,7 @@ void CQELPenwrightCtrl::OnDestroy() {
     trackTimer_.Stop();
     scrollTimer_.Stop();
     caret_.Destroy();
+    DestroyCompletion();
 }
 
 void CQELPenwrightCtrl::SetPainter(pw::RefPtr<CQELPenwrightPainter> painter) {
@@ -334,6 +335,7 @@ void CQELPenwrightCtrl::OnSetFocus(HWND) {
 }
 
 void CQELPenwrightCtrl::OnKillFocus(HWND) {
+    CloseCompletion();
     caret_.Destroy();
     caretSize_ = {};
     focus_ = false;
@@ -393,7 +395,7 @@ KeyModifiers KeyboardModifiers() {
 
 }  // namespace
 
-void CQELPenwrightCtrl::OnKey(UINT message, UINT key, LPARAM) {
+void CQELPenwrightCtrl::OnKey(UINT message, UINT key, LPARAM flags) {
     const bool system = message == WM_SYSKEYDOWN;  // with Alt: only Alt+Shift+arrows are ours
     if ((message != WM_KEYDOWN && !system) || !core_) {
         Default();
@@ -419,6 +421,8 @@ void CQELPenwrightCtrl::OnKey(UINT message, UINT key, LPARAM) {
         ShowMouseCursor();
         return;
     }
+    if (CompletionKey(message, static_cast<UINT>(code), flags, modifiers))
+        return;
     TextEditor& editor = core_->GetEditor();
     static constexpr std::pair<UINT, CaretKey> kCaretKeys[] = {
         {VK_LEFT, CaretKey::kLeft},    {VK_RIGHT, CaretKey::kRight},  {VK_UP, CaretKey::kUp},
@@ -483,6 +487,8 @@ void CQELPenwrightCtrl::OnKey(UINT message, UINT key, LPARAM) {
 }
 
 void CQELPenwrightCtrl::OnChar(wchar_t c, LPARAM) {
+    if (CompletionChar(c))
+        return;
     if (core_ && core_->GetMouse().IsBusy())
         ShowMouseCursor();
     else if (core_)

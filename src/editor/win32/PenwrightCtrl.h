@@ -17,6 +17,7 @@
 #include "editor/win32/BackBuffer.h"
 #include "editor/win32/Caret.h"
 #include "editor/win32/ComPtr.h"
+#include "editor/win32/CompletionList.h"
 #include "editor/win32/DropTarget.h"
 #include "editor/win32/Painter.h"
 #include "editor/win32/Timer.h"
@@ -144,6 +145,9 @@ public:
     void ShowTooltip(std::wstring_view text, int x, int y) override;
     void HideTooltip() override;
 
+    // The completion list (Ctrl+Space); its window exists once it was first opened.
+    const pw::win32::CompletionList& GetCompletionList() const { return completion_; }
+
 protected:
     bool OnCreate(const CREATESTRUCTW& create) override;
     void OnDestroy() override;
@@ -177,6 +181,16 @@ private:
     FrameGeometry FrameOver(const RECT& area, int firstRow) const;
     // The cursor for where the mouse is now, with the keys now down.
     void ShowMouseCursor();
+    // The completion list (PenwrightCtrlCompletion.cpp). A key-down it takes (true) reaches the
+    // control no further, nor does the character that key brings; a character it takes likewise.
+    bool CompletionKey(UINT message, UINT vk, LPARAM flags, const KeyModifiers& modifiers);
+    bool CompletionChar(wchar_t c);
+    void OpenCompletion();
+    void InsertCompletion();
+    // Hides the list, ending any mouse gesture under way.
+    void CloseCompletion();
+    void DestroyCompletion();
+
     // Tells the parent of dropped files (-952) at a client point.
     void NotifyDropFiles(HDROP drop, POINT point);
 
@@ -218,4 +232,6 @@ private:
     enum class Dragged { kNothing, kText, kFiles } dragged_ = Dragged::kNothing;
     bool draggingOut_ = false;    // the selection is dragged by the system, from here
     bool droppedOnSelf_ = false;  // and came back to be dropped here
+    pw::win32::CompletionList completion_{[this] { InsertCompletion(); }};
+    wchar_t completionEats_ = 0;  // the character of the key the list just took
 };

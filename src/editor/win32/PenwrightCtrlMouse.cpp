@@ -96,6 +96,8 @@ void CQELPenwrightCtrl::HideTooltip() {
 void CQELPenwrightCtrl::OnMouse(UINT message, UINT flags, POINT client) {
     if (!core_)
         return;
+    if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_LBUTTONDBLCLK)
+        CloseCompletion();  // a press outside the list
     MouseInput& mouse = core_->GetMouse();
     const MouseKeys keys = KeysOf(flags);
     const int x = client.x, y = client.y;
