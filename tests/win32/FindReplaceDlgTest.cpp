@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -255,6 +256,40 @@ TEST_F(FindDialog, ItRemembersWhereItWasWhileThatIsOnScreenAndLetsGoOfADestroyed
     EXPECT_TRUE(told.texts.empty());
     EXPECT_FALSE(ctrl.ShowFindDialog(true));
     EXPECT_FALSE(Dialog().Show(nullptr, true, L"x"));
+}
+
+// The one test of the real message box: modal, so a timer of this thread finds it, reads it and
+// presses its button.
+std::vector<std::wstring> boxTexts;
+
+BOOL CALLBACK ReadText(HWND child, LPARAM) {
+    boxTexts.push_back(TextOf(child));
+    return TRUE;
+}
+
+BOOL CALLBACK AnswerBox(HWND window, LPARAM dialog) {
+    wchar_t name[16] = {};
+    GetClassNameW(window, name, 16);
+    if (window != reinterpret_cast<HWND>(dialog) && std::wstring(name) == L"#32770" &&
+        IsWindowVisible(window)) {
+        EnumChildWindows(window, ReadText, 0);
+        PostMessageW(window, WM_COMMAND, IDOK, 0);
+    }
+    return TRUE;
+}
+
+TEST_F(FindDialog, WithoutAHandlerTheMessageIsAMessageBox) {
+    Dialog().SetMessages(nullptr);
+    ASSERT_TRUE(ctrl.ShowFindDialog(false));
+    Type(PW_IDC_FIND_TEXT, L"zz");
+    static HWND dialog;
+    dialog = Dialog().Handle();
+    const UINT_PTR timer = SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR, DWORD) {
+        EnumThreadWindows(GetCurrentThreadId(), AnswerBox, reinterpret_cast<LPARAM>(dialog));
+    });
+    Click(PW_IDC_FIND_NEXT);  // back once the box is answered
+    KillTimer(nullptr, timer);
+    EXPECT_NE(std::find(boxTexts.begin(), boxTexts.end(), L"Finished searching!"), boxTexts.end());
 }
 
 }  // namespace
