@@ -7,3 +7,16 @@
 #define PW_IDC_ROW_SELECT 9702        // over the line numbers and the node column
 #define PW_IDC_DRAG_COPY 9703         // dragging text with Ctrl down
 #define PW_IDC_DRAG_MOVE 9704         // dragging text
+
+// The find dialog's templates and their controls.
+#define PW_IDD_FIND_REPLACE 9708  // "Find & Replace"
+#define PW_IDD_FIND 9709          // "Find"
+#define PW_IDC_REPLACE_TEXT 100
+#define PW_IDC_FIND_TEXT 101
+#define PW_IDC_SEARCH_DOWN 102
+#define PW_IDC_SEARCH_UP 103
+#define PW_IDC_MATCH_CASE 104
+#define PW_IDC_WHOLE_WORD 105
+#define PW_IDC_FIND_NEXT 106
+#define PW_IDC_REPLACE 107
+#define PW_IDC_REPLACE_ALL 108

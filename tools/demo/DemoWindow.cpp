@@ -33,6 +33,13 @@ bool DemoWindow::Create(const std::wstring& title, const std::wstring& status, S
 bool DemoWindow::OnCreate(const CREATESTRUCTW&) {
     if (!view_.Create(Handle(), true, true, std::move(buffer_), kViewId))
         return false;
+    // Ctrl+F finds, Ctrl+H replaces; F3 the control handles itself.
+    view_.SetKeyDownHandler([this](int& code, const KeyModifiers& modifiers) {
+        if (modifiers.ctrl && !modifiers.alt && (code == 'F' || code == 'H')) {
+            view_.ShowFindDialog(code == 'H');
+            code = 0;
+        }
+    });
     RECT client;
     GetClientRect(Handle(), &client);
     OnSize(SIZE_RESTORED, client.right, client.bottom);

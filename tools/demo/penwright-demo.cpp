@@ -18,6 +18,7 @@
 #include "buffer/BufferManager.h"
 #include "config/ConfigManager.h"
 #include "editor/win32/DibSection.h"
+#include "editor/win32/FindReplaceDlg.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 
@@ -110,6 +111,8 @@ int main() {
                 ShowWindow(window.Handle(), SW_SHOWNORMAL);
                 MSG msg;
                 while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+                    if (CQELPenwrightFindReplaceDlg::PreTranslate(msg))
+                        continue;
                     TranslateMessage(&msg);
                     DispatchMessageW(&msg);
                 }

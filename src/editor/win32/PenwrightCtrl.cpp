@@ -7,9 +7,11 @@
 
 #include "config/ConfigManager.h"
 #include "editor/CaretKeys.h"
+#include "editor/FindDialogModel.h"
 #include "editor/RowPrinter.h"
 #include "editor/ScreenPlanner.h"
 #include "editor/win32/Clipboard.h"
+#include "editor/win32/FindReplaceDlg.h"
 #include "editor/win32/GdiPrintSurface.h"
 #include "editor/win32/ScrollBar.h"
 #include "platform/FileSystem.h"
@@ -88,6 +90,7 @@ bool CQELPenwrightCtrl::Initialize() {
 }
 
 void CQELPenwrightCtrl::OnDestroy() {
+    CQELPenwrightFindReplaceDlg::ControlGone(this);
     RevokeDropTarget();
     tooltip_.reset();
     repaintTimer_.Stop();
@@ -95,6 +98,11 @@ void CQELPenwrightCtrl::OnDestroy() {
     scrollTimer_.Stop();
     caret_.Destroy();
     DestroyCompletion();
+}
+
+bool CQELPenwrightCtrl::ShowFindDialog(bool replace) {
+    return core_ &&
+           CQELPenwrightFindReplaceDlg::ForThread().Show(this, replace, FindDialogModel::InitialText(*core_));
 }
 
 void CQELPenwrightCtrl::SetPainter(pw::RefPtr<CQELPenwrightPainter> painter) {
@@ -448,6 +456,9 @@ void CQELPenwrightCtrl::OnKey(UINT message, UINT key, LPARAM flags) {
             break;
         case VK_BACK:
             editor.BackspaceKey(ctrl);
+            break;
+        case VK_F3:
+            CQELPenwrightFindReplaceDlg::ForThread().Repeat(*this, !shift);
             break;
         case VK_INSERT:
             if (ctrl)

@@ -96,6 +96,9 @@ public:
     void SetWhiteSpace(bool show);
     // True when the parent does not answer the read-only query with non-zero.
     bool CanEdit();
+    // The thread's find dialog over this control, in replace mode or not, searching for the
+    // selection's first row or the word at the caret. F3 and Shift+F3 search again.
+    bool ShowFindDialog(bool replace);
 
     // Draws the visible rows into `dc` over `area` (the client rectangle when painting).
     virtual void DrawRows(const pw::win32::DCHandle& dc, const RECT& area);
