@@ -6,7 +6,6 @@
 #include "editor/EditorCore.h"
 #include "editor/EditorOptions.h"
 #include "editor/TextEditor.h"
-#include "lexer/LexText.h"
 #include "platform/Profile.h"
 #include "platform/StringTable.h"
 
@@ -55,6 +54,7 @@ void FindDialogModel::Load(pw::Profile* profile) {
     options.wholeWord = profile->GetInt(kSection, L"MatchWholeWord", options.wholeWord) != 0;
     options.matchCase = profile->GetInt(kSection, L"MatchCase", options.matchCase) != 0;
     options.down = profile->GetInt(kSection, L"SearchDirection", options.down) != 0;
+    options.regex = profile->GetInt(kSection, L"RegularExpression", options.regex) != 0;
     LoadHistory(*profile, L"Find", findHistory);
     LoadHistory(*profile, L"Replace", replaceHistory);
 }
@@ -64,6 +64,7 @@ bool FindDialogModel::Save(pw::Profile* profile) const {
         return false;
     bool saved = profile->WriteInt(kSection, L"MatchWholeWord", options.wholeWord);
     saved = profile->WriteInt(kSection, L"MatchCase", options.matchCase) && saved;
+    saved = profile->WriteInt(kSection, L"RegularExpression", options.regex) && saved;
     saved = profile->WriteInt(kSection, L"SearchDirection", options.down) && saved;
     saved = SaveHistory(*profile, L"Find", findHistory) && saved;
     return SaveHistory(*profile, L"Replace", replaceHistory) && saved;
@@ -84,15 +85,21 @@ bool FindDialogModel::Replace(EditorCore* core, FindMessages& messages) {
     Remember(replaceHistory, replaceText);
     const EditCaret& caret = core->GetCaret();
     const CQELPenwrightSelection& selection = caret.GetSelection();
-    // Only what a search could have selected is replaced: text of one row, and all of the match.
-    const std::wstring selected = caret.GetSelectedText();
-    const bool holdsMatch = !selection.IsEmpty() && !selection.IsBlock() &&
-                            selection.GetStart().row == selection.GetEnd().row &&
-                            (options.matchCase ? selected == findText : EqualNoCase(selected, findText));
-    if (!holdsMatch)
+    // Only what a search could have selected is replaced: text of one row, and all of a match
+    // found where it starts.
+    const CQELPenwrightSelection::Range range = selection.Normalized();
+    SearchOptions down = options;
+    down.down = true;
+    const TextSearch search(findText, down);
+    const std::optional<SearchHit> hit =
+        selection.IsEmpty() || selection.IsBlock() || range.first.row != range.last.row
+            ? std::nullopt
+            : search.Find(core->GetBuffer(), range.first.row, range.first.pos);
+    if (!hit || hit->row != range.first.row || hit->col != range.first.pos ||
+        hit->col + hit->length != range.last.pos)
         return FindOrTell(*core, findText, options, messages);
-    const CQELPenwrightSelection::Point before = selection.Normalized().first;
-    if (!core->GetEditor().ReplaceSelection(replaceText))
+    const CQELPenwrightSelection::Point before = range.first;
+    if (!core->GetEditor().ReplaceSelection(search.Replacement(core->GetBuffer(), *hit, replaceText)))
         return false;  // read-only: the match stays selected
     // Going up, the search goes on before the replacement, which it must not search again.
     return options.down ? FindOrTell(*core, findText, options, messages)
@@ -103,16 +110,27 @@ int FindDialogModel::ReplaceAll(EditorCore* core, FindMessages& messages) {
     if (!core)
         return 0;
     Remember(replaceHistory, replaceText);
-    const int count =
-        core->GetEditor().ReplaceAll(findText, replaceText, options.wholeWord, options.matchCase);
+    const int count = core->GetEditor().ReplaceAll(findText, replaceText, options.wholeWord,
+                                                   options.matchCase, options.regex, inSelection);
     core->GetWindow().Invalidate();
     messages.Inform(CountMessage(count));
     return count;
 }
 
-std::wstring FindDialogModel::CountMessage(int count) {
+int FindDialogModel::Count(EditorCore* core, FindMessages& messages) {
+    if (!core || findText.empty())
+        return 0;
+    const TextSearch search(findText, options);
+    const int count = core->GetEditor().CountMatches(findText, options, inSelection);
+    messages.Inform(count == 0 && options.regex && !search.Error().empty()
+                        ? search.Error()
+                        : CountMessage(count, FindText::kMatchCount));
+    return count;
+}
+
+std::wstring FindDialogModel::CountMessage(int count, unsigned textId) {
     // Substituted, not formatted: the table's text is no format to trust.
-    std::wstring text = pw::LoadString(FindText::kReplacedCount);
+    std::wstring text = pw::LoadString(textId);
     const size_t at = text.find(L"%d");
     if (at != std::wstring::npos)
         text.replace(at, 2, std::to_wstring(count));

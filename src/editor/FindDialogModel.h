@@ -26,6 +26,7 @@ public:
 namespace FindText {
 inline constexpr unsigned kFinished = 9750;
 inline constexpr unsigned kReplacedCount = 9751;
+inline constexpr unsigned kMatchCount = 9752;
 }  // namespace FindText
 
 class FindDialogModel {
@@ -35,8 +36,9 @@ public:
 
     std::wstring findText;
     std::wstring replaceText;
-    SearchOptions options;  // whole word, case, down
+    SearchOptions options;  // whole word, case, down, regular expression
     bool replaceMode = false;
+    bool inSelection = false;  // Replace All and Count keep to the selection
     std::vector<std::wstring> findHistory;
     std::vector<std::wstring> replaceHistory;
 
@@ -53,15 +55,20 @@ public:
     // The actions, nothing without a control (null: it has gone). Find Next searches with the
     // options, or in the direction given; nothing found is told as "Finished searching!".
     bool FindNext(EditorCore* core, FindMessages& messages, std::optional<bool> down = std::nullopt);
-    // Replaces a selection within one row that holds exactly the find text (its case as the
-    // option says), then finds the next match; any other selection is only searched past. Read-
-    // only text keeps the selection on the match. True when the next match was found.
+    // Replaces a selection within one row that is exactly a match (the case, whole words and an
+    // expression as the options say; an expression's replacement gets the match's groups), then
+    // finds the next match; any other selection is only searched past. Read-only text keeps the
+    // selection on the match. True when the next match was found.
     bool Replace(EditorCore* core, FindMessages& messages);
-    // Every match replaced; the count told. The number replaced.
+    // Every match (in the selection with `inSelection`) replaced; the count told. The number
+    // replaced.
     int ReplaceAll(EditorCore* core, FindMessages& messages);
+    // The matches counted without replacing them, and told; nothing found tells why when the
+    // expression is bad.
+    int Count(EditorCore* core, FindMessages& messages);
 
-    // "%d match found and replaced!" with the number put in place of the table's "%d".
-    static std::wstring CountMessage(int count);
+    // A table text (kReplacedCount, kMatchCount) with the number put in place of its "%d".
+    static std::wstring CountMessage(int count, unsigned textId = FindText::kReplacedCount);
     // Appends `entry` unless it is empty or there already; the oldest goes when it is full.
     static bool Remember(std::vector<std::wstring>& history, const std::wstring& entry);
     // What a search starts with: the first row of the selection, else the word at the caret.

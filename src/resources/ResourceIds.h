@@ -20,3 +20,6 @@
 #define PW_IDC_FIND_NEXT 106
 #define PW_IDC_REPLACE 107
 #define PW_IDC_REPLACE_ALL 108
+#define PW_IDC_REGEX 109         // beyond the classic dialog: regular expressions,
+#define PW_IDC_IN_SELECTION 110  // replacing within the selection
+#define PW_IDC_COUNT 111         // and counting the matches

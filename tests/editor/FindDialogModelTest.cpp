@@ -129,7 +129,7 @@ struct ActionCase {
     const wchar_t* before;  // Place's notation
     const wchar_t* find;
     const wchar_t* replace;
-    const char* options;  // "w" whole word, "c" match case, "u" up, "r" read-only
+    const char* options;  // "w" whole word, "c" match case, "u" up, "r" read-only, "x" expression
     const wchar_t* after;
     bool told;  // "Finished searching!"
 };
@@ -148,7 +148,7 @@ void Check(const ActionCase& c, bool replace) {
     model.replaceText = c.replace;
     model.replaceMode = true;
     model.options = {options.find('w') != std::string::npos, options.find('c') != std::string::npos,
-                     options.find('u') == std::string::npos};
+                     options.find('u') == std::string::npos, options.find('x') != std::string::npos};
     Told told;
     replace ? model.Replace(&e.core, told) : model.FindNext(&e.core, told);
     EXPECT_EQ(Render(e), c.after) << where;
@@ -200,6 +200,9 @@ TEST(FindDialogModel, ReplaceReplacesOnlyASelectedMatchThenFindsTheNext) {
         {L"[a| a", L"a", L"", "", L" [a|", false},
         {L"[a| a", L"a", L"x", "r", L"[a| a", false},  // read-only: the match stays selected
         {L"x [a|", L"a", L"x", "r", L"x [a|", false},
+        {L"[x=1| y=2", L"(\\w)=(\\d)", L"$2=$1", "x", L"1=x [y=2|", false},  // the groups put in
+        {L"[x=|1", L"\\w=\\d", L"z", "x", L"[x=|1", true},                   // part of a match
+        {L"[ab| xab", L"ab", L"z", "w", L"z| xab", true},  // whole words only, also searching on
     };
     for (const ActionCase& c : cases) Check(c, true);
 }
@@ -250,6 +253,38 @@ TEST(FindDialogModel, ReplaceAllTellsTheCount) {
     for (const int count : {0, 1, 12345, -1})
         EXPECT_EQ(FindDialogModel::CountMessage(count),
                   std::to_wstring(count) + L" match found and replaced!");
+}
+
+TEST(FindDialogModel, CountTellsTheMatchesInTheTextOrTheSelectionOrWhyNone) {
+    struct Case {
+        const wchar_t* text;  // Place's notation
+        const wchar_t* find;
+        bool regex, inSelection;
+        const wchar_t* told;
+    };
+    const Case cases[] = {
+        {L"|a1 b2 c", L"\\w\\d", true, false, L"2 matches found."},
+        {L"[a1 b|2 c", L"\\w\\d", true, true, L"1 matches found."},
+        {L"|a1 b2 c", L"\\w\\d", false, false, L"0 matches found."},
+        {L"|a1 b2 c", L"(", true, false, nullptr},  // the expression's fault is told
+    };
+    for (const Case& c : cases) {
+        Editing e(L"");
+        Place(e, c.text);
+        FindDialogModel model;
+        model.findText = c.find;
+        model.options.regex = c.regex;
+        model.inSelection = c.inSelection;
+        Told told;
+        model.Count(&e.core, told);
+        ASSERT_EQ(told.texts.size(), 1u);
+        if (c.told)
+            EXPECT_EQ(told.texts[0], c.told);
+        else
+            EXPECT_TRUE(told.texts[0].starts_with(L"Not a regular expression"))
+                << testing::PrintToString(told.texts[0]);
+        EXPECT_EQ(e.buffer->GetWholeText().find(L'|'), std::wstring::npos);
+    }
 }
 
 TEST(FindDialogModel, ASearchStartsWithTheSelectionsFirstRowOrTheWordAtTheCaret) {

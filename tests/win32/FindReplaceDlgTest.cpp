@@ -114,6 +114,9 @@ TEST_F(FindDialog, EachModeComesFromItsTemplateFocusedOnTheFindTextOverTheContro
         {PW_IDC_FIND_NEXT, L"&Find Next", L"&Find Next"},
         {PW_IDC_REPLACE, nullptr, L"&Replace"},
         {PW_IDC_REPLACE_ALL, nullptr, L"Replace &All"},
+        {PW_IDC_REGEX, L"Regular expression", L"Regular expression"},
+        {PW_IDC_IN_SELECTION, nullptr, L"In selection"},
+        {PW_IDC_COUNT, L"C&ount", L"C&ount"},
         {IDCANCEL, L"Close", L"Close"},
     };
     HWND last = nullptr;
@@ -218,6 +221,23 @@ TEST_F(FindDialog, ReplaceReplacesTheSelectedMatchAndReplaceAllTellsHowMany) {
     SendMessageW(Dialog().Handle(), WM_COMMAND, MAKEWPARAM(PW_IDC_REPLACE_TEXT, CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(Item(PW_IDC_REPLACE_TEXT)));
     EXPECT_EQ(Dialog().Model().replaceText, L"x");
+}
+
+TEST_F(FindDialog, ExpressionsCountAndReplaceWithinTheSelection) {
+    ASSERT_TRUE(ctrl.ShowFindDialog(true));
+    SendMessageW(Item(PW_IDC_FIND_TEXT), CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
+    Type(PW_IDC_FIND_TEXT, L"[aA](b)");
+    SendMessageW(Item(PW_IDC_REPLACE_TEXT), CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
+    Type(PW_IDC_REPLACE_TEXT, L"<$1>");
+    Click(PW_IDC_REGEX);
+    Click(PW_IDC_COUNT);
+    ctrl.Core()->GetCaret().Select(2, 1, 2, 7, false);  // "xab ab"
+    Click(PW_IDC_IN_SELECTION);
+    Click(PW_IDC_REPLACE_ALL);
+    EXPECT_EQ(ctrl.GetWholeText(), L"ab Ab ab\r\nx<b> <b>");
+    EXPECT_EQ(told.texts, (std::vector<std::wstring>{L"5 matches found.", L"2 match found and replaced!"}));
+    Dialog().Close();
+    EXPECT_EQ(profile.GetInt(L"Settings", L"RegularExpression", 0), 1);
 }
 
 TEST_F(FindDialog, ItRemembersWhereItWasWhileThatIsOnScreenAndLetsGoOfADestroyedControl) {

@@ -153,6 +153,8 @@ void CQELPenwrightFindReplaceDlg::OnInit() {
     FillHistories();
     CheckDlgButton(hwnd_, PW_IDC_WHOLE_WORD, model_.options.wholeWord ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(hwnd_, PW_IDC_MATCH_CASE, model_.options.matchCase ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(hwnd_, PW_IDC_REGEX, model_.options.regex ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(hwnd_, PW_IDC_IN_SELECTION, model_.inSelection ? BST_CHECKED : BST_UNCHECKED);
     CheckRadioButton(hwnd_, PW_IDC_SEARCH_DOWN, PW_IDC_SEARCH_UP,
                      model_.options.down ? PW_IDC_SEARCH_DOWN : PW_IDC_SEARCH_UP);
     SendMessageW(hwnd_, DM_SETDEFID, model_.replaceMode ? PW_IDC_REPLACE : PW_IDC_FIND_NEXT, 0);
@@ -190,6 +192,12 @@ void CQELPenwrightFindReplaceDlg::OnCommand(int id, UINT code, HWND control) {
         case PW_IDC_MATCH_CASE:
             model_.options.matchCase = IsDlgButtonChecked(hwnd_, id) == BST_CHECKED;
             return;
+        case PW_IDC_REGEX:
+            model_.options.regex = IsDlgButtonChecked(hwnd_, id) == BST_CHECKED;
+            return;
+        case PW_IDC_IN_SELECTION:
+            model_.inSelection = IsDlgButtonChecked(hwnd_, id) == BST_CHECKED;
+            return;
         case PW_IDC_SEARCH_DOWN:
         case PW_IDC_SEARCH_UP:
             model_.options.down = IsDlgButtonChecked(hwnd_, PW_IDC_SEARCH_DOWN) == BST_CHECKED;
@@ -198,6 +206,11 @@ void CQELPenwrightFindReplaceDlg::OnCommand(int id, UINT code, HWND control) {
             if (!model_.CanFindNext())
                 return;
             WithMessages(hwnd_, [&](FindMessages& messages) { model_.FindNext(Core(), messages); });
+            break;
+        case PW_IDC_COUNT:
+            if (!model_.CanFindNext())
+                return;
+            WithMessages(hwnd_, [&](FindMessages& messages) { model_.Count(Core(), messages); });
             break;
         case PW_IDC_REPLACE:
         case PW_IDC_REPLACE_ALL: {
@@ -240,7 +253,8 @@ void CQELPenwrightFindReplaceDlg::FillHistories() {
 }
 
 void CQELPenwrightFindReplaceDlg::EnableButtons() {
-    EnableWindow(GetDlgItem(hwnd_, PW_IDC_FIND_NEXT), model_.CanFindNext());
+    for (const int id : {PW_IDC_FIND_NEXT, PW_IDC_COUNT})
+        EnableWindow(GetDlgItem(hwnd_, id), model_.CanFindNext());
     for (const int id : {PW_IDC_REPLACE, PW_IDC_REPLACE_ALL})
         if (const HWND button = GetDlgItem(hwnd_, id))
             EnableWindow(button, model_.CanReplace());
