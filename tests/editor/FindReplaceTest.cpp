@@ -2,6 +2,7 @@
 // find (selection, caret, view) and replace all with its single undo step.
 #include "EditorTesting.h"
 #include "editor/CharClass.h"
+#include "editor/Folds.h"
 #include "editor/TextEditor.h"
 #include "editor/TextSearch.h"
 
@@ -123,6 +124,20 @@ TEST(Find, AMatchOffThePageIsShownWithRoomAfterIt) {
         EXPECT_LE(e.core.GetTopRow(), row) << row;
         EXPECT_LT(row, e.core.GetTopRow() + page) << row;
     }
+}
+
+TEST(Find, AMatchInAFoldOpensItAndReplaceAllDropsAPendingIndentation) {
+    Editing e(L"{\n  a\n  needle\n}\nafter");
+    CQELPenwrightLineMarksManager& marks = e.buffer->GetLineMarks();
+    Folds::Collapse(marks, {{1, 1}, {4, 1}, L"..."});
+    ASSERT_TRUE(Folds::CollapsedAt(marks, 1));
+    ASSERT_TRUE(e.core.GetEditor().Find(L"needle", {}, false));
+    EXPECT_FALSE(Folds::CollapsedAt(marks, 1));
+    EXPECT_EQ(e.Caret().GetRow(), 3);
+
+    e.Caret().SetPendingIndent(5, 4, 0, 4);
+    EXPECT_EQ(e.core.GetEditor().ReplaceAll(L"a", L"b", false, false), 2);
+    EXPECT_FALSE(e.Caret().GetPendingIndent());
 }
 
 struct ReplaceCase {
