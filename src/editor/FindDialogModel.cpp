@@ -129,12 +129,7 @@ int FindDialogModel::Count(EditorCore* core, FindMessages& messages) {
 }
 
 std::wstring FindDialogModel::CountMessage(int count, unsigned textId) {
-    // Substituted, not formatted: the table's text is no format to trust.
-    std::wstring text = pw::LoadString(textId);
-    const size_t at = text.find(L"%d");
-    if (at != std::wstring::npos)
-        text.replace(at, 2, std::to_wstring(count));
-    return text;
+    return pw::LoadString(textId, {std::to_wstring(count)});
 }
 
 bool FindDialogModel::Remember(std::vector<std::wstring>& history, const std::wstring& entry) {

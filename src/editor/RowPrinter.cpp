@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <climits>
+#include <string>
 #include <string_view>
+
+#include "editor/Margins.h"
 
 namespace {
 
@@ -152,6 +155,21 @@ int RowPrinter::Print(const PlannedRow& row, const PixelRect& rect, bool clipAtB
     return pen.lines * pen.rowHeight;
 }
 
+namespace {
+
+// Right-aligned in `column`, 2 pixels in from its edge, in the text font.
+void PrintLineNumber(PrintSurface& surface, int row, const PixelRect& column, int top, int32_t color) {
+    const std::wstring number = std::to_wstring(row);
+    std::vector<int> ends;
+    surface.SelectFont(LexTextAttributes::kNotSet, LexTextAttributes::kNotSet, LexTextAttributes::kNotSet);
+    surface.Extents(number, ends);
+    const int width = ends.empty() ? 0 : ends.back();
+    surface.DrawText(column.right - 2 - width, top, number, color,
+                     {column.left, top, column.right, top + surface.Metrics().height});
+}
+
+}  // namespace
+
 int PrintRows(EditorCore& core, PrintSurface& surface, const PrintRowsRequest& request) {
     const int rowCount = core.GetBuffer().GetRowCount();
     if (request.firstRow < 1 || request.firstRow > rowCount)
@@ -160,7 +178,17 @@ int PrintRows(EditorCore& core, PrintSurface& surface, const PrintRowsRequest& r
     ScreenPlanner planner(core);
     RowPrinter printer(surface, request.flags, request.showWhiteSpace);
     const int rowHeight = std::max(surface.Metrics().height, 1);
-    const PixelRect& rect = request.rect;
+    PixelRect rect = request.rect;
+    PixelRect numbers{};
+    if (request.lineNumbers) {
+        const EditMargins margins =
+            EditMargins::Compute(false, true, false, rowCount, surface.Metrics().averageCharWidth);
+        numbers = {rect.left, rect.top, std::min(rect.left + margins.lineNumbers, rect.right), rect.bottom};
+        rect.left = std::min(rect.left + margins.TextLeft(), rect.right);
+    }
+    const bool drawNumbers = request.lineNumbers && !(request.flags & PrintFlag::kMeasureOnly);
+    const int32_t numberColor =
+        ShownColor(request.colors.lineNumberText, PainterColors::kLineNumberTextDefault);
     int top = rect.top;
     // The visible row after `row`: past the rows a fold on it hides, or past the fold it is in.
     auto after = [&map](int row) { return map.RowOfVisible(map.VisibleNumber(row) + 1); };
@@ -171,6 +199,8 @@ int PrintRows(EditorCore& core, PrintSurface& surface, const PrintRowsRequest& r
                                          {rect.left, top, rect.right, rect.bottom}, top == rect.top);
         if (height < 0)
             break;
+        if (drawNumbers && height > 0)
+            PrintLineNumber(surface, row, numbers, top, numberColor);
         top += height;
         next = after(row);
     }

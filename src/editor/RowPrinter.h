@@ -63,6 +63,7 @@ struct PrintRowsRequest {
     PixelRect rect;
     int flags = 0;
     bool showWhiteSpace = false;
+    bool lineNumbers = false;  // each row's number at its left, in a column wide enough for all
 };
 
 // Prints rows from `firstRow` down while one more row height fits into the rectangle and
@@ -70,5 +71,6 @@ struct PrintRowsRequest {
 // hides are consumed without output along with the fold's row, even when it is the last one
 // printed, and at the start when the page starts inside a fold. Rows outside the text consume
 // nothing. The first row is cut off at the bottom when even the whole rectangle cannot hold
-// it, so that a page with room for one row always takes one.
+// it, so that a page with room for one row always takes one. Line numbers are drawn on the
+// paper, without the screen's background and separator.
 int PrintRows(EditorCore& core, PrintSurface& surface, const PrintRowsRequest& request);

@@ -28,9 +28,13 @@ bool Pagination::Exists(int page) {
     return FirstRow(page) <= rowCount_;
 }
 
-std::optional<int> Pagination::CountPages() {
+std::optional<int> Pagination::CountPages(const std::function<bool(int page)>& carryOn) {
     int pages = 1;
-    while (Exists(pages + 1)) ++pages;
+    while (Exists(pages + 1)) {
+        ++pages;
+        if (carryOn && !carryOn(pages))
+            return std::nullopt;
+    }
     if (failed_)
         return std::nullopt;
     return pages;

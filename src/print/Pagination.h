@@ -22,8 +22,9 @@ public:
     int FirstRow(int page) const { return starts_[static_cast<size_t>(page - 1)]; }
     // Records what printing the page consumed, so that the next page starts after it.
     void Printed(int page, int consumed);
-    // Lays out every page; the page count, or nothing when a page could not hold a row.
-    std::optional<int> CountPages();
+    // Lays out every page, asking `carryOn` (when given) before each page after the first; the
+    // page count, or nothing when a page could not hold a row or `carryOn` said stop.
+    std::optional<int> CountPages(const std::function<bool(int page)>& carryOn = {});
     bool Failed() const { return failed_; }
 
 private:

@@ -3,6 +3,7 @@
 // thousandths of an inch where the locale measures in U.S. units), orientation, black and white
 // with its contrast, and the page header and footer.
 #include <cstdint>
+#include <string>
 
 #include "print/HeaderFooter.h"
 
@@ -44,4 +45,9 @@ public:
     static constexpr const wchar_t* kHeaderFormat = L"&w &b&b &d &t";
     static constexpr const wchar_t* kFooterFormat = L"Page &p of &P";
     explicit CQELPenwrightViewPrintOptions(bool metric = true);
+};
+
+// The print preview's options: the title its window shows before the page numbers.
+struct CQELPrintPreviewOptions {
+    std::wstring title = L"Penwright";
 };

@@ -23,3 +23,10 @@
 #define PW_IDC_REGEX 109         // beyond the classic dialog: regular expressions,
 #define PW_IDC_IN_SELECTION 110  // replacing within the selection
 #define PW_IDC_COUNT 111         // and counting the matches
+
+// The print job's progress box: the document, the printer, its port or file, the page.
+#define PW_IDD_PRINT_PROGRESS 9710
+#define PW_IDC_PRINT_DOCUMENT 120
+#define PW_IDC_PRINT_DEVICE 121
+#define PW_IDC_PRINT_PORT 122
+#define PW_IDC_PRINT_PAGE 123

@@ -163,6 +163,24 @@ TEST(PrintRows, ConsumeHiddenRowsAndStopWhereARowNoLongerFits) {
     }
 }
 
+// Numbers stand right-aligned before the text (written after it here: "text" then "number"), in
+// their own colour, numbering the rows shown; measuring draws none.
+TEST(PrintRows, LineNumbersBeforeTheText) {
+    Screen s;
+    s.core.GetParser().ParseAll(*s.buffer, true);
+    Folds::Collapse(s.buffer->GetLineMarks(), s.BlockOn(4));
+    PrintRowsRequest request{{}, 3, {0, 0, 400, 48}, 0, false, true};
+    request.colors.lineNumberText.custom = 0x123456;
+    PaperSurface paper;
+    EXPECT_EQ(PrintRows(s.core, paper, request), 5);
+    EXPECT_EQ(paper.Page(), L"22 }3|22 int g() [86-129]4|22 // end7");
+    EXPECT_EQ(std::count(paper.colors.begin(), paper.colors.end(), 0x123456), 3);
+    request.flags = PrintFlag::kMeasureOnly;
+    PaperSurface measured;
+    EXPECT_EQ(PrintRows(s.core, measured, request), 5);
+    EXPECT_EQ(measured.Page(), L"");
+}
+
 // A megabyte in one row prints as far as a page goes, wrapped or cut off.
 TEST(PrintRows, HugeRowFillsOnePage) {
     QuietWindow window;

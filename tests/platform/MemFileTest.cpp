@@ -34,4 +34,12 @@ TEST(StringTable, KnownAndUnknownIds) {
     EXPECT_EQ(pw::LoadString(0), L"");
 }
 
+// Values fill the placeholders in order; what they hold is never read as one.
+TEST(StringTable, ValuesFillThePlaceholdersInOrder) {
+    EXPECT_EQ(pw::LoadString(9774, {L"a%d.c", L"2", L"3"}), L"a%d.c [Pages 2 - 3]");
+    EXPECT_EQ(pw::LoadString(9774, {L"doc"}), L"doc [Pages %d - %d]");  // too few: the rest stay
+    EXPECT_EQ(pw::LoadString(9772, {L"7", L"8"}), L"Page 7");
+    EXPECT_EQ(pw::LoadString(9713, {L"x"}), L"");
+}
+
 }  // namespace

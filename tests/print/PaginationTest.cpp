@@ -71,6 +71,16 @@ TEST(Pagination, APageAskedForLaysOutOnlyThePagesBeforeIt) {
     ASSERT_TRUE(pages.Exists(4));
     EXPECT_EQ(pages.FirstRow(4), 9);
     EXPECT_FALSE(pages.Exists(0));
+
+    // Counting asks before each further page and stops when told.
+    Pagination counted(10, Fitting(std::vector<int>(10, 1), 2));
+    std::vector<int> told;
+    EXPECT_FALSE(counted.CountPages([&](int page) {
+        told.push_back(page);
+        return page < 3;
+    }));
+    EXPECT_EQ(told, (std::vector<int>{2, 3}));
+    EXPECT_EQ(counted.CountPages(), 5);
 }
 
 TEST(PrintOptions, MarginsInTheUsersMeasureReachTheDeviceWithoutOverflow) {

@@ -538,6 +538,7 @@ TEST_F(Control, AFoldedBlockShowsItsMarkerAndHidesItsRows) {
 }
 
 TEST_F(Control, PrintsRowsIntoAnyDeviceContextWrappingLongOnes) {
+    ctrl.SetOption(EditorOptions::kLineNumbers, false, false);  // the page's width is the text's
     SetText(L"int a;\r\nint b = 1 + 2 + 3 + 4 + 5 + 6 + 7 + 8 + 9 + 10 + 11;\r\nint c;");
     auto ink = [](const DibSection& page, int top, int bottom) {
         int count = 0;

@@ -1,5 +1,7 @@
 #include "editor/win32/Gdi.h"
 
+#include <cstdlib>
+
 namespace pw::win32 {
 
 Brush MakeHalftoneBrush() {
@@ -7,6 +9,22 @@ Brush MakeHalftoneBrush() {
     const WORD rows[8] = {0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA};
     Bitmap pattern(CreateBitmap(8, 8, 1, 1, rows));
     return Brush(pattern ? CreatePatternBrush(pattern.Get()) : nullptr);
+}
+
+LOGFONTW FontForDevice(const LOGFONTW& screenFont, HDC dc) {
+    HDC screen = GetDC(nullptr);
+    const int screenX = GetDeviceCaps(screen, LOGPIXELSX);
+    const int screenY = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    // An inch of the device in its logical units, whatever its mapping mode.
+    POINT inch[2] = {{0, 0}, {GetDeviceCaps(dc, LOGPIXELSX), GetDeviceCaps(dc, LOGPIXELSY)}};
+    DPtoLP(dc, inch, 2);
+    LOGFONTW font = screenFont;
+    if (screenX > 0 && screenY > 0) {
+        font.lfHeight = MulDiv(screenFont.lfHeight, std::abs(inch[1].y - inch[0].y), screenY);
+        font.lfWidth = MulDiv(screenFont.lfWidth, std::abs(inch[1].x - inch[0].x), screenX);
+    }
+    return font;
 }
 
 void DCHandle::FillSolid(const RECT& rect, COLORREF colour) const {

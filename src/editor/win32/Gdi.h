@@ -44,9 +44,23 @@ using Brush = UniqueHandle<HBRUSH, DeleteGdiObject>;
 using Font = UniqueHandle<HFONT, DeleteGdiObject>;
 using Pen = UniqueHandle<HPEN, DeleteGdiObject>;
 
+// A device context made with CreateDC (a printer's) or CreateEnhMetaFile's, deleted at the end.
+struct DeleteDeviceContext {
+    void operator()(HDC dc) const { DeleteDC(dc); }
+};
+using DeviceContext = UniqueHandle<HDC, DeleteDeviceContext>;
+struct DeletePicture {
+    void operator()(HENHMETAFILE file) const { ::DeleteEnhMetaFile(file); }
+};
+using EnhMetaFile = UniqueHandle<HENHMETAFILE, DeletePicture>;
+
 // A brush of alternating pixels, as a checkerboard: a monochrome pattern, so it paints in the
 // context's text colour and background colour.
 Brush MakeHalftoneBrush();
+
+// A font made for the screen, sized for `dc` so that it keeps its size in points there: a
+// printer's page, a metafile, a bitmap.
+LOGFONTW FontForDevice(const LOGFONTW& screenFont, HDC dc);
 
 // Selects an object into a device context and puts the old one back when it ends, so that the
 // object can be deleted afterwards (GDI does not delete an object that is selected).

@@ -290,9 +290,13 @@ void CQELPenwrightCtrl::DrawRows(const DCHandle& dc, const RECT& area,
 int CQELPenwrightCtrl::PrintRows(const DCHandle& dc, const RECT& area, int firstRow, int flags) {
     if (!core_ || !dc)
         return 0;
-    pw::win32::GdiPrintSurface surface(dc, painter_->GetLogFont());
-    const PrintRowsRequest request{
-        painter_->Colors(), firstRow, {area.left, area.top, area.right, area.bottom}, flags, whiteSpace_};
+    pw::win32::GdiPrintSurface surface(dc, pw::win32::FontForDevice(painter_->GetLogFont(), dc));
+    const PrintRowsRequest request{painter_->Colors(),
+                                   firstRow,
+                                   {area.left, area.top, area.right, area.bottom},
+                                   flags,
+                                   whiteSpace_,
+                                   GetOption(EditorOptions::kLineNumbers)};
     return ::PrintRows(*core_, surface, request);
 }
 
@@ -676,6 +680,8 @@ void CQELPenwrightCtrl::RedrawCaret() {
 }
 
 intptr_t CQELPenwrightCtrl::NotifyParent(int code, std::span<const int32_t> values) {
+    if (code == EditNotify::kReadOnly && printing_)
+        return 1;  // the pages already counted must stay true
     return Window::NotifyParent(code, values);
 }
 

@@ -109,6 +109,9 @@ public:
     // the text font (PrintFlag: wrapping, cutting off, measuring only); the number of rows
     // consumed, hidden ones included, so that the next page starts that many rows on.
     virtual int PrintRows(const pw::win32::DCHandle& dc, const RECT& area, int firstRow, int flags);
+    // While a print job runs the text is read only, whatever the parent says.
+    bool IsPrinting() const { return printing_; }
+    void SetPrinting(bool printing) { printing_ = printing; }
 
     // EditorWindow
     PixelRect GetClientRect() const override;
@@ -220,6 +223,7 @@ private:
     bool active_ = false;
     bool focus_ = false;
     bool whiteSpace_ = false;
+    bool printing_ = false;
     pw::win32::Timer trackTimer_{MouseInput::kTrackTimer};
     pw::win32::Timer scrollTimer_{MouseInput::kScrollTimer};
     // Made when first shown, gone with the window.

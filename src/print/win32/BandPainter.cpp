@@ -43,7 +43,8 @@ int DrawBand(HDC dc, const CQELPrintPageHeaderFooter& band, const LOGFONTW& font
              bool measureOnly) {
     if (band.IsEmpty() || area.right <= area.left)
         return 0;
-    const Font made(CreateFontIndirectW(&font));
+    const LOGFONTW sized = FontForDevice(font, dc);
+    const Font made(CreateFontIndirectW(&sized));
     SelectScope select(dc, made ? static_cast<HGDIOBJ>(made.Get()) : GetStockObject(DEFAULT_GUI_FONT));
     const std::array<const std::wstring*, 3> parts{&band.GetTextLeft(), &band.GetTextCenter(),
                                                    &band.GetTextRight()};

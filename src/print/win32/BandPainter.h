@@ -11,9 +11,9 @@ namespace pw::win32 {
 // The system's icon-title font, the header's and footer's default.
 LOGFONTW DefaultBandFont();
 
-// Measures `band` in `font` within `area`'s width and, unless `measureOnly`, draws it there with a
-// transparent background. A header moves `area`'s bottom up to its block, a footer `area`'s top
-// down to it. The block's height: 0 for an empty band, which moves nothing.
+// Measures `band` in `font` (a screen font, sized for `dc`) within `area`'s width and, unless `measureOnly`,
+// draws it there with a transparent background. A header moves `area`'s bottom up to its block, a footer
+// `area`'s top down to it. The block's height: 0 for an empty band, which moves nothing.
 int DrawBand(HDC dc, const CQELPrintPageHeaderFooter& band, const LOGFONTW& font, RECT& area,
              bool measureOnly);
 
