@@ -71,6 +71,11 @@ private:
     // The first / last match within [from, to) of a row.
     std::optional<RowMatch> FirstIn(std::wstring_view line, int from, int to) const;
     std::optional<RowMatch> LastIn(std::wstring_view line, int from, int to) const;
+    // The expression's matches within [from, to) of a row from the left, each handed to `visit`
+    // until it returns false; empty ones, and those inside a word when whole words are asked
+    // for, are passed over. Throws as Pattern::Next does.
+    template <typename Visit>
+    void EachRegexMatch(std::wstring_view line, int from, int to, Visit visit) const;
     bool MayStart(wchar_t c) const;
     // Whether the text matches at `at` from its second character on (MayStart saw the first).
     bool MatchesAt(std::wstring_view line, int at) const;

@@ -54,6 +54,8 @@ TEST(TextSearch, FindsDownFromOrUpToAPosition) {
         {L"ab ab", L"ab$", "ru", 1, 3, 0, 0},  // ... and after the end of an upward search
         {L"ab\nab", L"ab$", "r", 1, 1, 1, 1, 2},
         {L"abc", L"x*", "r", 1, 1, 0, 0},  // empty matches do not count
+        {L"abc", L"x*", "ru", 1, 99, 0, 0},
+        {L"a1 xa1", L"a\\d", "rwu", 1, 99, 1, 1, 2},
     };
     for (const SearchCase& c : cases) {
         const pw::RefPtr<CQELPenwrightBufferManager> buffer = BufferOf(c.text);
