@@ -148,8 +148,11 @@ void TextEditor::SpanOf(ReplaceScope& scope) const {
         };
 }
 
-int TextEditor::CountMatches(std::wstring_view text, const SearchOptions& options, bool inSelection) {
+int TextEditor::CountMatches(std::wstring_view text, const SearchOptions& options, bool inSelection,
+                             std::wstring* error) {
     const TextSearch search(text, options);
+    if (error)
+        *error = search.Error();
     if (!inSelection)
         return search.Count(core_.GetBuffer());
     if (core_.GetCaret().GetSelection().IsEmpty())

@@ -88,6 +88,29 @@ TEST(TextSearch, ABadOrRunawayExpressionFindsNothingAndSaysWhy) {
     EXPECT_TRUE(TextSearch(L"a+b", {.regex = true}).Find(*buffer, 1, 1));
 }
 
+TEST(CountMatches, SaysWhyASearchCannotBegin) {
+    struct Case {
+        const wchar_t* find;
+        bool regex, inSelection;  // no selection: the caret at the top
+        int count;
+        const wchar_t* error;  // how it begins; "" for none
+    };
+    const Case cases[] = {
+        {L"a\\d", true, false, 2, L""},
+        {L"", false, false, 0, L"Nothing to search for."},
+        {L"(", true, false, 0, L"Not a regular expression"},
+        {L"(", true, true, 0, L"Not a regular expression"},  // even with no selection
+    };
+    for (const Case& c : cases) {
+        Editing e(L"a1 a2");
+        std::wstring error = L"stale";
+        EXPECT_EQ(e.core.GetEditor().CountMatches(c.find, {.regex = c.regex}, c.inSelection, &error), c.count)
+            << testing::PrintToString(std::wstring(c.find));
+        EXPECT_TRUE(error.starts_with(c.error) && error.empty() == (*c.error == 0))
+            << testing::PrintToString(error);
+    }
+}
+
 TEST(TextSearch, WholeWordEndsAreThirtyCharacters) {
     const std::wstring_view ends = L"() \t<>{}:;,.=%\"'!@#$^&*-\\|[]/?";
     int count = 0;
