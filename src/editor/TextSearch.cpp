@@ -184,12 +184,19 @@ std::optional<SearchHit> TextSearch::Search(const CQELPenwrightBufferManager& bu
 
 int TextSearch::Count(const CQELPenwrightBufferManager& buffer, const SearchBounds* bounds) const {
     int count = 0;
-    LineCol at{bounds ? std::max(bounds->firstRow, 1) : 1, 1};
-    for (std::optional<SearchHit> hit; (hit = Search(buffer, at.row, at.col, bounds, true));) {
+    ForEachMatch(buffer, bounds, [&count](const SearchHit& hit) {
         ++count;
-        at = {hit->row, hit->col + hit->length};
-    }
+        return std::optional(LineCol{hit.row, hit.col + hit.length});
+    });
     return count;
+}
+
+void TextSearch::ForEachMatch(
+    const CQELPenwrightBufferManager& buffer, const SearchBounds* bounds,
+    const std::function<std::optional<LineCol>(const SearchHit& hit)>& visit) const {
+    std::optional<LineCol> at = LineCol{bounds ? std::max(bounds->firstRow, 1) : 1, 1};
+    for (std::optional<SearchHit> hit; at && (hit = Search(buffer, at->row, at->col, bounds, true));)
+        at = visit(*hit);
 }
 
 std::wstring TextSearch::Replacement(const CQELPenwrightBufferManager& buffer, const SearchHit& hit,

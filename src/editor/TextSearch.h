@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "buffer/LineCol.h"
+
 class CQELPenwrightBufferManager;
 
 struct SearchOptions {
@@ -54,6 +56,11 @@ public:
                                   const SearchBounds* bounds = nullptr) const;
     // The matches one after another from the top (of `bounds`) down, as replace all meets them.
     int Count(const CQELPenwrightBufferManager& buffer, const SearchBounds* bounds = nullptr) const;
+    // The same walk, each match handed to `visit`, which says where the search goes on (it may
+    // have changed the text, and `bounds`, which is read anew for each search) or, with nothing,
+    // that it stops.
+    void ForEachMatch(const CQELPenwrightBufferManager& buffer, const SearchBounds* bounds,
+                      const std::function<std::optional<LineCol>(const SearchHit& hit)>& visit) const;
     // What replaces a match that Find gave: `replace` itself, or for an expression `replace`
     // with the match's groups put in.
     std::wstring Replacement(const CQELPenwrightBufferManager& buffer, const SearchHit& hit,
