@@ -120,11 +120,9 @@ int FindDialogModel::ReplaceAll(EditorCore* core, FindMessages& messages) {
 int FindDialogModel::Count(EditorCore* core, FindMessages& messages) {
     if (!core || findText.empty())
         return 0;
-    const TextSearch search(findText, options);
-    const int count = core->GetEditor().CountMatches(findText, options, inSelection);
-    messages.Inform(count == 0 && options.regex && !search.Error().empty()
-                        ? search.Error()
-                        : CountMessage(count, FindText::kMatchCount));
+    std::wstring error;
+    const int count = core->GetEditor().CountMatches(findText, options, inSelection, &error);
+    messages.Inform(error.empty() ? CountMessage(count, FindText::kMatchCount) : error);
     return count;
 }
 

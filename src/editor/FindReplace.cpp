@@ -77,24 +77,22 @@ bool TextEditor::ReplaceSelection(std::wstring_view text) {
 int TextEditor::ReplaceEach(const TextSearch& search, std::wstring_view replace, ReplaceScope* scope) {
     Change change = Snapshot();
     int count = 0;
-    LineCol at{scope ? scope->bounds.firstRow : 1, 1};
-    for (std::optional<SearchHit> hit;
-         (hit = search.Find(core_.GetBuffer(), at.row, at.col, scope ? &scope->bounds : nullptr));) {
-        const std::wstring text = search.Replacement(core_.GetBuffer(), *hit, replace);
-        const LineCol start{hit->row, hit->col};
-        if (!Erase(start, {hit->row, hit->col + hit->length}, true))
-            break;
+    const SearchBounds* within = scope ? &scope->bounds : nullptr;
+    search.ForEachMatch(core_.GetBuffer(), within, [&](const SearchHit& hit) -> std::optional<LineCol> {
+        const std::wstring text = search.Replacement(core_.GetBuffer(), hit, replace);
+        const LineCol start{hit.row, hit.col};
+        if (!Erase(start, {hit.row, hit.col + hit.length}, true))
+            return std::nullopt;
         // Counted once the match is gone, even when the buffer refuses the new text.
         ++count;
-        at = start;
+        LineCol at = start;
         const bool inserted = text.empty() || Insert(text, start, true, at);
         if (scope)
-            scope->Replaced(start, hit->length, at);
+            scope->Replaced(start, hit.length, at);
         Finish(change, start.row, at.row, 5);
         change = Snapshot();
-        if (!inserted)
-            break;
-    }
+        return inserted ? std::optional(at) : std::nullopt;
+    });
     return count;
 }
 
@@ -104,26 +102,24 @@ int TextEditor::ReplaceWithinRows(const TextSearch& search, std::wstring_view re
     int count = 0;
     LineCol first, lastOld, lastNew;
     int shift = 0;  // what the replacements before on the same row added to it
-    LineCol at{scope ? scope->bounds.firstRow : 1, 1};
-    for (std::optional<SearchHit> hit;
-         (hit = search.Find(buffer, at.row, at.col, scope ? &scope->bounds : nullptr));) {
-        const std::wstring text = search.Replacement(buffer, *hit, replace);
-        if (!buffer.DeleteText(hit->row, hit->col, hit->row, hit->col + hit->length, true))
-            break;
+    const SearchBounds* within = scope ? &scope->bounds : nullptr;
+    search.ForEachMatch(buffer, within, [&](const SearchHit& hit) -> std::optional<LineCol> {
+        const std::wstring text = search.Replacement(buffer, hit, replace);
+        if (!buffer.DeleteText(hit.row, hit.col, hit.row, hit.col + hit.length, true))
+            return std::nullopt;
         ++count;
-        if (hit->row != lastNew.row)
+        if (hit.row != lastNew.row)
             shift = 0;
-        first = count == 1 ? LineCol{hit->row, hit->col} : first;
-        lastOld = {hit->row, hit->col - shift + hit->length};
-        at = {hit->row, hit->col};
-        const bool inserted = text.empty() || buffer.InsertText(text, hit->row, hit->col, true, &at);
-        shift += at.col - hit->col - hit->length;
+        first = count == 1 ? LineCol{hit.row, hit.col} : first;
+        lastOld = {hit.row, hit.col - shift + hit.length};
+        LineCol at{hit.row, hit.col};
+        const bool inserted = text.empty() || buffer.InsertText(text, hit.row, hit.col, true, &at);
+        shift += at.col - hit.col - hit.length;
         lastNew = at;
         if (scope)
-            scope->Replaced({hit->row, hit->col}, hit->length, at);
-        if (!inserted)
-            break;
-    }
+            scope->Replaced({hit.row, hit.col}, hit.length, at);
+        return inserted ? std::optional(at) : std::nullopt;
+    });
     if (count == 0)
         return 0;
     // One change from the first match to the end of the last for the parser, which then
@@ -148,8 +144,11 @@ void TextEditor::SpanOf(ReplaceScope& scope) const {
         };
 }
 
-int TextEditor::CountMatches(std::wstring_view text, const SearchOptions& options, bool inSelection) {
+int TextEditor::CountMatches(std::wstring_view text, const SearchOptions& options, bool inSelection,
+                             std::wstring* error) {
     const TextSearch search(text, options);
+    if (error)
+        *error = search.Error();
     if (!inSelection)
         return search.Count(core_.GetBuffer());
     if (core_.GetCaret().GetSelection().IsEmpty())

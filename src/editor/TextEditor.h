@@ -99,8 +99,11 @@ public:
     // and the selection afterwards covers what became of it.
     int ReplaceAll(std::wstring_view find, std::wstring_view replace, bool wholeWord, bool matchCase,
                    bool regex = false, bool inSelection = false);
-    // How many matches replace all would meet in the text or the selection.
-    int CountMatches(std::wstring_view text, const SearchOptions& options, bool inSelection);
+    // How many matches replace all would meet in the text or the selection. `error`, when given,
+    // receives why the search cannot begin (nothing to search for, an expression that does not
+    // compile), or nothing.
+    int CountMatches(std::wstring_view text, const SearchOptions& options, bool inSelection,
+                     std::wstring* error = nullptr);
 
 private:
     // One change of the text as the parent sees it: the rows and change count before it, so

@@ -86,19 +86,28 @@ bool TextSearch::StandsAlone(std::wstring_view line, int at, int length) const {
            (at + length >= size || CharClass::EndsWholeWord(line[static_cast<size_t>(at + length)]));
 }
 
+template <typename Visit>
+void TextSearch::EachRegexMatch(std::wstring_view line, int from, int to, Visit visit) const {
+    for (int start = from; start <= to;) {
+        const auto match = pattern_->Next(line, start, to);
+        if (!match)
+            return;
+        const auto at = static_cast<int>((*match)[0].first - line.data());
+        const auto length = static_cast<int>((*match)[0].length());
+        if (length > 0 && StandsAlone(line, at, length) && !visit(RowMatch{at, length}))
+            return;
+        start = at + 1;
+    }
+}
+
 std::optional<TextSearch::RowMatch> TextSearch::FirstIn(std::wstring_view line, int from, int to) const {
     if (pattern_) {
-        for (int start = from; start <= to;) {
-            const auto match = pattern_->Next(line, start, to);
-            if (!match)
-                return std::nullopt;
-            const auto at = static_cast<int>((*match)[0].first - line.data());
-            const auto length = static_cast<int>((*match)[0].length());
-            if (length > 0 && StandsAlone(line, at, length))
-                return RowMatch{at, length};
-            start = at + 1;
-        }
-        return std::nullopt;
+        std::optional<RowMatch> first;
+        EachRegexMatch(line, from, to, [&first](RowMatch match) {
+            first = match;
+            return false;
+        });
+        return first;
     }
     const auto n = static_cast<int>(text_.size());
     if (options_.matchCase && !options_.wholeWord) {
@@ -117,16 +126,10 @@ std::optional<TextSearch::RowMatch> TextSearch::LastIn(std::wstring_view line, i
     if (pattern_) {
         // Every match that ends in time, the last one kept.
         std::optional<RowMatch> last;
-        for (int start = from; start <= to;) {
-            const auto match = pattern_->Next(line, start, to);
-            if (!match)
-                break;
-            const auto at = static_cast<int>((*match)[0].first - line.data());
-            const auto length = static_cast<int>((*match)[0].length());
-            if (length > 0 && StandsAlone(line, at, length))
-                last = RowMatch{at, length};
-            start = at + 1;
-        }
+        EachRegexMatch(line, from, to, [&last](RowMatch match) {
+            last = match;
+            return true;
+        });
         return last;
     }
     const auto n = static_cast<int>(text_.size());
@@ -181,12 +184,19 @@ std::optional<SearchHit> TextSearch::Search(const CQELPenwrightBufferManager& bu
 
 int TextSearch::Count(const CQELPenwrightBufferManager& buffer, const SearchBounds* bounds) const {
     int count = 0;
-    LineCol at{bounds ? std::max(bounds->firstRow, 1) : 1, 1};
-    for (std::optional<SearchHit> hit; (hit = Search(buffer, at.row, at.col, bounds, true));) {
+    ForEachMatch(buffer, bounds, [&count](const SearchHit& hit) {
         ++count;
-        at = {hit->row, hit->col + hit->length};
-    }
+        return std::optional(LineCol{hit.row, hit.col + hit.length});
+    });
     return count;
+}
+
+void TextSearch::ForEachMatch(
+    const CQELPenwrightBufferManager& buffer, const SearchBounds* bounds,
+    const std::function<std::optional<LineCol>(const SearchHit& hit)>& visit) const {
+    std::optional<LineCol> at = LineCol{bounds ? std::max(bounds->firstRow, 1) : 1, 1};
+    for (std::optional<SearchHit> hit; at && (hit = Search(buffer, at->row, at->col, bounds, true));)
+        at = visit(*hit);
 }
 
 std::wstring TextSearch::Replacement(const CQELPenwrightBufferManager& buffer, const SearchHit& hit,

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "buffer/LineCol.h"
+
 class CQELPenwrightBufferManager;
 
 struct SearchOptions {
@@ -54,6 +56,11 @@ public:
                                   const SearchBounds* bounds = nullptr) const;
     // The matches one after another from the top (of `bounds`) down, as replace all meets them.
     int Count(const CQELPenwrightBufferManager& buffer, const SearchBounds* bounds = nullptr) const;
+    // The same walk, each match handed to `visit`, which says where the search goes on (it may
+    // have changed the text, and `bounds`, which is read anew for each search) or, with nothing,
+    // that it stops.
+    void ForEachMatch(const CQELPenwrightBufferManager& buffer, const SearchBounds* bounds,
+                      const std::function<std::optional<LineCol>(const SearchHit& hit)>& visit) const;
     // What replaces a match that Find gave: `replace` itself, or for an expression `replace`
     // with the match's groups put in.
     std::wstring Replacement(const CQELPenwrightBufferManager& buffer, const SearchHit& hit,
@@ -71,6 +78,11 @@ private:
     // The first / last match within [from, to) of a row.
     std::optional<RowMatch> FirstIn(std::wstring_view line, int from, int to) const;
     std::optional<RowMatch> LastIn(std::wstring_view line, int from, int to) const;
+    // The expression's matches within [from, to) of a row from the left, each handed to `visit`
+    // until it returns false; empty ones, and those inside a word when whole words are asked
+    // for, are passed over. Throws as Pattern::Next does.
+    template <typename Visit>
+    void EachRegexMatch(std::wstring_view line, int from, int to, Visit visit) const;
     bool MayStart(wchar_t c) const;
     // Whether the text matches at `at` from its second character on (MayStart saw the first).
     bool MatchesAt(std::wstring_view line, int at) const;

@@ -54,6 +54,8 @@ TEST(TextSearch, FindsDownFromOrUpToAPosition) {
         {L"ab ab", L"ab$", "ru", 1, 3, 0, 0},  // ... and after the end of an upward search
         {L"ab\nab", L"ab$", "r", 1, 1, 1, 1, 2},
         {L"abc", L"x*", "r", 1, 1, 0, 0},  // empty matches do not count
+        {L"abc", L"x*", "ru", 1, 99, 0, 0},
+        {L"a1 xa1", L"a\\d", "rwu", 1, 99, 1, 1, 2},
     };
     for (const SearchCase& c : cases) {
         const pw::RefPtr<CQELPenwrightBufferManager> buffer = BufferOf(c.text);
@@ -84,6 +86,29 @@ TEST(TextSearch, ABadOrRunawayExpressionFindsNothingAndSaysWhy) {
         EXPECT_FALSE(search.Error().empty()) << testing::PrintToString(std::wstring(pattern));
     }
     EXPECT_TRUE(TextSearch(L"a+b", {.regex = true}).Find(*buffer, 1, 1));
+}
+
+TEST(CountMatches, SaysWhyASearchCannotBegin) {
+    struct Case {
+        const wchar_t* find;
+        bool regex, inSelection;  // no selection: the caret at the top
+        int count;
+        const wchar_t* error;  // how it begins; "" for none
+    };
+    const Case cases[] = {
+        {L"a\\d", true, false, 2, L""},
+        {L"", false, false, 0, L"Nothing to search for."},
+        {L"(", true, false, 0, L"Not a regular expression"},
+        {L"(", true, true, 0, L"Not a regular expression"},  // even with no selection
+    };
+    for (const Case& c : cases) {
+        Editing e(L"a1 a2");
+        std::wstring error = L"stale";
+        EXPECT_EQ(e.core.GetEditor().CountMatches(c.find, {.regex = c.regex}, c.inSelection, &error), c.count)
+            << testing::PrintToString(std::wstring(c.find));
+        EXPECT_TRUE(error.starts_with(c.error) && error.empty() == (*c.error == 0))
+            << testing::PrintToString(error);
+    }
 }
 
 TEST(TextSearch, WholeWordEndsAreThirtyCharacters) {
