@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "editor/GreySurface.h"
 #include "editor/Margins.h"
 
 namespace {
@@ -170,7 +171,9 @@ void PrintLineNumber(PrintSurface& surface, int row, const PixelRect& column, in
 
 }  // namespace
 
-int PrintRows(EditorCore& core, PrintSurface& surface, const PrintRowsRequest& request) {
+int PrintRows(EditorCore& core, PrintSurface& device, const PrintRowsRequest& request) {
+    GreySurface grey(device, request.greyContrast);
+    PrintSurface& surface = request.greyContrast >= 0 ? static_cast<PrintSurface&>(grey) : device;
     const int rowCount = core.GetBuffer().GetRowCount();
     if (request.firstRow < 1 || request.firstRow > rowCount)
         return 0;

@@ -64,6 +64,7 @@ struct PrintRowsRequest {
     int flags = 0;
     bool showWhiteSpace = false;
     bool lineNumbers = false;  // each row's number at its left, in a column wide enough for all
+    int greyContrast = -1;     // 0..255: black and white, with this darkest grey (GreyOf)
 };
 
 // Prints rows from `firstRow` down while one more row height fits into the rectangle and

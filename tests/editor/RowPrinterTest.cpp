@@ -8,6 +8,7 @@
 #include <string>
 
 #include "editor/Folds.h"
+#include "editor/GreySurface.h"
 #include "editor/RowPrinter.h"
 #include "editor/ScreenTesting.h"
 
@@ -179,6 +180,34 @@ TEST(PrintRows, LineNumbersBeforeTheText) {
     PaperSurface measured;
     EXPECT_EQ(PrintRows(s.core, measured, request), 5);
     EXPECT_EQ(measured.Page(), L"");
+}
+
+// Black and white: each colour the grey of its brightness, black as dark as the contrast allows.
+TEST(PrintRows, BlackAndWhitePrintsGreys) {
+    struct Case {
+        int32_t color;
+        int contrast;
+        int32_t grey;
+    } const cases[] = {
+        {0x000000, 0, 0x000000},   {0xFFFFFF, 0, 0xFFFFFF},   {0x0000FF, 0, 0x4C4C4C},  // red
+        {0x000000, 128, 0x808080}, {0xFFFFFF, 128, 0xFFFFFF}, {0x000000, 300, 0xFFFFFF},
+        {0x000000, -5, 0x000000},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(GreyOf(c.color, c.contrast), c.grey) << c.color << " " << c.contrast;
+
+    Screen s;
+    s.core.GetParser().ParseAll(*s.buffer, true);
+    PrintRowsRequest request{{}, 1, {0, 0, 400, 160}, 0, false, true, 64};
+    request.colors.lineNumberText.custom = 0x0000FF;
+    PaperSurface paper;
+    PrintRows(s.core, paper, request);
+    ASSERT_FALSE(paper.colors.empty());
+    for (int32_t color : paper.colors) {
+        EXPECT_EQ(color & 0xFF, (color >> 8) & 0xFF);
+        EXPECT_EQ(color & 0xFF, color >> 16);
+        EXPECT_GE(color & 0xFF, 64);
+    }
 }
 
 // A megabyte in one row prints as far as a page goes, wrapped or cut off.

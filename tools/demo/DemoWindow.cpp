@@ -33,12 +33,20 @@ bool DemoWindow::Create(const std::wstring& title, const std::wstring& status, S
 bool DemoWindow::OnCreate(const CREATESTRUCTW&) {
     if (!view_.Create(Handle(), true, true, std::move(buffer_), kViewId))
         return false;
-    // Ctrl+F finds, Ctrl+H replaces; F3 the control handles itself.
+    // Ctrl+F finds, Ctrl+H replaces (F3 the control handles itself); Ctrl+P prints and
+    // Ctrl+Shift+P previews.
     view_.SetKeyDownHandler([this](int& code, const KeyModifiers& modifiers) {
-        if (modifiers.ctrl && !modifiers.alt && (code == 'F' || code == 'H')) {
+        if (!modifiers.ctrl || modifiers.alt)
+            return;
+        if (code == 'F' || code == 'H')
             view_.ShowFindDialog(code == 'H');
-            code = 0;
-        }
+        else if (code == 'P' && modifiers.shift)
+            printing_.PrintPreview(false);
+        else if (code == 'P')
+            printing_.PrintText2(true);
+        else
+            return;
+        code = 0;
     });
     RECT client;
     GetClientRect(Handle(), &client);

@@ -7,6 +7,7 @@
 #include "editor/win32/Gdi.h"
 #include "editor/win32/PenwrightCtrl.h"
 #include "editor/win32/Window.h"
+#include "print/win32/PenwrightView.h"
 
 class DemoWindow : public pw::win32::Window {
 public:
@@ -18,6 +19,8 @@ public:
     bool Create(const std::wstring& title, const std::wstring& status, SIZE client,
                 pw::RefPtr<CQELPenwrightBufferManager> buffer);
     CQELPenwrightCtrl& View() { return view_; }
+    // Printing the text; its title is what the header shows.
+    CQELPenwrightView& Printing() { return printing_; }
 
 protected:
     bool OnCreate(const CREATESTRUCTW& create) override;
@@ -35,4 +38,5 @@ private:
     pw::win32::Font font_;
     pw::RefPtr<CQELPenwrightBufferManager> buffer_;
     CQELPenwrightCtrl view_;
+    CQELPenwrightView printing_{view_};
 };

@@ -99,6 +99,7 @@ int main() {
         } else if (!window.View().SetConfigFile(DefaultConfigPath())) {
             result = Fail("cannot read the configuration " + pw::Narrow(DefaultConfigPath()));
         } else {
+            window.Printing().SetTitle(name);
             window.View().Refresh();
             if (!screenshot.empty()) {
                 // The configuration's events install the schema, which starts the whole parse;

@@ -287,7 +287,8 @@ void CQELPenwrightCtrl::DrawRows(const DCHandle& dc, const RECT& area,
     }
 }
 
-int CQELPenwrightCtrl::PrintRows(const DCHandle& dc, const RECT& area, int firstRow, int flags) {
+int CQELPenwrightCtrl::PrintRows(const DCHandle& dc, const RECT& area, int firstRow, int flags,
+                                 int greyContrast) {
     if (!core_ || !dc)
         return 0;
     pw::win32::GdiPrintSurface surface(dc, pw::win32::FontForDevice(painter_->GetLogFont(), dc));
@@ -296,7 +297,8 @@ int CQELPenwrightCtrl::PrintRows(const DCHandle& dc, const RECT& area, int first
                                    {area.left, area.top, area.right, area.bottom},
                                    flags,
                                    whiteSpace_,
-                                   GetOption(EditorOptions::kLineNumbers)};
+                                   GetOption(EditorOptions::kLineNumbers),
+                                   greyContrast};
     return ::PrintRows(*core_, surface, request);
 }
 

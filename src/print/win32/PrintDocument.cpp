@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "editor/GreySurface.h"
 #include "editor/RowPrinter.h"
 #include "editor/win32/Gdi.h"
 #include "editor/win32/PenwrightCtrl.h"
@@ -12,7 +13,6 @@ namespace pw::win32 {
 namespace {
 
 constexpr int kUnitsPerInch = 100;
-constexpr COLORREF kRuleColor = RGB(0, 0, 0);
 
 bool ShowsPageCount(const std::wstring& format) {
     for (size_t i = 0; i + 1 < format.size(); ++i)
@@ -113,6 +113,10 @@ std::optional<int> PrintDocument::LayOut(HDC dc, int page, int firstRow, bool me
     header.FormatForPage({page, count_}, title_, dateTime_);
     footer.FormatForPage({page, count_}, title_, dateTime_);
     SetBkColor(dc, RGB(255, 255, 255));
+    const int grey = options_.blackWhite ? options_.GetContrast() : -1;
+    // The bands and rules are black, or the darkest grey in black and white.
+    const auto ink = static_cast<COLORREF>(grey >= 0 ? GreyOf(0, grey) : 0);
+    SetTextColor(dc, ink);
     const DCHandle paper(dc);
 
     // Below the header, 3 units down, a rule 2 units thick, and the text 7 units further.
@@ -121,7 +125,7 @@ std::optional<int> PrintDocument::LayOut(HDC dc, int page, int firstRow, bool me
     if (DrawBand(dc, header, fonts_.header, headerBand, measureOnly) > 0) {
         if (!measureOnly)
             paper.FillSolid(RECT{area.left, headerBand.bottom, area.right, headerBand.bottom + kRuleWidth},
-                            kRuleColor);
+                            ink);
         text.top = headerBand.bottom + kRuleWidth + kTextGap;
     }
     // The footer mirrors it, measured first so that the text stops above it.
@@ -132,11 +136,11 @@ std::optional<int> PrintDocument::LayOut(HDC dc, int page, int firstRow, bool me
 
     int consumed = 0;
     if (text.bottom > text.top && text.right > text.left)
-        consumed = control_.PrintRows(paper, text, firstRow, measureOnly ? PrintFlag::kMeasureOnly : 0);
+        consumed = control_.PrintRows(paper, text, firstRow, measureOnly ? PrintFlag::kMeasureOnly : 0, grey);
     if (hasFooter && !measureOnly) {
         RECT band = area;
         DrawBand(dc, footer, fonts_.footer, band, false);
-        paper.FillSolid(RECT{area.left, band.top - kRuleWidth, area.right, band.top}, kRuleColor);
+        paper.FillSolid(RECT{area.left, band.top - kRuleWidth, area.right, band.top}, ink);
     }
     RestoreDC(dc, saved);
     const int rowCount = control_.GetBuffer() ? control_.GetBuffer()->GetRowCount() : 0;
