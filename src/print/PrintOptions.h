@@ -7,6 +7,13 @@
 
 #include "print/HeaderFooter.h"
 
+// The printer a job last went to, as the print dialog or the default printer named it.
+struct CQELPrinterInfo {
+    std::wstring deviceName;
+    std::wstring driverName;
+    std::wstring portName;
+};
+
 class CQELPrintOptions {
 public:
     enum Side { kLeft, kTop, kRight, kBottom };
@@ -32,6 +39,7 @@ public:
 
     CQELPrintPageHeaderFooter header{true};
     CQELPrintPageHeaderFooter footer{false};
+    CQELPrinterInfo printerInfo;
 
 private:
     bool metric_;

@@ -43,6 +43,8 @@ TEST_F(PrintJobTest, TheDefaultPrinterPrintsEveryPageCountedFirst) {
     EXPECT_EQ(pages.front().rfind("row 1", 0), 0U) << pages.front();
     EXPECT_NE(pages.back().find("row 150"), std::string::npos);
     EXPECT_TRUE(told.empty());
+    EXPECT_EQ(view.GetPrintOptions().printerInfo.deviceName, kTestPrinter);
+    EXPECT_EQ(view.GetPrintOptions().printerInfo.portName, kPrintedFile);
 }
 
 // A range from the larger page to the smaller prints in reverse; a step the printer refuses

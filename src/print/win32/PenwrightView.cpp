@@ -91,10 +91,12 @@ std::optional<CQELPenwrightView::Printer> CQELPenwrightView::ChoosePrinter(bool 
         }
         if (const auto* found = static_cast<const DEVNAMES*>(namesLock.Data())) {
             const auto* base = reinterpret_cast<const wchar_t*>(found);
-            printer.settings.device = base + found->wDeviceOffset;
-            printer.settings.port = base + found->wOutputOffset;
-            printer.dc.Reset(
-                CreateDCW(base + found->wDriverOffset, base + found->wDeviceOffset, nullptr, settings));
+            options_.printerInfo = {base + found->wDeviceOffset, base + found->wDriverOffset,
+                                    base + found->wOutputOffset};
+            printer.settings.device = options_.printerInfo.deviceName;
+            printer.settings.port = options_.printerInfo.portName;
+            printer.dc.Reset(CreateDCW(options_.printerInfo.driverName.c_str(),
+                                       options_.printerInfo.deviceName.c_str(), nullptr, settings));
         }
     }
     const DWORD flags = choice.Flags;
