@@ -108,6 +108,18 @@ TEST_F(PrintJobTest, CancelEndsTheJob) {
     EXPECT_TRUE(IsWindowEnabled(host.Handle()));
 }
 
+// Without a title the window's caption, its modified marks removed, names the pages.
+TEST_F(PrintJobTest, WithoutATitleTheCaptionNamesThePages) {
+    NumberedRows(3);
+    view.SetTitle(std::nullopt);
+    SetWindowTextW(host.Handle(), L"*notes*");
+    view.GetPrintOptions().header.SetFormatString(L"&w");
+    ASSERT_TRUE(view.PrintText2(false));
+    const std::vector<std::string> pages = PrintedPages();
+    ASSERT_EQ(pages.size(), 1U);
+    EXPECT_EQ(pages[0].rfind("notesrow 1", 0), 0U) << pages[0];
+}
+
 TEST_F(PrintJobTest, MarginsWithoutRoomAreToldAndFail) {
     NumberedRows(3);
     view.GetPrintOptions().SetMargin(CQELPrintOptions::kLeft, 30000);

@@ -2,6 +2,8 @@
 
 #include <commdlg.h>
 
+#include <algorithm>
+
 #include "editor/win32/GlobalMemory.h"
 #include "editor/win32/PenwrightCtrl.h"
 #include "platform/StringTable.h"
@@ -46,12 +48,22 @@ HWND CQELPenwrightView::Owner() const {
     return control_.Handle() ? GetAncestor(control_.Handle(), GA_ROOT) : nullptr;
 }
 
+std::wstring CQELPenwrightView::DocumentTitle() const {
+    if (title_)
+        return *title_;
+    std::wstring caption(static_cast<size_t>(std::max(GetWindowTextLengthW(Owner()), 0)) + 1, L'\0');
+    caption.resize(
+        static_cast<size_t>(GetWindowTextW(Owner(), caption.data(), static_cast<int>(caption.size()))));
+    std::erase(caption, L'*');
+    return caption.empty() ? previewOptions_.title : caption;
+}
+
 void CQELPenwrightView::Tell(unsigned textId) {
     const std::wstring text = pw::LoadString(textId);
     if (messages_)
         messages_(text);
     else
-        MessageBoxW(Owner(), text.c_str(), JobTitle().c_str(), MB_OK | MB_ICONEXCLAMATION);
+        MessageBoxW(Owner(), text.c_str(), DocumentTitle().c_str(), MB_OK | MB_ICONEXCLAMATION);
 }
 
 pw::win32::PrintPreview* CQELPenwrightView::GetPreview() const {
@@ -118,7 +130,7 @@ std::optional<CQELPenwrightView::Printer> CQELPenwrightView::ChoosePrinter(bool 
 }
 
 std::unique_ptr<pw::win32::PrintDocument> CQELPenwrightView::MakeDocument(HDC printer) {
-    return std::make_unique<pw::win32::PrintDocument>(control_, options_, fonts_, title_, printer);
+    return std::make_unique<pw::win32::PrintDocument>(control_, options_, fonts_, DocumentTitle(), printer);
 }
 
 void CQELPenwrightView::ParseForColors() {
@@ -168,7 +180,7 @@ bool CQELPenwrightView::Print(HDC dc, pw::win32::PrintJobSettings settings) {
     if (scope.enabled)
         EnableWindow(owner, FALSE);
     ParseForColors();
-    settings.title = JobTitle();
+    settings.title = DocumentTitle();
     const std::unique_ptr<pw::win32::PrintDocument> document = MakeDocument(dc);
     switch (pw::win32::RunPrintJob(*document, dc, settings, owner)) {
         case pw::win32::PrintOutcome::kPrinted:
@@ -199,7 +211,7 @@ bool CQELPenwrightView::PrintPreview(bool showDialog) {
         return false;
     ParseForColors();
     std::unique_ptr<pw::win32::PrintDocument> document = MakeDocument(printer->dc.Get());
-    printer->settings.title = JobTitle();
+    printer->settings.title = DocumentTitle();
     switch (pw::win32::CountPagesIfShown(*document, printer->settings, Owner())) {
         case pw::win32::PrintOutcome::kPrinted:
             break;

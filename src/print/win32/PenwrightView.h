@@ -30,8 +30,8 @@ public:
     CQELPenwrightViewPrintOptions& GetPrintOptions() { return options_; }
     CQELPrintPreviewOptions& GetPreviewOptions() { return previewOptions_; }
     pw::win32::BandFonts& GetBandFonts() { return fonts_; }
-    // What "&w" shows and what names the job (nothing: "&w" stays as written, the job is named
-    // after the preview's title).
+    // What "&w" shows and what names the job. Without one, the top-level window's caption
+    // (its "*" modified marks removed), else the preview's title.
     void SetTitle(std::optional<std::wstring> title) { title_ = std::move(title); }
 
     // Where failures are told: a message box over the control's top-level window unless set.
@@ -60,7 +60,7 @@ private:
     std::unique_ptr<pw::win32::PrintDocument> MakeDocument(HDC printer);
     // The whole text parsed, so that every printed row has its colours.
     void ParseForColors();
-    std::wstring JobTitle() const { return title_.value_or(previewOptions_.title); }
+    std::wstring DocumentTitle() const;
     void Tell(unsigned textId);
     HWND Owner() const;
 
