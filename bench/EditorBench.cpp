@@ -12,7 +12,9 @@
 //   Paste: 1 MB pasted in the middle of the 10 MB text, its reparse included;
 //   FindNothing: a word that is not there searched for through the 10 MB text;
 //   ReplaceAll: some 11,500 words replaced in the 10 MB text, then its reparse;
-//   BlockCopy: a column selection of 10,000 rows copied to the clipboard.
+//   BlockCopy: a column selection of 10,000 rows copied to the clipboard;
+//   Paginate: the 10 MB text laid out on pages of 62 rows' height with line numbers and colours,
+//     each row broken into the page's width (the pages and pages a second as counters).
 //
 // The texts come from /work/shared/bench/make-corpus.sh DIR; set PW_CORPUS_DIR=DIR.
 #include <benchmark/benchmark.h>
@@ -34,6 +36,7 @@
 #include "config/ConfigManager.h"
 #include "editor/EditorCore.h"
 #include "editor/EditorTesting.h"
+#include "editor/RowPrinter.h"
 #include "editor/ScreenPlanner.h"
 #include "editor/TextEditor.h"
 #include "editor/TextSearch.h"
@@ -41,6 +44,7 @@
 #include "platform/CodePage.h"
 #include "platform/DiskFile.h"
 #include "platform/MessageTarget.h"
+#include "print/Pagination.h"
 
 namespace {
 
@@ -398,6 +402,43 @@ void BM_BlockCopy(benchmark::State& state, const std::string& name) {
     caret.SetCaretPos(1, 1, false, false);
 }
 
+// Paper that measures in the fixed-width font and is never drawn on: counting pages.
+class MeasuringPaper : public PrintSurface {
+public:
+    FontMetrics Metrics() const override { return font_.Metrics(); }
+    void Extents(std::wstring_view text, std::vector<int>& ends) const override { font_.Extents(text, ends); }
+    void SelectFont(int, int, int) override {}
+    void DrawText(int, int, std::wstring_view, int32_t, const PixelRect&) override {}
+    void DrawLine(const Line&) override {}
+    void DrawMarker(const PixelRect&, std::wstring_view) override {}
+    void FillBackground(const PixelRect&) override {}
+
+private:
+    FixedWidth font_;
+};
+
+void BM_Paginate(benchmark::State& state, const std::string& name) {
+    Editor* editor = Parsed(name, state);
+    if (!editor)
+        return;
+    EditorCore& core = *editor->core;
+    MeasuringPaper paper;
+    // A letter page's text area in hundredths of an inch, 8 by 62 rows.
+    PrintRowsRequest request{{}, 1, {0, 0, 640, 62 * kRowHeight}, PrintFlag::kMeasureOnly, false, true};
+    int pages = 0;
+    for (auto _ : state) {
+        Pagination pagination(core.GetBuffer().GetRowCount(), [&](int, int first) -> std::optional<int> {
+            request.firstRow = first;
+            const int consumed = PrintRows(core, paper, request);
+            return consumed > 0 ? std::optional(consumed) : std::nullopt;
+        });
+        pages = pagination.CountPages().value_or(0);
+    }
+    state.counters["pages"] = pages;
+    state.counters["pages_per_s"] = benchmark::Counter(
+        static_cast<double>(pages) * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+
 }  // namespace
 
 // First, so that only the 10 MB text is resident.
@@ -426,5 +467,6 @@ BENCHMARK_CAPTURE(BM_FindNothing, nocase_cpp10m, std::string("cpp10m"), false)->
 BENCHMARK_CAPTURE(BM_FindNothing, case_cpp10m, std::string("cpp10m"), true)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_ReplaceAll, cpp10m, std::string("cpp10m"))->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK_CAPTURE(BM_BlockCopy, cpp10m, std::string("cpp10m"))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Paginate, cpp10m, std::string("cpp10m"))->Unit(benchmark::kMillisecond)->Iterations(3);
 
 BENCHMARK_MAIN();

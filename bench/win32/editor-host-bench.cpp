@@ -1,12 +1,14 @@
 // editor-host-bench: times the edit control in a window on a large text, printing one line per
 // step (load, first paint, going to the middle, a whole parse, typing, memory) so that the figures of
-// other controls, measured the same way, compare line by line.
+// other controls, measured the same way, compare line by line; last, its own printing figures
+// (counting the pages, and pages drawn into metafiles as the preview draws them).
 //   editor-host-bench FILE
 // The text is read before anything is timed; the file's extension selects the schema of the
 // shipped configuration.
 #include <windows.h>
 
 #include <psapi.h>
+#include <winspool.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -24,6 +26,7 @@
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageTarget.h"
+#include "print/win32/PenwrightView.h"
 
 namespace {
 
@@ -34,6 +37,7 @@ constexpr int kTypedKeys = 1000;
 constexpr int kCommentRuns = 5;
 constexpr int kCommentRow = 10;
 constexpr double kMB = 1024.0 * 1024.0;
+constexpr int kRenderedPages = 50;
 
 int Fail(const std::string& message) {
     std::fprintf(stderr, "editor-host-bench: %s\n", message.c_str());
@@ -181,6 +185,34 @@ void PrintCommentStart(CQELPenwrightCtrl& view, LexParser& parser) {
     std::fflush(stdout);
 }
 
+// The pages on the default printer (the screen when there is none), with line numbers and
+// colours: counted, then the first ones drawn into metafiles.
+void PrintPaging(CQELPenwrightCtrl& view) {
+    wchar_t name[256] = L"";
+    DWORD size = 256;
+    pw::win32::DeviceContext printer(GetDefaultPrinterW(name, &size)
+                                         ? CreateDCW(nullptr, name, nullptr, nullptr)
+                                         : CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr));
+    CQELPenwrightView printing(view);
+    pw::win32::PrintDocument document(view, printing.GetPrintOptions(), printing.GetBandFonts(), L"bench",
+                                      printer.Get());
+    std::optional<int> pages;
+    const double counted = TimeMs([&] { pages = document.CountPages(); });
+    PrintStep("print: count the pages", counted,
+              std::to_string(pages.value_or(0)) + " pages on " + (name[0] ? pw::Narrow(name) : "the screen"));
+    const RECT frame{0, 0, 21000, 29700};
+    const double rendered = TimeMs([&] {
+        for (int page = 1; page <= std::min(pages.value_or(0), kRenderedPages); ++page) {
+            pw::win32::EnhMetaFile picture(CloseEnhMetaFile([&] {
+                HDC recorder = CreateEnhMetaFileW(printer.Get(), nullptr, &frame, nullptr);
+                document.PrintPage(recorder, page);
+                return recorder;
+            }()));
+        }
+    });
+    PrintStep("print: 50 pages into metafiles", rendered);
+}
+
 int Run(const std::wstring& path, const std::wstring& text, const std::wstring& ext, int lines) {
     pw::RefPtr<CQELPenwrightBufferManager> buffer = pw::MakeRef<CQELPenwrightBufferManager>();
     buffer->SetFileExt(ext);
@@ -228,6 +260,7 @@ int Run(const std::wstring& path, const std::wstring& text, const std::wstring& 
     PrintMemory("memory after full restyle");
     PrintTyping(view, parser);
     PrintCommentStart(view, parser);
+    PrintPaging(view);
     pw::PumpMessages();
     PrintMemory("memory end");
     return 0;
