@@ -12,6 +12,7 @@
 
 #include "PrintSetup.h"
 #include "TestPrinter.h"
+#include "editor/win32/DibSection.h"
 #include "editor/win32/Gdi.h"
 
 namespace {
@@ -21,8 +22,10 @@ using pw::win32::PrintDocument;
 // What a page's metafile draws: its lines of text (the pieces at one height joined) with where
 // each starts, and its solid fills, in the page's logical units.
 struct Drawn {
-    std::map<int, std::pair<int, std::wstring>> lines;  // y: (x, text)
+    std::map<int, std::pair<int, std::wstring>> lines;      // y: (x, text)
+    std::vector<std::pair<std::wstring, COLORREF>> pieces;  // each text drawn, in its colour
     std::vector<RECT> fills;
+    COLORREF color = 0;
 
     // Where the line with `text` starts; nothing when no line has it.
     std::optional<POINT> Find(const std::wstring& text) const {
@@ -34,12 +37,16 @@ struct Drawn {
 };
 
 int CALLBACK Record(HDC, HANDLETABLE*, const ENHMETARECORD* record, int, LPARAM data) {
+    auto& drawn = *reinterpret_cast<Drawn*>(data);
+    if (record->iType == EMR_SETTEXTCOLOR)
+        drawn.color = reinterpret_cast<const EMRSETTEXTCOLOR*>(record)->crColor;
     if (record->iType != EMR_EXTTEXTOUTW)
         return 1;
-    auto& drawn = *reinterpret_cast<Drawn*>(data);
     const auto* out = reinterpret_cast<const EMREXTTEXTOUTW*>(record);
     const auto* chars =
         reinterpret_cast<const wchar_t*>(reinterpret_cast<const BYTE*>(record) + out->emrtext.offString);
+    if (out->emrtext.nChars > 0)
+        drawn.pieces.emplace_back(std::wstring(chars, out->emrtext.nChars), drawn.color);
     if (out->emrtext.nChars > 0)
         drawn.lines.try_emplace(out->emrtext.ptlReference.y, out->emrtext.ptlReference.x, L"")
             .first->second.second += std::wstring(chars, out->emrtext.nChars);
@@ -60,18 +67,23 @@ protected:
         return PrintDocument(ctrl, view.GetPrintOptions(), view.GetBandFonts(), L"doc.cpp", printer.Get(),
                              [](DateTimeForm) { return std::wstring(L"NOW"); });
     }
-    // The page recorded as the preview records it; nothing drawn when it does not print.
+    // The page recorded as the preview records it, in a frame of kFrame hundredths of an inch;
+    // nothing drawn when it does not print.
     Drawn Page(PrintDocument& document, int page, bool* printed = nullptr) {
-        const RECT frame{0, 0, 21000, 29700};
+        const pw::win32::EnhMetaFile picture = Record(document, page, printed);
+        Drawn drawn;
+        EnumEnhMetaFile(nullptr, picture.Get(), ::Record, &drawn, nullptr);
+        return drawn;
+    }
+    pw::win32::EnhMetaFile Record(PrintDocument& document, int page, bool* printed = nullptr) {
+        const RECT frame{0, 0, kFrame.cx * 254 / 10, kFrame.cy * 254 / 10};  // in .01 mm
         HDC recorder = CreateEnhMetaFileW(printer.Get(), nullptr, &frame, nullptr);
         const bool ok = document.PrintPage(recorder, page);
         if (printed)
             *printed = ok;
-        pw::win32::EnhMetaFile picture(CloseEnhMetaFile(recorder));
-        Drawn drawn;
-        EnumEnhMetaFile(nullptr, picture.Get(), Record, &drawn, nullptr);
-        return drawn;
+        return pw::win32::EnhMetaFile(CloseEnhMetaFile(recorder));
     }
+    static constexpr SIZE kFrame{800, 1100};
 
     pw::win32::DeviceContext printer;
 };
@@ -99,6 +111,26 @@ TEST_F(PrintDocumentTest, HeaderRuleRowsRuleFooterFromTheMarginsIn) {
     EXPECT_EQ(above.bottom + 3, footer->y);
     EXPECT_EQ(below.left, margin);
     EXPECT_EQ(above.right, below.right);
+
+    // Played into a 300 dpi bitmap: the rule is solid black across the margins, paper above it
+    // (a pixel kept clear of each edge for the scaling's rounding).
+    pw::win32::DibSection sheet(kFrame.cx * 3, kFrame.cy * 3);
+    ASSERT_TRUE(sheet);
+    sheet.Dc().FillSolid(RECT{0, 0, sheet.Width(), sheet.Height()}, RGB(255, 255, 255));
+    const RECT all{0, 0, sheet.Width(), sheet.Height()};
+    PlayEnhMetaFile(sheet.Dc(), Record(document, 1).Get(), &all);
+    int black = 0, paper = 0, ink = 0;
+    for (int x = 3 * below.left + 2; x < 3 * below.right - 2; ++x) {
+        for (int y = 3 * below.top + 1; y < 3 * below.bottom - 1; ++y)
+            black += sheet.Pixel(x, y) == RGB(0, 0, 0);
+        paper += sheet.Pixel(x, 3 * below.top - 3) == RGB(255, 255, 255);
+    }
+    for (int y = 3 * title->y; y < 3 * below.top; ++y)
+        for (int x = 3 * title->x; x < 3 * title->x + 60; ++x) ink += sheet.Pixel(x, y) != RGB(255, 255, 255);
+    const int width = 3 * (below.right - below.left) - 4;
+    EXPECT_EQ(black, width * (3 * PrintDocument::kRuleWidth - 2));
+    EXPECT_EQ(paper, width);
+    EXPECT_GT(ink, 0);
 }
 
 // Every row printed once, in order and numbered, across the pages counted, each footer with the
@@ -125,6 +157,23 @@ TEST_F(PrintDocumentTest, PagesCountedTakeEveryRowOnce) {
     }
     EXPECT_EQ(next, 151);
     EXPECT_FALSE(document.PageExists(*count + 1));
+}
+
+// The rows carry their syntax colours; black and white prints them as greys.
+TEST_F(PrintDocumentTest, RowsInTheirColoursOrGreys) {
+    ctrl.SetOption(EditorOptions::kLineNumbers, false, false);
+    ASSERT_TRUE(SetControlText(ctrl, L"int x; // note"));
+    for (bool greys : {false, true}) {
+        view.GetPrintOptions().blackWhite = greys;
+        PrintDocument document = Document();
+        const Drawn page = Page(document, 1);
+        std::map<std::wstring, COLORREF> colors(page.pieces.begin(), page.pieces.end());
+        ASSERT_TRUE(colors.count(L"int") && colors.count(L"// note")) << greys;
+        EXPECT_NE(colors[L"int"], colors[L"// note"]);
+        for (const COLORREF color : {colors[L"int"], colors[L"// note"]})
+            EXPECT_EQ(greys, GetRValue(color) == GetGValue(color) && GetGValue(color) == GetBValue(color))
+                << std::hex << color;
+    }
 }
 
 TEST_F(PrintDocumentTest, AnEmptyTextIsOnePageWithItsBands) {

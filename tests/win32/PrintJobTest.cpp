@@ -108,6 +108,20 @@ TEST_F(PrintJobTest, CancelEndsTheJob) {
     EXPECT_TRUE(IsWindowEnabled(host.Handle()));
 }
 
+// The print dialog, driven by its OK button, prints on the printer it shows.
+TEST_F(PrintJobTest, ThePrintDialogsChoicePrints) {
+    NumberedRows(3);
+    bool shown = false;
+    WhenPumped([&] {
+        HWND dialog = FindWindowW(L"#32770", L"Print");
+        shown = dialog != nullptr;
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    });
+    EXPECT_TRUE(view.PrintText(nullptr));  // no context: the dialog chooses
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(PrintedPages().size(), 1U);
+}
+
 // Without a title the window's caption, its modified marks removed, names the pages.
 TEST_F(PrintJobTest, WithoutATitleTheCaptionNamesThePages) {
     NumberedRows(3);

@@ -74,7 +74,8 @@ std::optional<CQELPenwrightView::Printer> CQELPenwrightView::ChoosePrinter(bool 
     PRINTDLGW choice{};
     choice.lStructSize = sizeof choice;
     choice.hwndOwner = Owner();
-    choice.Flags = showDialog ? PD_NOSELECTION | PD_USEDEVMODECOPIESANDCOLLATE : PD_RETURNDEFAULT;
+    choice.Flags =
+        showDialog ? PD_NOSELECTION | PD_USEDEVMODECOPIESANDCOLLATE : PD_RETURNDEFAULT | PD_NOWARNING;
     choice.nMinPage = 1;
     choice.nMaxPage = pw::win32::PrintJobSettings::kLastPage;
     choice.nFromPage = 1;
