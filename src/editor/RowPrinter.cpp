@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "editor/GreySurface.h"
+#include "editor/InkSurface.h"
 #include "editor/Margins.h"
 
 namespace {
@@ -172,8 +172,7 @@ void PrintLineNumber(PrintSurface& surface, int row, const PixelRect& column, in
 }  // namespace
 
 int PrintRows(EditorCore& core, PrintSurface& device, const PrintRowsRequest& request) {
-    GreySurface grey(device, request.greyContrast);
-    PrintSurface& surface = request.greyContrast >= 0 ? static_cast<PrintSurface&>(grey) : device;
+    InkSurface surface(device, request.greyContrast);
     const int rowCount = core.GetBuffer().GetRowCount();
     if (request.firstRow < 1 || request.firstRow > rowCount)
         return 0;

@@ -64,7 +64,7 @@ struct PrintRowsRequest {
     int flags = 0;
     bool showWhiteSpace = false;
     bool lineNumbers = false;  // each row's number at its left, in a column wide enough for all
-    int greyContrast = -1;     // 0..255: black and white, with this darkest grey (GreyOf)
+    int greyContrast = -1;     // 0..255: black and white, with this darkest grey (InkOnPaper)
 };
 
 // Prints rows from `firstRow` down while one more row height fits into the rectangle and
@@ -73,5 +73,5 @@ struct PrintRowsRequest {
 // printed, and at the start when the page starts inside a fold. Rows outside the text consume
 // nothing. The first row is cut off at the bottom when even the whole rectangle cannot hold
 // it, so that a page with room for one row always takes one. Line numbers are drawn on the
-// paper, without the screen's background and separator.
+// paper, without the screen's background and separator; colours are those that read on paper.
 int PrintRows(EditorCore& core, PrintSurface& surface, const PrintRowsRequest& request);

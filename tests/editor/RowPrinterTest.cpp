@@ -8,7 +8,7 @@
 #include <string>
 
 #include "editor/Folds.h"
-#include "editor/GreySurface.h"
+#include "editor/InkSurface.h"
 #include "editor/RowPrinter.h"
 #include "editor/ScreenTesting.h"
 
@@ -182,19 +182,22 @@ TEST(PrintRows, LineNumbersBeforeTheText) {
     EXPECT_EQ(measured.Page(), L"");
 }
 
-// Black and white: each colour the grey of its brightness, black as dark as the contrast allows.
-TEST(PrintRows, BlackAndWhitePrintsGreys) {
+// On paper colours too light to read are darkened, keeping their hue; in black and white each
+// colour becomes the grey of its brightness, black as dark as the contrast allows.
+TEST(PrintRows, InkReadsOnPaper) {
     struct Case {
         int32_t color;
         int contrast;
-        int32_t grey;
+        int32_t ink;
     } const cases[] = {
-        {0x000000, 0, 0x000000},   {0xFFFFFF, 0, 0xFFFFFF},   {0x0000FF, 0, 0x4C4C4C},  // red
-        {0x000000, 128, 0x808080}, {0xFFFFFF, 128, 0xFFFFFF}, {0x000000, 300, 0xFFFFFF},
-        {0x000000, -5, 0x000000},
+        {0x000000, -1, 0x000000},  {0x0000FF, -1, 0x0000FF},   // dark enough: as it is
+        {0xD4D4D4, -1, 0x969696},  {0x00FFFF, -1, 0x00AAAA},   // light grey, yellow: darkened
+        {0x000000, 0, 0x000000},   {0x0000FF, 0, 0x4C4C4C},    // greys by brightness
+        {0xFFFFFF, 0, 0x969696},   {0x000000, 128, 0x808080},  // the lightest ink, the darkest grey
+        {0x000000, 300, 0xFFFFFF},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(GreyOf(c.color, c.contrast), c.grey) << c.color << " " << c.contrast;
+        EXPECT_EQ(InkOnPaper(c.color, c.contrast), c.ink) << c.color << " " << c.contrast;
 
     Screen s;
     s.core.GetParser().ParseAll(*s.buffer, true);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "editor/GreySurface.h"
+#include "editor/InkSurface.h"
 #include "editor/RowPrinter.h"
 #include "editor/win32/Gdi.h"
 #include "editor/win32/PenwrightCtrl.h"
@@ -115,7 +115,7 @@ std::optional<int> PrintDocument::LayOut(HDC dc, int page, int firstRow, bool me
     SetBkColor(dc, RGB(255, 255, 255));
     const int grey = options_.blackWhite ? options_.GetContrast() : -1;
     // The bands and rules are black, or the darkest grey in black and white.
-    const auto ink = static_cast<COLORREF>(grey >= 0 ? GreyOf(0, grey) : 0);
+    const auto ink = static_cast<COLORREF>(grey >= 0 ? InkOnPaper(0, grey) : 0);
     SetTextColor(dc, ink);
     const DCHandle paper(dc);
 
