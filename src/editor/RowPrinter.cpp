@@ -174,7 +174,8 @@ void PrintLineNumber(PrintSurface& surface, int row, const PixelRect& column, in
 int PrintRows(EditorCore& core, PrintSurface& device, const PrintRowsRequest& request) {
     InkSurface surface(device, request.greyContrast);
     const int rowCount = core.GetBuffer().GetRowCount();
-    if (request.firstRow < 1 || request.firstRow > rowCount)
+    const int lastRow = std::min(rowCount, request.lastRow);
+    if (request.firstRow < 1 || request.firstRow > lastRow)
         return 0;
     const ScreenRowMap map = core.RowMap();
     ScreenPlanner planner(core);
@@ -195,7 +196,7 @@ int PrintRows(EditorCore& core, PrintSurface& device, const PrintRowsRequest& re
     // The visible row after `row`: past the rows a fold on it hides, or past the fold it is in.
     auto after = [&map](int row) { return map.RowOfVisible(map.VisibleNumber(row) + 1); };
     int next = map.IsHidden(request.firstRow) ? after(request.firstRow) : request.firstRow;
-    while (next <= rowCount && int64_t{top} + rowHeight <= rect.bottom) {
+    while (next <= lastRow && int64_t{top} + rowHeight <= rect.bottom) {
         const int row = next;
         const int height = printer.Print(planner.PlanRow(row, request.colors),
                                          {rect.left, top, rect.right, rect.bottom}, top == rect.top);
@@ -206,5 +207,5 @@ int PrintRows(EditorCore& core, PrintSurface& device, const PrintRowsRequest& re
         top += height;
         next = after(row);
     }
-    return std::min(next, rowCount + 1) - request.firstRow;
+    return std::min(next, lastRow + 1) - request.firstRow;
 }

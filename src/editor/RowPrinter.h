@@ -3,6 +3,7 @@
 // wrapped with a mark where the width ends or cut off there, and the rows that fit from a given
 // row on. The page loop decides where pages start; everything drawn goes through PrintSurface.
 #include <array>
+#include <climits>
 #include <cstdint>
 #include <vector>
 
@@ -65,10 +66,12 @@ struct PrintRowsRequest {
     bool showWhiteSpace = false;
     bool lineNumbers = false;  // each row's number at its left, in a column wide enough for all
     int greyContrast = -1;     // 0..255: black and white, with this darkest grey (InkOnPaper)
+    int lastRow = INT_MAX;     // rows after it are not printed
 };
 
 // Prints rows from `firstRow` down while one more row height fits into the rectangle and
-// returns the number of rows consumed: the next page starts that many rows on. Rows a fold
+// returns the number of rows consumed: the next page starts that many rows on. It stops after
+// `lastRow` (a selection printed alone). Rows a fold
 // hides are consumed without output along with the fold's row, even when it is the last one
 // printed, and at the start when the page starts inside a fold. Rows outside the text consume
 // nothing. The first row is cut off at the bottom when even the whole rectangle cannot hold

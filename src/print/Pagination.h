@@ -13,7 +13,9 @@ public:
     // even one row's height, which fails the job.
     using Consume = std::function<std::optional<int>(int page, int firstRow)>;
 
-    Pagination(int rowCount, Consume consume) : rowCount_(rowCount), consume_(std::move(consume)) {}
+    // Pages of the rows from `firstRow` to `lastRow` (the text's rows, or a selection's).
+    Pagination(int lastRow, Consume consume, int firstRow = 1)
+        : rowCount_(lastRow), consume_(std::move(consume)), starts_{firstRow} {}
 
     // Whether the page has rows to print (an empty text has one, empty, page); lays out the pages
     // before it as needed. False too once a layout failed.
@@ -30,6 +32,6 @@ public:
 private:
     int rowCount_;
     Consume consume_;
-    std::vector<int> starts_{1};  // the first row of each page laid out so far, and of the next
+    std::vector<int> starts_;  // the first row of each page laid out so far, and of the next
     bool failed_ = false;
 };

@@ -145,6 +145,7 @@ TEST(PrintRows, ConsumeHiddenRowsAndStopWhereARowNoLongerFits) {
     struct Case {
         int first, width, bottom, consumed;
         std::wstring page;
+        int last = INT_MAX;
     } const cases[] = {
         {1, 400, 48, 3, L"0 int f() {|0     /* note */ return 1;|0 }"},
         {4, 400, 48, 4, L"0 int g() [64-107]|0 // end"},  // the fold's rows go with it
@@ -155,11 +156,14 @@ TEST(PrintRows, ConsumeHiddenRowsAndStopWhereARowNoLongerFits) {
         {8, 400, 48, 0, L""},
         {0, 400, 48, 0, L""},
         {1, 400, 15, 0, L""},
+        {1, 400, 48, 2, L"0 int f() {|0     /* note */ return 1;", 2},  // a selection's rows alone
+        {4, 400, 48, 1, L"0 int g() [64-107]", 4},
     };
     for (const Case& c : cases) {
         PaperSurface paper;
-        EXPECT_EQ(PrintRows(s.core, paper, {{}, c.first, {0, 0, c.width, c.bottom}, 0, false}), c.consumed)
-            << c.first;
+        PrintRowsRequest request{{}, c.first, {0, 0, c.width, c.bottom}, 0, false};
+        request.lastRow = c.last;
+        EXPECT_EQ(PrintRows(s.core, paper, request), c.consumed) << c.first;
         EXPECT_EQ(paper.Page(), c.page) << c.first;
     }
 }

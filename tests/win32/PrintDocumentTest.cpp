@@ -63,9 +63,9 @@ protected:
         printer.Reset(CreateTestPrinterDC());
         ASSERT_TRUE(printer);
     }
-    PrintDocument Document() {
+    PrintDocument Document(pw::win32::RowSpan rows = {}) {
         return PrintDocument(ctrl, view.GetPrintOptions(), view.GetBandFonts(), L"doc.cpp", printer.Get(),
-                             [](DateTimeForm) { return std::wstring(L"NOW"); });
+                             rows, [](DateTimeForm) { return std::wstring(L"NOW"); });
     }
     // The page recorded as the preview records it, in a frame of kFrame hundredths of an inch;
     // nothing drawn when it does not print.
@@ -134,29 +134,33 @@ TEST_F(PrintDocumentTest, HeaderRuleRowsRuleFooterFromTheMarginsIn) {
 }
 
 // Every row printed once, in order and numbered, across the pages counted, each footer with the
-// count.
+// count; of a selection, its rows alone.
 TEST_F(PrintDocumentTest, PagesCountedTakeEveryRowOnce) {
     NumberedRows(150);
     view.GetPrintOptions().header.SetFormatString(L"");
-    PrintDocument document = Document();
-    ASSERT_TRUE(document.NeedsCount());
-    const std::optional<int> count = document.CountPages();
-    ASSERT_TRUE(count);
-    ASSERT_GT(*count, 1);
-    int next = 1;
-    for (int number = 1; number <= *count; ++number) {
-        const Drawn page = Page(document, number);
-        const std::wstring footer = L"Page " + std::to_wstring(number) + L" of " + std::to_wstring(*count);
-        EXPECT_TRUE(page.Find(footer)) << number;
-        for (const auto& [y, line] : page.lines)
-            if (line.second.rfind(L"row ", 0) == 0) {
-                // The row's number is drawn after its text, to its left.
-                EXPECT_EQ(line.second, L"row " + std::to_wstring(next) + std::to_wstring(next)) << number;
-                ++next;
-            }
+    for (const pw::win32::RowSpan rows :
+         {pw::win32::RowSpan{}, pw::win32::RowSpan{40, 120}}) {  // all, a selection
+        PrintDocument document = Document(rows);
+        ASSERT_TRUE(document.NeedsCount());
+        const std::optional<int> count = document.CountPages();
+        ASSERT_TRUE(count);
+        ASSERT_GT(*count, 1);
+        int next = rows.first;
+        for (int number = 1; number <= *count; ++number) {
+            const Drawn page = Page(document, number);
+            const std::wstring footer =
+                L"Page " + std::to_wstring(number) + L" of " + std::to_wstring(*count);
+            EXPECT_TRUE(page.Find(footer)) << number;
+            for (const auto& [y, line] : page.lines)
+                if (line.second.rfind(L"row ", 0) == 0) {
+                    // The row's number is drawn after its text, to its left.
+                    EXPECT_EQ(line.second, L"row " + std::to_wstring(next) + std::to_wstring(next)) << number;
+                    ++next;
+                }
+        }
+        EXPECT_EQ(next, std::min(rows.last, 150) + 1);
+        EXPECT_FALSE(document.PageExists(*count + 1));
     }
-    EXPECT_EQ(next, 151);
-    EXPECT_FALSE(document.PageExists(*count + 1));
 }
 
 // The rows carry their syntax colours; black and white prints them as greys.

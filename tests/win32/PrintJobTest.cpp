@@ -2,6 +2,8 @@
 // reverse, the count first, failures told and reported, cancelling, and the control read only
 // and its window disabled while a job runs.
 #include <windows.h>
+// After windows.h, which it needs.
+#include <dlgs.h>
 
 #include <gtest/gtest.h>
 
@@ -108,18 +110,27 @@ TEST_F(PrintJobTest, CancelEndsTheJob) {
     EXPECT_TRUE(IsWindowEnabled(host.Handle()));
 }
 
-// The print dialog, driven by its OK button, prints on the printer it shows.
+// The print dialog, driven by its buttons, prints on the printer it shows: the selection's rows
+// when it is chosen.
 TEST_F(PrintJobTest, ThePrintDialogsChoicePrints) {
-    NumberedRows(3);
-    bool shown = false;
-    WhenPumped([&] {
-        HWND dialog = FindWindowW(L"#32770", L"Print");
-        shown = dialog != nullptr;
-        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-    });
-    EXPECT_TRUE(view.PrintText(nullptr));  // no context: the dialog chooses
-    EXPECT_TRUE(shown);
-    EXPECT_EQ(PrintedPages().size(), 1U);
+    NumberedRows(4);
+    ctrl.Core()->GetCaret().Select(2, 3, 4, 1, false);  // rows 2 and 3
+    for (bool selection : {false, true}) {
+        bool shown = false;
+        WhenPumped([&] {
+            HWND dialog = FindWindowW(L"#32770", L"Print");
+            shown = dialog != nullptr;
+            if (selection)
+                SendDlgItemMessageW(dialog, rad2, BM_CLICK, 0, 0);
+            PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        });
+        EXPECT_TRUE(view.PrintText(nullptr));  // no context: the dialog chooses
+        EXPECT_TRUE(shown);
+        const std::vector<std::string> pages = PrintedPages();
+        ASSERT_EQ(pages.size(), 1U);
+        EXPECT_EQ(pages[0].substr(0, pages[0].rfind("Page")),
+                  selection ? "row 2row 3" : "row 1row 2row 3row 4");
+    }
 }
 
 // Without a title the window's caption, its modified marks removed, names the pages.

@@ -288,7 +288,7 @@ void CQELPenwrightCtrl::DrawRows(const DCHandle& dc, const RECT& area,
 }
 
 int CQELPenwrightCtrl::PrintRows(const DCHandle& dc, const RECT& area, int firstRow, int flags,
-                                 int greyContrast) {
+                                 int greyContrast, int lastRow) {
     if (!core_ || !dc)
         return 0;
     pw::win32::GdiPrintSurface surface(dc, pw::win32::FontForDevice(painter_->GetLogFont(), dc));
@@ -298,7 +298,8 @@ int CQELPenwrightCtrl::PrintRows(const DCHandle& dc, const RECT& area, int first
                                    flags,
                                    whiteSpace_,
                                    GetOption(EditorOptions::kLineNumbers),
-                                   greyContrast};
+                                   greyContrast,
+                                   lastRow};
     return ::PrintRows(*core_, surface, request);
 }
 

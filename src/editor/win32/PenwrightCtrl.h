@@ -107,10 +107,10 @@ public:
                   const std::function<RowSelection(int row)>& selection, const RECT* dirty = nullptr);
     // Prints rows from `firstRow` into `area` of any device context, in fonts made for it from
     // the text font (PrintFlag: wrapping, cutting off, measuring only); the number of rows
-    // consumed, hidden ones included, so that the next page starts that many rows on. With a
-    // `greyContrast` of 0..255 colours print as greys, that the darkest.
+    // consumed, hidden ones included, so that the next page starts that many rows on; none after
+    // `lastRow`. With a `greyContrast` of 0..255 colours print as greys, that the darkest.
     virtual int PrintRows(const pw::win32::DCHandle& dc, const RECT& area, int firstRow, int flags,
-                          int greyContrast = -1);
+                          int greyContrast = -1, int lastRow = INT_MAX);
     // While a print job runs the text is read only, whatever the parent says.
     bool IsPrinting() const { return printing_; }
     void SetPrinting(bool printing) { printing_ = printing; }

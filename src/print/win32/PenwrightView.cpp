@@ -74,8 +74,9 @@ std::optional<CQELPenwrightView::Printer> CQELPenwrightView::ChoosePrinter(bool 
     PRINTDLGW choice{};
     choice.lStructSize = sizeof choice;
     choice.hwndOwner = Owner();
-    choice.Flags =
-        showDialog ? PD_NOSELECTION | PD_USEDEVMODECOPIESANDCOLLATE : PD_RETURNDEFAULT | PD_NOWARNING;
+    const std::optional<pw::win32::RowSpan> selected = SelectedRows();
+    choice.Flags = showDialog ? PD_USEDEVMODECOPIESANDCOLLATE | (selected ? 0 : PD_NOSELECTION)
+                              : PD_RETURNDEFAULT | PD_NOWARNING;
     choice.nMinPage = 1;
     choice.nMaxPage = pw::win32::PrintJobSettings::kLastPage;
     choice.nFromPage = 1;
@@ -117,6 +118,8 @@ std::optional<CQELPenwrightView::Printer> CQELPenwrightView::ChoosePrinter(bool 
         Tell(kNoPrinterText);
         return std::nullopt;
     }
+    if ((flags & PD_SELECTION) && selected)
+        printer.rows = *selected;
     if (flags & PD_PAGENUMS) {
         printer.settings.fromPage = choice.nFromPage;
         printer.settings.toPage = choice.nToPage;
@@ -130,8 +133,21 @@ std::optional<CQELPenwrightView::Printer> CQELPenwrightView::ChoosePrinter(bool 
     return printer;
 }
 
-std::unique_ptr<pw::win32::PrintDocument> CQELPenwrightView::MakeDocument(HDC printer) {
-    return std::make_unique<pw::win32::PrintDocument>(control_, options_, fonts_, DocumentTitle(), printer);
+std::unique_ptr<pw::win32::PrintDocument> CQELPenwrightView::MakeDocument(HDC printer,
+                                                                          pw::win32::RowSpan rows) {
+    return std::make_unique<pw::win32::PrintDocument>(control_, options_, fonts_, DocumentTitle(), printer,
+                                                      rows);
+}
+
+std::optional<pw::win32::RowSpan> CQELPenwrightView::SelectedRows() const {
+    const EditorCore* core = control_.Core();
+    if (!core || core->GetCaret().GetSelection().IsEmpty())
+        return std::nullopt;
+    const CQELPenwrightSelection::Range range = core->GetCaret().GetSelection().Normalized();
+    const bool endsAtRowStart = !core->GetCaret().GetSelection().IsBlock() && range.last.col == 1;
+    return pw::win32::RowSpan{range.first.row, endsAtRowStart && range.last.row > range.first.row
+                                                   ? range.last.row - 1
+                                                   : range.last.row};
 }
 
 void CQELPenwrightView::ParseForColors() {
@@ -155,10 +171,10 @@ bool CQELPenwrightView::PrintText2(bool showDialog) {
         return false;
     }
     std::optional<Printer> printer = ChoosePrinter(showDialog);
-    return printer && Print(printer->dc.Get(), std::move(printer->settings));
+    return printer && Print(printer->dc.Get(), std::move(printer->settings), printer->rows);
 }
 
-bool CQELPenwrightView::Print(HDC dc, pw::win32::PrintJobSettings settings) {
+bool CQELPenwrightView::Print(HDC dc, pw::win32::PrintJobSettings settings, pw::win32::RowSpan rows) {
     if (printing_) {
         Tell(kBusyText);
         return false;
@@ -182,7 +198,7 @@ bool CQELPenwrightView::Print(HDC dc, pw::win32::PrintJobSettings settings) {
         EnableWindow(owner, FALSE);
     ParseForColors();
     settings.title = DocumentTitle();
-    const std::unique_ptr<pw::win32::PrintDocument> document = MakeDocument(dc);
+    const std::unique_ptr<pw::win32::PrintDocument> document = MakeDocument(dc, rows);
     switch (pw::win32::RunPrintJob(*document, dc, settings, owner)) {
         case pw::win32::PrintOutcome::kPrinted:
             return true;
@@ -211,7 +227,7 @@ bool CQELPenwrightView::PrintPreview(bool showDialog) {
     if (!printer)
         return false;
     ParseForColors();
-    std::unique_ptr<pw::win32::PrintDocument> document = MakeDocument(printer->dc.Get());
+    std::unique_ptr<pw::win32::PrintDocument> document = MakeDocument(printer->dc.Get(), printer->rows);
     printer->settings.title = DocumentTitle();
     switch (pw::win32::CountPagesIfShown(*document, printer->settings, Owner())) {
         case pw::win32::PrintOutcome::kPrinted:

@@ -53,11 +53,15 @@ private:
     struct Printer {
         pw::win32::DeviceContext dc;
         pw::win32::PrintJobSettings settings;
+        pw::win32::RowSpan rows;
     };
     // The printer and the pages to print; nothing when the user cancelled or there is none.
     std::optional<Printer> ChoosePrinter(bool showDialog);
-    bool Print(HDC dc, pw::win32::PrintJobSettings settings);
-    std::unique_ptr<pw::win32::PrintDocument> MakeDocument(HDC printer);
+    bool Print(HDC dc, pw::win32::PrintJobSettings settings, pw::win32::RowSpan rows = {});
+    std::unique_ptr<pw::win32::PrintDocument> MakeDocument(HDC printer, pw::win32::RowSpan rows);
+    // The rows the selection touches (a stream ending at a row's start leaves that row out);
+    // nothing without a selection.
+    std::optional<pw::win32::RowSpan> SelectedRows() const;
     // The whole text parsed, so that every printed row has its colours.
     void ParseForColors();
     std::wstring DocumentTitle() const;

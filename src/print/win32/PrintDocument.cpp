@@ -62,15 +62,17 @@ BandFonts DefaultBandFonts() {
 
 PrintDocument::PrintDocument(CQELPenwrightCtrl& control, const CQELPrintOptions& options,
                              const BandFonts& fonts, std::optional<std::wstring> title, HDC printer,
-                             CQELPrintPageHeaderFooter::DateTimeSource dateTime)
+                             RowSpan rows, CQELPrintPageHeaderFooter::DateTimeSource dateTime)
     : control_(control),
       options_(options),
       fonts_(fonts),
       title_(std::move(title)),
       printer_(printer),
+      lastRow_(std::min(rows.last, control.GetBuffer() ? control.GetBuffer()->GetRowCount() : 0)),
       dateTime_(std::move(dateTime)),
-      pagination_(control.GetBuffer() ? control.GetBuffer()->GetRowCount() : 0,
-                  [this](int page, int firstRow) { return LayOut(printer_, page, firstRow, true); }) {}
+      pagination_(
+          lastRow_, [this](int page, int firstRow) { return LayOut(printer_, page, firstRow, true); },
+          std::max(rows.first, 1)) {}
 
 bool PrintDocument::NeedsCount() const {
     return ShowsPageCount(options_.header.GetFormatString()) ||
@@ -136,15 +138,15 @@ std::optional<int> PrintDocument::LayOut(HDC dc, int page, int firstRow, bool me
 
     int consumed = 0;
     if (text.bottom > text.top && text.right > text.left)
-        consumed = control_.PrintRows(paper, text, firstRow, measureOnly ? PrintFlag::kMeasureOnly : 0, grey);
+        consumed = control_.PrintRows(paper, text, firstRow, measureOnly ? PrintFlag::kMeasureOnly : 0, grey,
+                                      lastRow_);
     if (hasFooter && !measureOnly) {
         RECT band = area;
         DrawBand(dc, footer, fonts_.footer, band, false);
         paper.FillSolid(RECT{area.left, band.top - kRuleWidth, area.right, band.top}, ink);
     }
     RestoreDC(dc, saved);
-    const int rowCount = control_.GetBuffer() ? control_.GetBuffer()->GetRowCount() : 0;
-    if (consumed == 0 && firstRow <= rowCount)
+    if (consumed == 0 && firstRow <= lastRow_)
         return std::nullopt;  // not even one row fits between the margins
     return consumed;
 }

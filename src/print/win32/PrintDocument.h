@@ -5,6 +5,7 @@
 // the rows, and the footer with a rule above it.
 #include <windows.h>
 
+#include <climits>
 #include <functional>
 #include <optional>
 #include <string>
@@ -24,6 +25,12 @@ RECT PageRect(HDC dc);
 // The date or time as the user's locale writes it.
 std::wstring LocalDateTime(DateTimeForm form);
 
+// The rows printed: the whole text, or a selection's.
+struct RowSpan {
+    int first = 1;
+    int last = INT_MAX;
+};
+
 struct BandFonts {
     LOGFONTW header;
     LOGFONTW footer;
@@ -36,10 +43,10 @@ public:
     static constexpr int kRuleWidth = 2;  // the rule's thickness
     static constexpr int kTextGap = 7;    // between a rule and the text
 
-    // Lays pages out on `printer` (the control must outlive the document). `title` is what "&w"
-    // shows; nothing leaves the code as written.
+    // Lays pages of `rows` out on `printer` (the control must outlive the document). `title` is
+    // what "&w" shows; nothing leaves the code as written.
     PrintDocument(CQELPenwrightCtrl& control, const CQELPrintOptions& options, const BandFonts& fonts,
-                  std::optional<std::wstring> title, HDC printer,
+                  std::optional<std::wstring> title, HDC printer, RowSpan rows = {},
                   CQELPrintPageHeaderFooter::DateTimeSource dateTime = LocalDateTime);
 
     // Whether the header or the footer shows the page count, which must be counted first.
@@ -68,6 +75,7 @@ private:
     BandFonts fonts_;
     std::optional<std::wstring> title_;
     HDC printer_;
+    int lastRow_;
     CQELPrintPageHeaderFooter::DateTimeSource dateTime_;
     Pagination pagination_;
     int count_ = PageNumbers::kNotCounted;
