@@ -5,6 +5,24 @@
 #include <climits>
 #include <cstdlib>
 
+namespace {
+
+// The form a date or time code asks for: &d &D &t &T.
+DateTimeForm DateTimeFormOf(wchar_t code) {
+    switch (code) {
+        case L'd':
+            return DateTimeForm::kShortDate;
+        case L'D':
+            return DateTimeForm::kLongDate;
+        case L't':
+            return DateTimeForm::kTime;
+        default:
+            return DateTimeForm::kTime24;
+    }
+}
+
+}  // namespace
+
 void CQELPrintPageHeaderFooter::SetFormatString(std::wstring_view format) {
     format_ = format;
     left_.clear();
@@ -68,16 +86,10 @@ void CQELPrintPageHeaderFooter::FormatForPage(const PageNumbers& numbers,
                 out += numbers.count == PageNumbers::kNotCounted ? L"*" : std::to_wstring(numbers.count);
                 break;
             case L'd':
-                out += dateOrTime(DateTimeForm::kShortDate);
-                break;
             case L'D':
-                out += dateOrTime(DateTimeForm::kLongDate);
-                break;
             case L't':
-                out += dateOrTime(DateTimeForm::kTime);
-                break;
             case L'T':
-                out += dateOrTime(DateTimeForm::kTime24);
+                out += dateOrTime(DateTimeFormOf(next));
                 break;
             case L'w':
                 out += title ? *title : L"&w";
