@@ -1,10 +1,11 @@
 // The control's small rules, each a table: border styles, where keys go before the host's dialog
-// manager, and the errors file failures become.
+// manager, the errors file failures become, and colours as automation passes them.
 #include <gtest/gtest.h>
 
 #include "activex/AutomationError.h"
 #include "activex/BorderStyle.h"
 #include "activex/KeyRouting.h"
+#include "activex/OleColor.h"
 
 namespace {
 
@@ -61,6 +62,27 @@ TEST(AutomationError, FileFailuresBecomeControlErrors) {
     EXPECT_EQ(FileError(pw::FileException(Cause::FileNotFound, L"C:\\a.txt")).description,
               L"file not found: C:\\a.txt");
     EXPECT_EQ(FileError(pw::FileException(Cause::DiskFull, L"")).description, L"disk full");
+}
+
+// Row colours: RGB values as they are, system colours by index, the two markers untouched,
+// anything else refused.
+TEST(OleColor, RowColoursTranslateSystemColoursOnly) {
+    const SystemColorSource system = [](int index) -> std::optional<int32_t> {
+        return index <= 30 ? std::optional(0x010101 * index) : std::nullopt;
+    };
+    struct Case {
+        uint32_t argument;
+        std::optional<int32_t> color;
+    } const cases[] = {
+        {0x00123456, 0x123456},     {0x02123456, 0x123456},      // RGB, palette-relative RGB
+        {0x80000005, 0x050505},     {0x8000001E, 0x1E1E1E},      // system colours 5 and 30
+        {0xFFFFFFFF, -1},           {0x1FFFFFFF, 0x1FFFFFFF},    // the markers
+        {0x8000001F, std::nullopt}, {0x80010005, std::nullopt},  // no such system colour
+        {0x01000003, std::nullopt}, {0x7F000000, std::nullopt},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(RowColorArgument(c.argument, system), c.color) << std::hex << c.argument;
+    EXPECT_EQ(TranslateOleColor(0xFFFFFFFF, system), std::nullopt);  // a marker only for rows
 }
 
 }  // namespace
