@@ -1,23 +1,34 @@
 #pragma once
-// Windows only: the IUnknown of our hand-written COM objects, each implementing one interface: an
-// atomic count from one (the maker's reference), the object deleted with the last reference.
+// Windows only: the IUnknown of our hand-written COM objects, each implementing one interface (and
+// IDispatch when it is a dual one): an atomic count from one (the maker's reference), the object
+// deleted with the last reference. The module counts the objects alive, so that a DLL is not
+// unloaded under them.
+#include <oaidl.h>
 #include <unknwn.h>
 
 #include <atomic>
+#include <type_traits>
 
 namespace pw::win32 {
+
+// The module's COM objects alive, and the locks its class factories were given.
+inline std::atomic<long>& ModuleLocks() {
+    static std::atomic<long> locks{0};
+    return locks;
+}
 
 template <class I>
 class ComObject : public I {
 public:
-    ComObject() = default;
+    ComObject() { ++ModuleLocks(); }
     ComObject(const ComObject&) = delete;
     ComObject& operator=(const ComObject&) = delete;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
         if (!out)
             return E_POINTER;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, __uuidof(I))) {
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, __uuidof(I)) ||
+            (std::is_base_of_v<IDispatch, I> && IsEqualIID(iid, IID_IDispatch))) {
             *out = static_cast<I*>(this);
             AddRef();
             return S_OK;
@@ -34,7 +45,7 @@ public:
     }
 
 protected:
-    virtual ~ComObject() = default;
+    virtual ~ComObject() { --ModuleLocks(); }
 
 private:
     std::atomic<ULONG> refs_{1};

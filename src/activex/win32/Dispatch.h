@@ -1,0 +1,61 @@
+#pragma once
+// Windows only: automation for our dual interfaces through the control's own type library, so
+// that names, dispatch ids, argument conversion and errors follow the library exactly.
+#include <windows.h>
+// After windows.h, which they need.
+#include <oaidl.h>
+
+#include <string_view>
+
+#include "editor/win32/ComObject.h"
+
+namespace pw::win32 {
+
+// The type information of an interface in the library built into this module; null when the
+// library cannot be loaded. Loaded once and kept.
+ITypeInfo* ControlTypeInfo(REFGUID interfaceId);
+
+// A new BSTR with `text` into `out`: E_POINTER without a place, E_OUTOFMEMORY without memory.
+HRESULT ReturnString(std::wstring_view text, BSTR* out);
+// A BSTR as text: null is the empty string.
+inline std::wstring_view StringOf(BSTR text) {
+    return text ? std::wstring_view(text, SysStringLen(text)) : std::wstring_view();
+}
+
+// IDispatch of a dual interface I, answered from the type library by calling I's own methods.
+template <class I>
+class DispatchObject : public ComObject<I> {
+public:
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        if (!count)
+            return E_POINTER;
+        *count = 1;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID, ITypeInfo** info) override {
+        if (!info)
+            return E_POINTER;
+        *info = nullptr;
+        if (index != 0)
+            return DISP_E_BADINDEX;
+        ITypeInfo* type = ControlTypeInfo(__uuidof(I));
+        if (!type)
+            return TYPE_E_CANTLOADLIBRARY;
+        type->AddRef();
+        *info = type;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+        ITypeInfo* type = ControlTypeInfo(__uuidof(I));
+        return type ? type->GetIDsOfNames(names, count, ids) : TYPE_E_CANTLOADLIBRARY;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                     EXCEPINFO* exception, UINT* argError) override {
+        ITypeInfo* type = ControlTypeInfo(__uuidof(I));
+        if (!type)
+            return TYPE_E_CANTLOADLIBRARY;
+        return type->Invoke(static_cast<I*>(this), id, flags, params, result, exception, argError);
+    }
+};
+
+}  // namespace pw::win32
