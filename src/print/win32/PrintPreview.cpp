@@ -123,7 +123,10 @@ RECT PrintPreview::PageImageRect(int page) {
     const int index = page - page_;
     if (index < 0 || index >= PagesShown())
         return {};
-    const Layout layout = Place();
+    return ImageRect(Place(), index);
+}
+
+RECT PrintPreview::ImageRect(const Layout& layout, int index) const {
     const RECT& paper = layout.paper[static_cast<size_t>(index)];
     const POINT offset = PrintableOffset(printer_.Get());
     const int left = paper.left + Scaled(offset.x, layout.scale);
@@ -215,7 +218,7 @@ void PrintPreview::OnPaint() {
             dc.FillSolid(RECT{paper.left + 3, paper.top + 3, paper.right + 3, paper.bottom + 3},
                          RGB(0, 0, 0));
             dc.FillSolid(paper, RGB(255, 255, 255));
-            const RECT image = PageImageRect(page_ + i);
+            const RECT image = ImageRect(layout, i);
             if (HENHMETAFILE picture = PageImage(page_ + i))
                 PlayEnhMetaFile(dc, picture, &image);
         }

@@ -63,6 +63,8 @@ private:
         std::array<RECT, 2> paper{};  // each page's sheet in the client area
     };
     Layout Place();
+    // The printable area of the index-th sheet shown.
+    RECT ImageRect(const Layout& layout, int index) const;
     // The page drawn into a metafile the first time it is shown.
     HENHMETAFILE PageImage(int page);
     // Shows from `page` on, one or two pages, at `zoom`; the title, buttons and scroll bars follow.
