@@ -51,6 +51,12 @@ void UndoManager::Clear() {
     current = kNone;
 }
 
+void UndoManager::Forget() {
+    const bool modified = IsModified();
+    Clear();
+    saved = modified ? kNeverSaved : 0;
+}
+
 void UndoManager::SetGroupMode(bool on) {
     if (on == groupMode)
         return;

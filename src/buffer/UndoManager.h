@@ -23,6 +23,8 @@ public:
     bool CanRedo() const { return current + 1 < static_cast<ptrdiff_t>(commands.size()); }
     // Drops every command; neither the saved mark nor the group mode changes.
     void Clear();
+    // Drops every command, the text staying modified or unmodified as it was.
+    void Forget();
     void MarkSaved() { saved = IdAt(current); }
     bool IsModified() const { return IdAt(current) != saved; }
     // On: the following commands form one step, until switched off.
@@ -34,6 +36,7 @@ public:
 
 private:
     static constexpr ptrdiff_t kNone = -1;
+    static constexpr uint64_t kNeverSaved = UINT64_MAX;  // an id no step reaches
 
     // A step's identity for the saved mark: a new one whenever the step's content changes, so
     // that a mark set before the change no longer matches it. 0 stands for no step.

@@ -402,3 +402,24 @@ TEST(UndoExact, RemovingEveryRowLeavesAnEmptyText) {
 }
 
 }  // namespace
+
+TEST(UndoList, ForgettingKeepsTheModifiedState) {
+    // Modified or not, before and after a save: forgetting the steps never changes the answer,
+    // and the next edit makes the text modified.
+    for (const bool saveFirst : {false, true})
+        for (const bool editAfterSave : {false, true}) {
+            Buffer buffer = MakeBuffer({L""});
+            UndoManager& undo = buffer->GetUndoManager();
+            buffer->InsertText(L"a", 1, 1, true);
+            if (saveFirst)
+                undo.MarkSaved();
+            if (editAfterSave)
+                buffer->InsertText(L"b", 1, 1, true);
+            const bool modified = buffer->IsModified();
+            undo.Forget();
+            EXPECT_FALSE(undo.CanUndo());
+            EXPECT_EQ(buffer->IsModified(), modified) << saveFirst << editAfterSave;
+            buffer->InsertText(L"c", 1, 1, true);
+            EXPECT_TRUE(buffer->IsModified());
+        }
+}
