@@ -404,12 +404,15 @@ TEST_F(Control, TypesDeletesCopiesPastesAndUndoes) {
     Key(hwnd, 'V', {VK_CONTROL});
     EXPECT_EQ(ctrl.GetWholeText(), L"ab\r\ncda\r\n  c");
 
-    // The host sees the key first and may keep it from the control.
-    ctrl.SetKeyDownHandler([](int& code, const KeyModifiers&) {
-        if (code == VK_BACK)
+    // The host sees the key first and may keep it, and its character, from the control.
+    ctrl.SetKeyHandler([](UINT message, int& code, const KeyModifiers&) {
+        if (message == WM_KEYDOWN && (code == VK_BACK || code == 'Q'))
             code = 0;
     });
     Key(hwnd, VK_BACK);
+    PostMessageW(hwnd, WM_CHAR, 'q', 1);  // as TranslateMessage queues it before the key arrives
+    Key(hwnd, 'Q');
+    for (MSG msg; PeekMessageW(&msg, hwnd, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);
     EXPECT_EQ(ctrl.GetWholeText(), L"ab\r\ncda\r\n  c");
 }
 

@@ -193,6 +193,12 @@ void CQELPenwrightCtrl::SetWholeText(std::wstring_view text) {
     if (!core_)
         return;
     core_->GetBuffer().SetWholeText(text);
+    TextReplaced();
+}
+
+void CQELPenwrightCtrl::TextReplaced() {
+    if (!core_)
+        return;
     core_->GetCaret().MoveTo(1, 1);
     core_->GetCaret().GetSelection().Clear(core_->GetCaret().Here());
     core_->SetTopRow(1);
@@ -337,7 +343,7 @@ void CQELPenwrightCtrl::OnSize(UINT, int, int) {
     }
 }
 
-void CQELPenwrightCtrl::OnSetFocus(HWND) {
+void CQELPenwrightCtrl::OnSetFocus(HWND previous) {
     caret_.Destroy();
     caretSize_ = {};
     focus_ = true;
@@ -347,13 +353,17 @@ void CQELPenwrightCtrl::OnSetFocus(HWND) {
                               core_ ? core_->GetCaret().GetColumn() : 1};
     NotifyParent(EditNotify::kCaretMoved, values);
     UpdateWindow(Handle());
+    if (focusHandler_)
+        focusHandler_(true, previous);
 }
 
-void CQELPenwrightCtrl::OnKillFocus(HWND) {
+void CQELPenwrightCtrl::OnKillFocus(HWND next) {
     CloseCompletion();
     caret_.Destroy();
     caretSize_ = {};
     focus_ = false;
+    if (focusHandler_)
+        focusHandler_(false, next);
 }
 
 void CQELPenwrightCtrl::OnActivate(UINT state, HWND) {
@@ -412,17 +422,22 @@ KeyModifiers KeyboardModifiers() {
 
 void CQELPenwrightCtrl::OnKey(UINT message, UINT key, LPARAM flags) {
     const bool system = message == WM_SYSKEYDOWN;  // with Alt: only Alt+Shift+arrows are ours
-    if ((message != WM_KEYDOWN && !system) || !core_) {
+    const bool down = message == WM_KEYDOWN || system;
+    int code = static_cast<int>(key);
+    if (keyHandler_ && core_)
+        keyHandler_(down ? WM_KEYDOWN : WM_KEYUP, code, KeyboardModifiers());
+    if (!down || !core_) {
         Default();
+        return;
+    }
+    if (code == 0) {
+        // The host took the key: the character TranslateMessage already queued for it goes too.
+        MSG next;
+        PeekMessageW(&next, Handle(), WM_CHAR, WM_DEADCHAR, PM_REMOVE);
         return;
     }
     HideTooltip();
     const KeyModifiers modifiers = KeyboardModifiers();
-    int code = static_cast<int>(key);
-    if (keyDownHandler_)
-        keyDownHandler_(code, modifiers);
-    if (code == 0)
-        return;  // the host took the key
     if (core_->GetMouse().IsBusy()) {
         // Keys only switch the drag's cursor, or Escape ends the drag.
         if (code == VK_ESCAPE) {

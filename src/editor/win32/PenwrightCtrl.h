@@ -87,6 +87,9 @@ public:
     std::wstring GetWholeText() const;
     // Replaces the text, then colours, scroll bars and the window follow.
     void SetWholeText(std::wstring_view text);
+    // The buffer's whole text was replaced (a file read into it): caret, view and colours start
+    // over.
+    void TextReplaced();
     // Parses the text again (see EditorCore::Refresh) and repaints.
     void Refresh();
 
@@ -131,10 +134,14 @@ public:
     bool PutClipboard(std::wstring_view text, bool block) override;
     std::optional<ClipboardText> GetClipboard() override;
 
-    // The host sees every key first (its KeyDown); setting the code to 0 keeps the key from the
-    // control.
-    using KeyDownHandler = std::function<void(int& keyCode, const KeyModifiers& modifiers)>;
-    void SetKeyDownHandler(KeyDownHandler handler) { keyDownHandler_ = std::move(handler); }
+    // The host sees every key going down and up first (WM_KEYDOWN or WM_KEYUP, the system keys
+    // included); setting the code of a key going down to 0 keeps that key, and its character,
+    // from the control.
+    using KeyHandler = std::function<void(UINT message, int& keyCode, const KeyModifiers& modifiers)>;
+    void SetKeyHandler(KeyHandler handler) { keyHandler_ = std::move(handler); }
+    // The host hears the control take and lose the focus (with the window on the other side).
+    using FocusHandler = std::function<void(bool gained, HWND other)>;
+    void SetFocusHandler(FocusHandler handler) { focusHandler_ = std::move(handler); }
 
     // The drop menu's commands, also taken as WM_COMMAND.
     static constexpr UINT kMoveHere = 57645;
@@ -234,7 +241,8 @@ private:
     bool composing_ = false;                 // the input method's composition window shows
     std::optional<ScrollBar> shownBars_[2];  // what the horizontal and vertical bars were last given
     int wheelDelta_ = 0;                     // turns short of a row, in rows x WHEEL_DELTA
-    KeyDownHandler keyDownHandler_;
+    KeyHandler keyHandler_;
+    FocusHandler focusHandler_;
     pw::win32::ComPtr<pw::win32::DropTarget> dropTarget_;
     bool dropRegistered_ = false;
     // What the drag over the window brings: nothing for us, text, or files for the parent.
