@@ -2,14 +2,14 @@
 
 std::optional<BorderFrame> BorderFrameOf(int32_t borderStyle) {
     switch (borderStyle) {
-        case qelBorderNone:
+        case BorderStyle::kNone:
             return BorderFrame{};
-        case qelBorderFlat:
+        case BorderStyle::kFlat:
             return BorderFrame{true, false, false};
-        case qelBorderStaticEdge:
+        case BorderStyle::kStaticEdge:
             return BorderFrame{false, true, false};
-        case qelBorderClientEdge:
-        case qelBorderFrame:
+        case BorderStyle::kClientEdge:
+        case BorderStyle::kFrame:
             return BorderFrame{false, false, true};
         default:
             return std::nullopt;

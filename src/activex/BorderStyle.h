@@ -4,13 +4,16 @@
 #include <cstdint>
 #include <optional>
 
-enum QELPenwrightBorderStyle : int32_t {
-    qelBorderNone = 0,
-    qelBorderFlat = 1,
-    qelBorderStaticEdge = 2,
-    qelBorderClientEdge = 3,
-    qelBorderFrame = 4,  // drawn as the client edge
+// The values, which the type library names for hosts (qelBorderNone ... qelBorderFrame).
+namespace BorderStyle {
+enum Value : int32_t {
+    kNone = 0,
+    kFlat = 1,
+    kStaticEdge = 2,
+    kClientEdge = 3,
+    kFrame = 4,  // drawn as the client edge
 };
+}  // namespace BorderStyle
 
 struct BorderFrame {
     bool border = false;      // WS_BORDER

@@ -11,10 +11,13 @@ inline constexpr const wchar_t* kVersion = L"11.2.2";  // the control's own, as 
 
 inline constexpr const wchar_t* kControlClassId = L"{6DDE12DC-C771-4125-A426-756334C961A2}";
 inline constexpr const wchar_t* kControlProgId = L"Vantrell.Penwright.11.2.2";
+// What hosts that do not care for the version ask for: it leads to the current one.
+inline constexpr const wchar_t* kControlCurrentProgId = L"Vantrell.Penwright";
 inline constexpr const wchar_t* kControlName = L"Penwright";
 
 inline constexpr const wchar_t* kSettingsClassId = L"{38E9BF40-F693-4A20-8FF5-D3CF7CF25950}";
 inline constexpr const wchar_t* kSettingsProgId = L"Vantrell.PenwrightGlobalSettings.11.2.2";
+inline constexpr const wchar_t* kSettingsCurrentProgId = L"Vantrell.PenwrightGlobalSettings";
 inline constexpr const wchar_t* kSettingsName = L"Penwright Global Settings";
 
 }  // namespace ControlIds

@@ -7,13 +7,16 @@ namespace {
 struct Class {
     const wchar_t* classId;
     const wchar_t* progId;
+    const wchar_t* currentProgId;  // without the version
     const wchar_t* name;
     bool control;
 };
 
 constexpr Class kClasses[] = {
-    {ControlIds::kControlClassId, ControlIds::kControlProgId, ControlIds::kControlName, true},
-    {ControlIds::kSettingsClassId, ControlIds::kSettingsProgId, ControlIds::kSettingsName, false},
+    {ControlIds::kControlClassId, ControlIds::kControlProgId, ControlIds::kControlCurrentProgId,
+     ControlIds::kControlName, true},
+    {ControlIds::kSettingsClassId, ControlIds::kSettingsProgId, ControlIds::kSettingsCurrentProgId,
+     ControlIds::kSettingsName, false},
 };
 
 // The component categories the control belongs to, with their names in English (locale 409).
@@ -38,6 +41,7 @@ std::vector<RegistryValue> ServerRegistryValues(const std::wstring& serverPath) 
         values.push_back({key + L"\\InprocServer32", L"", serverPath});
         values.push_back({key + L"\\InprocServer32", L"ThreadingModel", L"Apartment"});
         values.push_back({key + L"\\ProgID", L"", c.progId});
+        values.push_back({key + L"\\VersionIndependentProgID", L"", c.currentProgId});
         values.push_back({key + L"\\TypeLib", L"", ControlIds::kLibraryId});
         values.push_back({key + L"\\Version", L"", version});
         if (c.control) {
@@ -51,6 +55,9 @@ std::vector<RegistryValue> ServerRegistryValues(const std::wstring& serverPath) 
         }
         values.push_back({c.progId, L"", c.name});
         values.push_back({std::wstring(c.progId) + L"\\CLSID", L"", c.classId});
+        values.push_back({c.currentProgId, L"", c.name});
+        values.push_back({std::wstring(c.currentProgId) + L"\\CLSID", L"", c.classId});
+        values.push_back({std::wstring(c.currentProgId) + L"\\CurVer", L"", c.progId});
     }
     return values;
 }
@@ -60,6 +67,7 @@ std::vector<std::wstring> ServerRegistryKeys() {
     for (const Class& c : kClasses) {
         keys.push_back(std::wstring(L"CLSID\\") + c.classId);
         keys.push_back(c.progId);
+        keys.push_back(c.currentProgId);
     }
     return keys;
 }

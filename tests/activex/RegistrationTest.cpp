@@ -20,8 +20,14 @@ TEST(Registration, ProgIdsLeadToClassesServedByTheFileAndAllIsUndone) {
         auto it = registry.find({key, name});
         return it == registry.end() ? std::wstring(L"(none)") : it->second;
     };
-    for (const wchar_t* progId : {ControlIds::kControlProgId, ControlIds::kSettingsProgId}) {
+    for (const auto& [progId, current] :
+         {std::pair(ControlIds::kControlProgId, ControlIds::kControlCurrentProgId),
+          std::pair(ControlIds::kSettingsProgId, ControlIds::kSettingsCurrentProgId)}) {
         const std::wstring key = L"CLSID\\" + at(std::wstring(progId) + L"\\CLSID");
+        // The ProgID without the version leads to the same class and names the current one.
+        EXPECT_EQ(at(std::wstring(current) + L"\\CLSID"), at(std::wstring(progId) + L"\\CLSID"));
+        EXPECT_EQ(at(std::wstring(current) + L"\\CurVer"), progId);
+        EXPECT_EQ(at(key + L"\\VersionIndependentProgID"), current);
         EXPECT_EQ(at(key + L"\\InprocServer32"), L"C:\\ctl\\Penwright.dll");
         EXPECT_EQ(at(key + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
         EXPECT_EQ(at(key + L"\\ProgID"), progId);
