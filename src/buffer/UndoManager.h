@@ -29,6 +29,7 @@ public:
     bool IsModified() const { return IdAt(current) != saved; }
     // On: the following commands form one step, until switched off.
     void SetGroupMode(bool on);
+    bool IsGroupMode() const { return groupMode; }
     // Makes the last executed command part of the step before it.
     void MergeLastCommand();
     // Names the last executed step with the string table's text of `id`.

@@ -95,13 +95,17 @@ bool TextEditor::RemoveSelection() {
         const int left = std::min(range.first.col, range.last.col);
         const int right = std::max(range.first.col, range.last.col);
         UndoManager& undo = core_.GetBuffer().GetUndoManager();
+        // Within a paste's step the block's rows join that step, which names it.
+        const bool ownStep = !undo.IsGroupMode();
         undo.SetGroupMode(true);
         for (int row = range.first.row; row <= range.last.row; ++row)
             changed |= Erase({row, buffer.DisplayColToCharIndex(row, left) + 1},
                              {row, buffer.DisplayColToCharIndex(row, right) + 1}, true);
-        undo.SetGroupMode(false);
-        if (changed)
-            undo.NameLastCommand(StepName::kDeleteBlock);
+        if (ownStep) {
+            undo.SetGroupMode(false);
+            if (changed)
+                undo.NameLastCommand(StepName::kDeleteBlock);
+        }
         // Columns went from rows; no row went, so the marks stay where they are.
         if (changed)
             Finish(change, range.first.row, range.last.row, 4);

@@ -160,6 +160,7 @@ const EditCase kEditCases[] = {
     {"", L"|ab\ncd\nef", L"<#D><#R><COPY><E><PASTE>", L"ab\ncda\nefc|"},
     {"", L"|ab\ncd", L"<#D><#R><COPY><PU><E><PASTE>", L"aba\ncdc|"},
     {"", L"|", L"<PASTE>", L"|"},
+    {"", L"|ab\ncd", L"<#D><#R><COPY><PASTE><UNDO>", L"a|b\ncd"},  // a paste over a block is one step
     {"a", L"\tx|", L"<CR>", L"\tx\n|@5"},
 };
 

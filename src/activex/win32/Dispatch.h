@@ -21,6 +21,28 @@ HRESULT ReturnString(std::wstring_view text, BSTR* out);
 inline std::wstring_view StringOf(BSTR text) {
     return text ? std::wstring_view(text, SysStringLen(text)) : std::wstring_view();
 }
+// Automation's truth values, both ways: E_POINTER without a place.
+inline HRESULT ReturnBool(bool value, VARIANT_BOOL* out) {
+    if (!out)
+        return E_POINTER;
+    *out = value ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+}
+inline bool BoolOf(VARIANT_BOOL value) {
+    return value != VARIANT_FALSE;
+}
+// The object `make` returns into `out`, with the first reference it was made with: E_POINTER
+// without a place.
+template <class I, class Make>
+HRESULT ReturnNew(I** out, Make make) {
+    if (!out)
+        return E_POINTER;
+    *out = nullptr;
+    return Guarded([&] {
+        *out = make();
+        return S_OK;
+    });
+}
 
 // IDispatch of a dual interface I, answered from the type library by calling I's own methods.
 template <class I>

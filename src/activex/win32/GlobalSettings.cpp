@@ -31,10 +31,7 @@ HRESULT CPenwrightGlobalSettings::get_Version(BSTR* version) {
 }
 
 HRESULT CPenwrightGlobalSettings::get_Unicode(VARIANT_BOOL* unicode) {
-    if (!unicode)
-        return E_POINTER;
-    *unicode = VARIANT_TRUE;
-    return S_OK;
+    return pw::win32::ReturnBool(true, unicode);
 }
 
 HRESULT CPenwrightGlobalSettings::get_OcxPath(BSTR* path) {
