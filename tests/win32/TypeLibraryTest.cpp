@@ -84,6 +84,8 @@ TEST_F(TypeLibrary, MembersAnswerToTheirDispatchIds) {
         {L"EnableAutoIndent", 15},
         {L"ShowWhiteSpace", 16},
         {L"ReadOnly", 17},
+        {L"Modified", 18},
+        {L"TabSize", 19},
         {L"OpenFile", 50},
         {L"SaveFile", 51},
         {L"SaveFileAs", 52},
@@ -130,8 +132,9 @@ TEST_F(TypeLibrary, MembersAnswerToTheirDispatchIds) {
         {L"UnindentSelection", 213},
     };
     const std::vector<std::pair<const wchar_t*, DISPID>> events = {
-        {L"DblClick", -601}, {L"MouseDown", -605}, {L"MouseMove", -606},  {L"MouseUp", -607},
-        {L"KeyDown", -602},  {L"KeyUp", -604},     {L"CurPosChanged", 1},
+        {L"DblClick", -601},   {L"MouseDown", -605}, {L"MouseMove", -606},
+        {L"MouseUp", -607},    {L"KeyDown", -602},   {L"KeyUp", -604},
+        {L"CurPosChanged", 1}, {L"Change", 2},       {L"SelChange", 3},
     };
     const std::vector<std::pair<const wchar_t*, DISPID>> position = {
         {L"Row", 1}, {L"Col", 2}, {L"StrPos", 3}, {L"SetPos", 10}, {L"SetPosStr", 11}};

@@ -9,6 +9,7 @@
 #include "activex/Identifiers.h"
 #include "activex/Registration.h"
 #include "activex/win32/ClassFactory.h"
+#include "activex/win32/ControlObject.h"
 #include "activex/win32/GlobalSettings.h"
 #include "platform/win32/Module.h"
 
@@ -41,7 +42,9 @@ STDAPI DllGetClassObject(REFCLSID classId, REFIID iid, void** out) {
     *out = nullptr;
     return pw::win32::Guarded([&] {
         IClassFactory* factory = nullptr;
-        if (IsEqualCLSID(classId, __uuidof(PenwrightGlobalSettings)))
+        if (IsEqualCLSID(classId, __uuidof(Penwright)))
+            factory = new pw::win32::ClassFactory<CPenwrightCtrl>();
+        else if (IsEqualCLSID(classId, __uuidof(PenwrightGlobalSettings)))
             factory = new pw::win32::ClassFactory<CPenwrightGlobalSettings>();
         else
             return CLASS_E_CLASSNOTAVAILABLE;

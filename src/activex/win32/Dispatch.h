@@ -44,9 +44,10 @@ HRESULT ReturnNew(I** out, Make make) {
     });
 }
 
-// IDispatch of a dual interface I, answered from the type library by calling I's own methods.
-template <class I>
-class DispatchObject : public ComObject<I> {
+// IDispatch of a dual interface I, answered from the type library by calling I's own methods;
+// `More` are the object's other interfaces.
+template <class I, class... More>
+class DispatchObject : public ComObject<I, More...> {
 public:
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
         if (!count)

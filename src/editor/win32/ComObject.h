@@ -1,8 +1,8 @@
 #pragma once
-// Windows only: the IUnknown of our hand-written COM objects, each implementing one interface (and
-// IDispatch when it is a dual one): an atomic count from one (the maker's reference), the object
-// deleted with the last reference. The module counts the objects alive, so that a DLL is not
-// unloaded under them.
+// Windows only: the IUnknown of our hand-written COM objects, each implementing the interfaces it
+// lists (and IDispatch through the first dual one): an atomic count from one (the maker's
+// reference), the object deleted with the last reference. The module counts the objects alive, so that a DLL
+// is not unloaded under them.
 #include <oaidl.h>
 #include <unknwn.h>
 
@@ -17,8 +17,8 @@ inline std::atomic<long>& ModuleLocks() {
     return locks;
 }
 
-template <class I>
-class ComObject : public I {
+template <class I, class... More>
+class ComObject : public I, public More... {
 public:
     ComObject() { ++ModuleLocks(); }
     ComObject(const ComObject&) = delete;
@@ -27,14 +27,13 @@ public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
         if (!out)
             return E_POINTER;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, __uuidof(I)) ||
-            (std::is_base_of_v<IDispatch, I> && IsEqualIID(iid, IID_IDispatch))) {
+        *out = Find<I, More...>(iid);
+        if (!*out && IsEqualIID(iid, IID_IUnknown))
             *out = static_cast<I*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
+        if (!*out)
+            return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
     ULONG STDMETHODCALLTYPE Release() override {
@@ -48,6 +47,18 @@ protected:
     virtual ~ComObject() { --ModuleLocks(); }
 
 private:
+    // The first listed interface that is `iid`, or whose IDispatch it asks for.
+    template <class First, class... Rest>
+    void* Find(REFIID iid) {
+        if (IsEqualIID(iid, __uuidof(First)) ||
+            (std::is_base_of_v<IDispatch, First> && IsEqualIID(iid, IID_IDispatch)))
+            return static_cast<First*>(this);
+        if constexpr (sizeof...(Rest) > 0)
+            return Find<Rest...>(iid);
+        else
+            return nullptr;
+    }
+
     std::atomic<ULONG> refs_{1};
 };
 
