@@ -22,6 +22,12 @@ struct Variant : VARIANT {
         vt = VT_I4;
         lVal = value;
     }
+    Variant(IDispatch* object) : Variant() {  // NOLINT
+        vt = VT_DISPATCH;
+        pdispVal = object;
+        if (object)
+            object->AddRef();
+    }
     Variant(bool value) : Variant() {  // NOLINT
         vt = VT_BOOL;
         boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;

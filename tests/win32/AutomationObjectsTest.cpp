@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "activex/Identifiers.h"
+#include "AutomationClient.h"
 #include "editor/win32/ComPtr.h"
 
 namespace {
@@ -24,37 +24,7 @@ using pw::win32::ComPtr;
 
 constexpr HRESULT kNotSupported = STD_CTL_SCODE(445);
 
-// A VARIANT that owns what it holds.
-class Var {
-public:
-    Var() { VariantInit(&v_); }
-    explicit Var(int n) : Var() {
-        v_.vt = VT_I4;
-        v_.lVal = n;
-    }
-    explicit Var(bool b) : Var() {
-        v_.vt = VT_BOOL;
-        v_.boolVal = b ? VARIANT_TRUE : VARIANT_FALSE;
-    }
-    explicit Var(const wchar_t* text) : Var() {
-        v_.vt = VT_BSTR;
-        v_.bstrVal = text ? SysAllocString(text) : nullptr;
-    }
-    explicit Var(IDispatch* object) : Var() {
-        v_.vt = VT_DISPATCH;
-        v_.pdispVal = object;
-        if (object)
-            object->AddRef();
-    }
-    Var(const Var&) = delete;
-    Var& operator=(const Var&) = delete;
-    ~Var() { VariantClear(&v_); }
-    VARIANT& operator*() { return v_; }
-    const VARIANT& operator*() const { return v_; }
-
-private:
-    VARIANT v_;
-};
+using Var = pw::test::Variant;
 
 // An automation object called by names; a failing call answers the code that scripts would see.
 class Auto {
@@ -62,42 +32,24 @@ public:
     Auto() = default;
     explicit Auto(ComPtr<IDispatch> object) : object_(std::move(object)) {}
 
-    HRESULT Invoke(const wchar_t* name, WORD flags, std::vector<VARIANT> args,
-                   VARIANT* result = nullptr) const {
-        DISPID id = 0;
-        auto* names = const_cast<LPOLESTR>(name);
-        if (HRESULT hr = object_->GetIDsOfNames(IID_NULL, &names, 1, LOCALE_USER_DEFAULT, &id); FAILED(hr))
-            return hr;
-        std::reverse(args.begin(), args.end());  // the last argument comes first
-        DISPID put = DISPID_PROPERTYPUT;
-        const bool putting = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
-        DISPPARAMS params{args.data(), putting ? &put : nullptr, static_cast<UINT>(args.size()),
-                          putting ? 1u : 0u};
-        EXCEPINFO error{};
-        HRESULT hr =
-            object_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, &error, nullptr);
-        if (hr == DISP_E_EXCEPTION) {
-            if (error.pfnDeferredFillIn)
-                error.pfnDeferredFillIn(&error);
-            hr = FAILED(error.scode) ? error.scode : E_FAIL;
-            SysFreeString(error.bstrSource);
-            SysFreeString(error.bstrDescription);
-            SysFreeString(error.bstrHelpFile);
-        }
-        return hr;
+    HRESULT Invoke(const wchar_t* name, WORD flags, std::vector<Var> args, Var* result = nullptr) const {
+        pw::test::Outcome outcome = pw::test::Invoke(object_.Get(), name, flags, std::move(args));
+        if (result)
+            *result = outcome.result;
+        return outcome.hr == DISP_E_EXCEPTION ? (FAILED(outcome.error) ? outcome.error : E_FAIL) : outcome.hr;
     }
     HRESULT Get(const wchar_t* name, Var& value) const {
-        return Invoke(name, DISPATCH_PROPERTYGET, {}, &*value);
+        return Invoke(name, DISPATCH_PROPERTYGET, {}, &value);
     }
     HRESULT Put(const wchar_t* name, const Var& value) const {
-        return Invoke(name, DISPATCH_PROPERTYPUT, {*value});
+        return Invoke(name, DISPATCH_PROPERTYPUT, {value});
     }
     HRESULT PutRef(const wchar_t* name, const Var& value) const {
-        return Invoke(name, DISPATCH_PROPERTYPUTREF, {*value});
+        return Invoke(name, DISPATCH_PROPERTYPUTREF, {value});
     }
     HRESULT Call(const wchar_t* name, std::initializer_list<int> args = {}) const {
-        std::vector<VARIANT> values;
-        for (int n : args) values.push_back(*Var(n));
+        std::vector<Var> values;
+        for (int n : args) values.emplace_back(static_cast<long>(n));
         return Invoke(name, DISPATCH_METHOD, values);
     }
 
@@ -105,23 +57,23 @@ public:
     long Long(const wchar_t* name) const {
         Var value;
         EXPECT_EQ(Get(name, value), S_OK) << name;
-        return V_VT(&*value) == VT_I4 ? V_I4(&*value) : LONG_MIN;
+        return V_VT(&value) == VT_I4 ? V_I4(&value) : LONG_MIN;
     }
     std::wstring Text(const wchar_t* name) const {
         Var value;
         EXPECT_EQ(Get(name, value), S_OK) << name;
-        const BSTR text = V_VT(&*value) == VT_BSTR ? V_BSTR(&*value) : nullptr;
+        const BSTR text = V_VT(&value) == VT_BSTR ? V_BSTR(&value) : nullptr;
         return text ? std::wstring(text, SysStringLen(text)) : L"<none>";
     }
     VARIANT_BOOL Bool(const wchar_t* name) const {
         Var value;
         EXPECT_EQ(Get(name, value), S_OK) << name;
-        return V_VT(&*value) == VT_BOOL ? V_BOOL(&*value) : VARIANT_BOOL{2};
+        return V_VT(&value) == VT_BOOL ? V_BOOL(&value) : VARIANT_BOOL{2};
     }
     Auto Object(const wchar_t* name) const {
         Var value;
         EXPECT_EQ(Get(name, value), S_OK) << name;
-        return Auto(ComPtr<IDispatch>(V_VT(&*value) == VT_DISPATCH ? V_DISPATCH(&*value) : nullptr));
+        return Auto(ComPtr<IDispatch>(V_VT(&value) == VT_DISPATCH ? V_DISPATCH(&value) : nullptr));
     }
     explicit operator bool() const { return bool(object_); }
     IDispatch* Get() const { return object_.Get(); }
@@ -143,36 +95,18 @@ std::ostream& operator<<(std::ostream& out, const Place& p) {
     return out << "(" << p.row << ", " << p.col << ", " << p.strPos << ")";
 }
 
-class AutomationObjects : public ::testing::Test {
+class AutomationObjects : public pw::test::ControlDll {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
-        dll_ = LoadLibraryW(L"" PW_CONTROL_DLL);
-        ASSERT_TRUE(dll_) << GetLastError();
-        using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
-        auto getClass = reinterpret_cast<GetClassObject>(
-            reinterpret_cast<void*>(GetProcAddress(dll_, "DllGetClassObject")));
-        ASSERT_TRUE(getClass);
-        CLSID controlClass{};
-        ASSERT_EQ(CLSIDFromString(ControlIds::kControlClassId, &controlClass), S_OK);
-        ComPtr<IClassFactory> factory;
-        const HRESULT served =
-            getClass(controlClass, IID_IClassFactory, reinterpret_cast<void**>(factory.Out()));
-        if (served == CLASS_E_CLASSNOTAVAILABLE)
-            GTEST_SKIP() << "control class not served";
-        ASSERT_EQ(served, S_OK);
-        ComPtr<IDispatch> control;
-        ASSERT_EQ(factory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(control.Out())),
-                  S_OK);
-        control_ = Auto(control);
+        ControlDll::SetUp();
+        control_ = Auto(ComPtr<IDispatch>::Adopt(Create()));
+        ASSERT_TRUE(control_);
         // Places past a row's end are expected where the caret stops without virtual space.
         ASSERT_EQ(control_.Put(L"EnableVirtualSpace", Var(false)), S_OK);
     }
     void TearDown() override {
         control_ = Auto();
-        OleUninitialize();
-        if (dll_)
-            FreeLibrary(dll_);
+        ControlDll::TearDown();
     }
 
     void SetText(const wchar_t* text) { ASSERT_EQ(control_.Put(L"Text", Var(text)), S_OK); }
@@ -184,7 +118,6 @@ protected:
         ASSERT_EQ(selection.Object(L"End").Call(L"SetPos", {int(end.row), int(end.col)}), S_OK);
     }
 
-    HMODULE dll_ = nullptr;
     Auto control_;
 };
 
@@ -220,7 +153,8 @@ TEST_F(AutomationObjects, CaretPlaceFromRowsAndColumns) {
     const Auto caret = control_.Object(L"CurrPos");
     for (const Case& c : cases) {
         ASSERT_EQ(caret.Call(L"SetPos", {1, 2}), S_OK);
-        EXPECT_EQ(c.b == kProperty ? caret.Put(c.member, Var(c.a)) : caret.Call(c.member, {c.a, c.b}),
+        EXPECT_EQ(c.b == kProperty ? caret.Put(c.member, Var(static_cast<long>(c.a)))
+                                   : caret.Call(c.member, {c.a, c.b}),
                   c.result)
             << c.member << " " << c.a << " " << c.b;
         EXPECT_EQ(PlaceOf(caret), c.after) << c.member << " " << c.a << " " << c.b;
@@ -323,7 +257,7 @@ TEST_F(AutomationObjects, NormalisedEndsCannotBeMoved) {
     for (const wchar_t* name : {L"NormalStart", L"NormalEnd"}) {
         const Auto corner = selection.Object(name);
         for (const wchar_t* property : {L"Row", L"Col", L"StrPos"})
-            EXPECT_EQ(corner.Put(property, Var(1)), kNotSupported) << name << "." << property;
+            EXPECT_EQ(corner.Put(property, Var(1L)), kNotSupported) << name << "." << property;
         EXPECT_EQ(corner.Call(L"SetPos", {1, 1}), kNotSupported) << name;
         EXPECT_EQ(corner.Call(L"SetPosStr", {1, 0}), kNotSupported) << name;
     }
@@ -359,7 +293,7 @@ TEST_F(AutomationObjects, PrintOptionNumbersStayInRange) {
     const Auto options = control_.Object(L"PrintOptions");
     for (const Case& c : cases) {
         const long before = options.Long(c.name);
-        EXPECT_EQ(options.Put(c.name, Var(c.value)), c.result) << c.name << " " << c.value;
+        EXPECT_EQ(options.Put(c.name, Var(static_cast<long>(c.value))), c.result) << c.name << " " << c.value;
         EXPECT_EQ(options.Long(c.name), c.read == LONG_MIN ? before : c.read) << c.name << " " << c.value;
     }
     for (const wchar_t* name : {L"BlackWhitePrinting", L"Landscape"})
@@ -401,8 +335,8 @@ TEST_F(AutomationObjects, BandFontsGoInAndComeBack) {
     EXPECT_EQ(back.Text(L"Name"), L"DejaVu Sans Mono");
     Var size;
     ASSERT_EQ(back.Get(L"Size", size), S_OK);
-    ASSERT_EQ(VariantChangeType(&*size, &*size, 0, VT_R8), S_OK);
-    EXPECT_NEAR(V_R8(&*size), 15.0, 0.75);  // within a screen pixel
+    ASSERT_EQ(VariantChangeType(&size, &size, 0, VT_R8), S_OK);
+    EXPECT_NEAR(V_R8(&size), 15.0, 0.75);  // within a screen pixel
     for (const wchar_t* name : {L"Bold", L"Italic", L"Strikethrough"})
         EXPECT_EQ(back.Bool(name), VARIANT_TRUE) << name;
     EXPECT_EQ(back.Bool(L"Underline"), VARIANT_FALSE);
@@ -416,7 +350,7 @@ TEST_F(AutomationObjects, BandFontsGoInAndComeBack) {
         Var want, got;
         ASSERT_EQ(defaultFont.Get(name, want), S_OK);
         ASSERT_EQ(cleared.Get(name, got), S_OK);
-        EXPECT_EQ(VarCmp(&*want, &*got, LOCALE_USER_DEFAULT, 0), VARCMP_EQ) << name;
+        EXPECT_EQ(VarCmp(&want, &got, LOCALE_USER_DEFAULT, 0), VARCMP_EQ) << name;
     }
 }
 

@@ -8,56 +8,20 @@
 
 #include <string>
 
-#include "activex/Identifiers.h"
+#include "AutomationClient.h"
 
 namespace {
 
+using pw::test::Get;
+using pw::test::Put;
 using ServerCall = HRESULT(STDAPICALLTYPE*)();
 
-// A property read through IDispatch as automation clients read it.
-HRESULT Get(IDispatch* object, const wchar_t* name, VARIANT& value) {
-    DISPID id = 0;
-    auto* names = const_cast<LPOLESTR>(name);
-    if (HRESULT hr = object->GetIDsOfNames(IID_NULL, &names, 1, LOCALE_USER_DEFAULT, &id); FAILED(hr))
-        return hr;
-    DISPPARAMS none{};
-    VariantInit(&value);
-    return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &value, nullptr,
-                          nullptr);
-}
-
-HRESULT Put(IDispatch* object, const wchar_t* name, VARIANT value) {
-    DISPID id = 0;
-    auto* names = const_cast<LPOLESTR>(name);
-    if (HRESULT hr = object->GetIDsOfNames(IID_NULL, &names, 1, LOCALE_USER_DEFAULT, &id); FAILED(hr))
-        return hr;
-    DISPID named = DISPID_PROPERTYPUT;
-    DISPPARAMS params{&value, &named, 1, 1};
-    return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr,
-                          nullptr);
-}
-
-std::wstring Text(const VARIANT& value) {
-    return value.vt == VT_BSTR && value.bstrVal ? std::wstring(value.bstrVal, SysStringLen(value.bstrVal))
-                                                : L"";
-}
-
-class ComServer : public ::testing::Test {
+class ComServer : public pw::test::ControlDll {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
-        dll_ = LoadLibraryW(L"" PW_CONTROL_DLL);
-        ASSERT_TRUE(dll_) << GetLastError();
-    }
-    void TearDown() override {
-        CoUninitialize();
-        FreeLibrary(dll_);
-    }
     HRESULT Call(const char* name) {
         auto call = reinterpret_cast<ServerCall>(reinterpret_cast<void*>(GetProcAddress(dll_, name)));
         return call ? call() : E_NOTIMPL;
     }
-    HMODULE dll_ = nullptr;
 };
 
 TEST_F(ComServer, RegistersAndServesTheGlobalSettingsByProgId) {
@@ -72,36 +36,23 @@ TEST_F(ComServer, RegistersAndServesTheGlobalSettingsByProgId) {
     ASSERT_EQ(CoCreateInstance(settingsClass, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
                                reinterpret_cast<void**>(&settings)),
               S_OK);
-    VARIANT value;
-    ASSERT_EQ(Get(settings, L"Version", value), S_OK);
-    EXPECT_EQ(Text(value), L"11.2.2");
-    VariantClear(&value);
-    ASSERT_EQ(Get(settings, L"Unicode", value), S_OK);
-    EXPECT_EQ(value.vt, VT_BOOL);
-    EXPECT_EQ(value.boolVal, VARIANT_TRUE);
-    ASSERT_EQ(Get(settings, L"OcxPath", value), S_OK);
-    EXPECT_NE(Text(value).find(L"Penwright.dll"), std::wstring::npos) << Text(value);
-    VariantClear(&value);
+    EXPECT_EQ(Get(settings, L"Version").result.Text(), L"11.2.2");
+    const pw::test::Outcome unicode = Get(settings, L"Unicode");
+    EXPECT_EQ(unicode.result.vt, VT_BOOL);
+    EXPECT_TRUE(unicode.result.Bool());
+    const std::wstring module = Get(settings, L"OcxPath").result.Text();
+    EXPECT_NE(module.find(L"Penwright.dll"), std::wstring::npos) << module;
 
     // The resource file is the process's: a second object sees what the first was given.
-    VARIANT path;
-    path.vt = VT_BSTR;
-    path.bstrVal = SysAllocString(L"C:\\fr\\Penwright.res");
-    EXPECT_EQ(Put(settings, L"ResourceFile", path), S_OK);
-    VariantClear(&path);
+    EXPECT_EQ(Put(settings, L"ResourceFile", {L"C:\\fr\\Penwright.res"}).hr, S_OK);
     IDispatch* other = nullptr;
     ASSERT_EQ(CoCreateInstance(settingsClass, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
                                reinterpret_cast<void**>(&other)),
               S_OK);
-    ASSERT_EQ(Get(other, L"ResourceFile", value), S_OK);
-    EXPECT_EQ(Text(value), L"C:\\fr\\Penwright.res");
-    VariantClear(&value);
+    EXPECT_EQ(Get(other, L"ResourceFile").result.Text(), L"C:\\fr\\Penwright.res");
     // A read-only property refuses a value; an unknown name is unknown.
-    VARIANT number;
-    number.vt = VT_I4;
-    number.lVal = 3;
-    EXPECT_TRUE(FAILED(Put(settings, L"Version", number)));
-    EXPECT_EQ(Get(settings, L"NoSuchThing", value), DISP_E_UNKNOWNNAME);
+    EXPECT_TRUE(FAILED(Put(settings, L"Version", {3L}).hr));
+    EXPECT_EQ(Get(settings, L"NoSuchThing").hr, DISP_E_UNKNOWNNAME);
     other->Release();
     settings->Release();
     EXPECT_EQ(Call("DllCanUnloadNow"), S_OK);
