@@ -35,8 +35,8 @@ bool DemoWindow::OnCreate(const CREATESTRUCTW&) {
         return false;
     // Ctrl+F finds, Ctrl+H replaces (F3 the control handles itself); Ctrl+P prints and
     // Ctrl+Shift+P previews.
-    view_.SetKeyDownHandler([this](int& code, const KeyModifiers& modifiers) {
-        if (!modifiers.ctrl || modifiers.alt)
+    view_.SetKeyHandler([this](UINT message, int& code, const KeyModifiers& modifiers) {
+        if (message != WM_KEYDOWN || !modifiers.ctrl || modifiers.alt)
             return;
         if (code == 'F' || code == 'H')
             view_.ShowFindDialog(code == 'H');
