@@ -10,7 +10,7 @@
 #include <string>
 
 #include "AutomationClient.h"
-#include "TestContainer.h"
+#include "ControlSite.h"
 #include "activex/win32/TypeLibrary.h"
 #include "editor/win32/DibSection.h"
 
@@ -151,7 +151,7 @@ TEST_F(ControlHosting, ActivatesAndDeactivatesInAContainerOfItsOwn) {
     ASSERT_TRUE(control);
     IOleObject* object = nullptr;
     ASSERT_EQ(control->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&object)), S_OK);
-    pw::test::TestContainer container(frame_);
+    ControlSite container(frame_);
     ASSERT_EQ(container.Embed(object, RECT{5, 5, 205, 105}), S_OK);
     EXPECT_TRUE(container.inPlaceActive);
     EXPECT_FALSE(container.uiActive);
@@ -174,6 +174,19 @@ TEST_F(ControlHosting, ActivatesAndDeactivatesInAContainerOfItsOwn) {
     MSG del = KeyDown(editor, VK_DELETE);
     EXPECT_EQ(container.activeObject->TranslateAccelerator(&del), S_OK);
     EXPECT_EQ(Get(control, L"Text").result.Text(), L"b");
+
+    // The find dialog it opens takes its own keys through the host's loop: Escape closes it.
+    EXPECT_EQ(Call(control, L"ShowFindReplaceDialog", {true}).hr, S_OK);
+    EXPECT_EQ(Get(control, L"FindReplaceDialogVisible").result.Long(), 2);
+    MSG escape = KeyDown(GetFocus(), VK_ESCAPE);
+    EXPECT_EQ(container.activeObject->TranslateAccelerator(&escape), S_OK);
+    Pump();
+    EXPECT_EQ(Get(control, L"FindReplaceDialogVisible").result.Long(), 0);
+    EXPECT_EQ(Call(control, L"ShowFindReplaceDialog", {false}).hr, S_OK);
+    EXPECT_EQ(Get(control, L"FindReplaceDialogVisible").result.Long(), 1);
+    EXPECT_EQ(Call(control, L"HideFindReplaceDialog").hr, S_OK);
+    EXPECT_EQ(Get(control, L"FindReplaceDialogVisible").result.Long(), 0);
+    SetFocus(editor);
     SetFocus(frame_);
     EXPECT_FALSE(container.focusInside);
 
@@ -200,6 +213,17 @@ TEST_F(ControlHosting, ActivatesAndDeactivatesInAContainerOfItsOwn) {
     EXPECT_FALSE(container.uiActive);
     EXPECT_EQ(object->Close(OLECLOSE_NOSAVE), S_OK);
     EXPECT_FALSE(container.inPlaceActive);
+
+    // A host that destroys its window with the control still in it leaves a control that answers.
+    const HWND child = CreateWindowExW(0, L"Static", L"", WS_CHILD | WS_VISIBLE, 0, 0, 100, 100, frame_,
+                                       nullptr, nullptr, nullptr);
+    ControlSite childSite(child);
+    ASSERT_EQ(childSite.Embed(object, RECT{0, 0, 100, 100}), S_OK);
+    DestroyWindow(child);
+    EXPECT_EQ(Get(control, L"Text").result.Text(), L"a\r\nb");
+    EXPECT_EQ(Put(control, L"Text", {L"after"}).hr, S_OK);
+    EXPECT_EQ(Get(control, L"RowsCount").result.Long(), 1);
+    object->Close(OLECLOSE_NOSAVE);
     object->SetClientSite(nullptr);
     oleControl->Release();
     inPlace->Release();

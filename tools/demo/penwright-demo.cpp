@@ -1,4 +1,5 @@
-// penwright-demo: the Windows host of the edit control, showing the file named on its command line.
+// penwright-demo: a Windows host of the Penwright control, showing the file named on its command
+// line. It hosts the control as any OLE container does, from the control's DLL beside it.
 //   penwright-demo FILE                      a window with the file, until it is closed
 //   penwright-demo FILE --screenshot OUT.png  draws the window into a PNG file and ends
 // The file is coloured with the shipped configuration (EditConfig beside the program, else the
@@ -15,12 +16,11 @@
 #include "DemoWindow.h"
 #include "Document.h"
 #include "PngFile.h"
-#include "buffer/BufferManager.h"
-#include "config/ConfigManager.h"
+#include "activex/Identifiers.h"
 #include "editor/win32/DibSection.h"
-#include "editor/win32/FindReplaceDlg.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
+#include "platform/ModulePath.h"
 
 namespace {
 
@@ -40,14 +40,37 @@ std::vector<std::wstring> Arguments() {
     return result;
 }
 
-// Handles what is queued (the parser's events), without waiting for more.
-void PumpMessages() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+// Handles what comes (the parser's events and the repaints after them) until nothing has come for
+// a while: the parse runs in the control's own thread, which a host does not see.
+void PumpUntilQuiet() {
+    constexpr DWORD kQuietMs = 500, kMostMs = 10000;
+    const DWORD start = GetTickCount();
+    DWORD last = start;
+    while (GetTickCount() - last < kQuietMs && GetTickCount() - start < kMostMs) {
+        MSG msg;
+        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+            last = GetTickCount();
+        } else {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        }
     }
 }
+
+// A string for automation, let go with the scope.
+class Bstr {
+public:
+    explicit Bstr(const std::wstring& text)
+        : text_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
+    Bstr(const Bstr&) = delete;
+    Bstr& operator=(const Bstr&) = delete;
+    ~Bstr() { SysFreeString(text_); }
+    operator BSTR() const { return text_; }
+
+private:
+    BSTR text_;
+};
 
 int Screenshot(DemoWindow& window, const std::wstring& path) {
     RECT client;
@@ -80,39 +103,34 @@ int main() {
     if (file.empty())
         return Fail("usage: penwright-demo FILE [--screenshot OUT.png]");
 
-    ConfigManager::RegisterShared();  // before the buffer, which takes the shared configuration
-    pw::RefPtr<CQELPenwrightBufferManager> buffer = pw::MakeRef<CQELPenwrightBufferManager>();
-    std::string error;
-    if (!LoadTextFile(*buffer, file, std::nullopt, error))
-        return Fail(error);
-
-    // OLE rather than plain COM: the edit control takes and gives text by drag and drop.
+    // OLE rather than plain COM: the control takes and gives text by drag and drop.
     if (FAILED(OleInitialize(nullptr)))
         return Fail("cannot initialise OLE");
     int result = 0;
     {
+        const std::wstring dll = pw::FolderOf(pw::ModulePath()) + L"Penwright.dll";
+        pw::win32::ComPtr<IPenwright> control = NewControl(dll);
         DemoWindow window;
         const std::wstring name = file.substr(pw::FolderOf(file).size());
-        const std::wstring status = name + L": " + std::to_wstring(buffer->GetRowCount()) + L" rows";
-        if (!window.Create(L"Penwright demo - " + name, status, kClientSize, buffer)) {
+        if (!control) {
+            result = Fail("cannot make the control from " + pw::Narrow(dll));
+        } else if (!window.Create(L"Penwright demo - " + name, name, kClientSize, control)) {
             result = Fail("cannot create the window");
-        } else if (!window.View().SetConfigFile(DefaultConfigPath())) {
-            result = Fail("cannot read the configuration " + pw::Narrow(DefaultConfigPath()));
+        } else if (control->put_ConfigFile(Bstr(DefaultConfigPath())) != S_OK) {
+            result = Fail("cannot use the configuration " + pw::Narrow(DefaultConfigPath()));
+        } else if (control->OpenFile(Bstr(file)) != S_OK) {
+            result = Fail("cannot read " + pw::Narrow(file));
         } else {
-            window.Printing().SetTitle(name);
-            window.View().Refresh();
+            window.UpdateStatus();
             if (!screenshot.empty()) {
-                // The configuration's events install the schema, which starts the whole parse;
-                // the picture shows its folds too.
-                PumpMessages();
-                window.View().Core()->GetParser().WaitUntilParsed(10000);
-                PumpMessages();
+                PumpUntilQuiet();
                 result = Screenshot(window, screenshot);
             } else {
                 ShowWindow(window.Handle(), SW_SHOWNORMAL);
+                SetFocus(window.ControlWindow());
                 MSG msg;
                 while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-                    if (CQELPenwrightFindReplaceDlg::PreTranslate(msg))
+                    if (window.PreTranslate(msg))
                         continue;
                     TranslateMessage(&msg);
                     DispatchMessageW(&msg);

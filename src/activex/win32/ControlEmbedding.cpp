@@ -241,14 +241,17 @@ HRESULT CPenwrightCtrl::TranslateAccelerator(LPMSG message) {
     if (!message)
         return E_POINTER;
     const HWND focus = GetFocus();
+    // The find dialog over this control takes its own keys (Tab, Enter, Escape) through the
+    // host's loop, which knows nothing of it.
+    const CQELPenwrightFindReplaceDlg& dialog = CQELPenwrightFindReplaceDlg::ForThread();
+    if (focus && dialog.Handle() && dialog.Target() == &Editor() &&
+        (focus == dialog.Handle() || IsChild(dialog.Handle(), focus))) {
+        MSG copy = *message;
+        return CQELPenwrightFindReplaceDlg::PreTranslate(copy) ? S_OK : S_FALSE;
+    }
     // Only what is typed into the editor is ours to route.
     if (!focus || !window_.Contains(focus) || message->message != WM_KEYDOWN)
         return S_FALSE;
-    if (focus != Editor().Handle()) {
-        MSG copy = *message;  // the find dialog or another window of ours
-        if (CQELPenwrightFindReplaceDlg::PreTranslate(copy))
-            return S_OK;
-    }
     switch (RouteKey(message->message, static_cast<uint32_t>(message->wParam), focus == Editor().Handle())) {
         case KeyRoute::kFocusKeyDown:
             SendMessageW(focus, WM_KEYDOWN, message->wParam, message->lParam);

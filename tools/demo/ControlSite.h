@@ -1,27 +1,32 @@
 #pragma once
-// A small OLE container for tests: one site in a window of the test's, with the in-place site,
-// the frame and the control site a host offers, ambient properties (UserMode) through IDispatch,
-// and a record of what the control told it (activation, the active object, focus).
+// Windows only: a small OLE container, the demo host's and the tests': one site in a window of
+// the host's, with the in-place site, the frame and the control site a host offers, ambient
+// properties (UserMode) through IDispatch, and what the control told it (activation, the active
+// object that takes the keys first, focus).
 #include <windows.h>
 // After windows.h, which they need.
 #include <ocidl.h>
 #include <olectl.h>
 
-namespace pw::test {
-
-class TestContainer final : public IOleClientSite,
-                            public IOleInPlaceSite,
-                            public IOleInPlaceFrame,
-                            public IOleControlSite,
-                            public IDispatch {
+class ControlSite final : public IOleClientSite,
+                          public IOleInPlaceSite,
+                          public IOleInPlaceFrame,
+                          public IOleControlSite,
+                          public IDispatch {
 public:
-    explicit TestContainer(HWND window) : window_(window) {}
+    explicit ControlSite(HWND window) : window_(window) {}
 
     // Gives `object` this site and activates it in place over `rect` of the window.
     HRESULT Embed(IOleObject* object, const RECT& rect) {
         rect_ = rect;
         object->SetClientSite(this);
         return object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, this, 0, window_, &rect_);
+    }
+    // The window's part the object is to fill, told to it when active.
+    void Place(IOleInPlaceObject* object, const RECT& rect) {
+        rect_ = rect;
+        if (object && inPlaceActive)
+            object->SetObjectRects(&rect_, &rect_);
     }
 
     bool userMode = true;
@@ -31,7 +36,7 @@ public:
     int focusReports = 0;
     bool focusInside = false;
 
-    // IUnknown: the test owns the container, which lives on the stack.
+    // IUnknown: the host owns the site and outlives the control's use of it.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
         if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IOleClientSite))
             *out = static_cast<IOleClientSite*>(this);
@@ -158,5 +163,3 @@ private:
     HWND window_;
     RECT rect_{};
 };
-
-}  // namespace pw::test
