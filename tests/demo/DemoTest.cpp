@@ -111,6 +111,18 @@ TEST_F(Com, TheWindowHostsTheControlAboveItsStatusLine) {
     EXPECT_GT(ink(0, 12), 20);  // "first"
     EXPECT_EQ(ink(70, 140), 0);  // above the scroll bar
     EXPECT_NE(image.Pixel(5, 199), back);  // the status line
+
+    // The host hears the keys: Ctrl+F opens the find dialog and goes no further.
+    BYTE state[256] = {}, saved[256];
+    GetKeyboardState(saved);
+    state[VK_CONTROL] = 0x80;
+    SetKeyboardState(state);
+    SendMessageW(GetWindow(view, GW_CHILD), WM_KEYDOWN, 'F', 1);
+    SetKeyboardState(saved);
+    long visible = 0;
+    ASSERT_EQ(control->get_FindReplaceDialogVisible(&visible), S_OK);
+    EXPECT_EQ(visible, 1);
+    control->HideFindReplaceDialog();
 }
 
 }  // namespace
