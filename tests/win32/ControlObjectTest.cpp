@@ -81,6 +81,23 @@ TEST_F(ControlObject, PropertiesKeepWhatTheyAreGiven) {
     EXPECT_EQ(Get(control_, L"TabSize").result.Long(), 8);
 }
 
+TEST_F(ControlObject, TheFontIsAFontObjectBothWays) {
+    IDispatch* font = pw::test::GetObject(control_, L"Font");
+    ASSERT_TRUE(font);
+    EXPECT_FALSE(Get(font, L"Name").result.Text().empty());
+    // A font of the host's, given by reference, is the control's font from then on.
+    EXPECT_EQ(Put(font, L"Size", {20L}).hr, S_OK);
+    EXPECT_EQ(pw::test::Invoke(control_, L"Font", DISPATCH_PROPERTYPUTREF, {font}).hr, S_OK);
+    font->Release();
+    IDispatch* again = pw::test::GetObject(control_, L"Font");
+    ASSERT_TRUE(again);
+    EXPECT_NEAR(Get(again, L"Size").result.Long(), 20, 1);
+    again->Release();
+    EXPECT_EQ(pw::test::Invoke(control_, L"Font", DISPATCH_PROPERTYPUTREF, {static_cast<IDispatch*>(nullptr)})
+                  .error,
+              E_INVALIDARG);
+}
+
 TEST_F(ControlObject, TextAndRows) {
     SetText(L"ab\r\nc");
     EXPECT_EQ(Get(control_, L"RowsCount").result.Long(), 2);

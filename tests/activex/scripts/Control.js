@@ -7,7 +7,17 @@ function check(what, got, want) {
         failures++;
     }
 }
-var editor = new ActiveXObject("Vantrell.Penwright.11.2.2");
+// What regsvr32 wrote: the ProgID without the version leads to this one, and the control is in
+// the two safety categories.
+var shell = new ActiveXObject("WScript.Shell");
+var classId = shell.RegRead("HKCR\\Vantrell.Penwright\\CLSID\\");
+check("CurVer", shell.RegRead("HKCR\\Vantrell.Penwright\\CurVer\\"), "Vantrell.Penwright.11.2.2");
+check("class", shell.RegRead("HKCR\\Vantrell.Penwright.11.2.2\\CLSID\\"), classId);
+var categories = ["{7DD95801-9882-11CF-9FA9-00AA006C42C4}", "{7DD95802-9882-11CF-9FA9-00AA006C42C4}"];
+for (var i = 0; i < categories.length; i++)
+    check("category " + categories[i],
+          shell.RegRead("HKCR\\CLSID\\" + classId + "\\Implemented Categories\\" + categories[i] + "\\"), "");
+var editor = new ActiveXObject("Vantrell.Penwright");
 editor.Text = "first\r\nsecond";
 check("RowsCount", editor.RowsCount, 2);
 check("TextLength", editor.TextLength, 11);
