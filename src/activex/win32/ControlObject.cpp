@@ -51,7 +51,7 @@ CPenwrightCtrl::CPenwrightCtrl() {
     Editor().SetConfigFile(ShippedConfigFile());
     document_.SetDataManager(Editor().GetBuffer());
     Editor().SetKeyHandler([this](UINT message, int& code, const KeyModifiers& modifiers) {
-        FireKey(message == WM_KEYDOWN ? DISPID_KEYDOWN : DISPID_KEYUP, message, code, modifiers);
+        FireKey(message == WM_KEYDOWN ? DISPID_KEYDOWN : DISPID_KEYUP, code, modifiers);
     });
     Editor().SetFocusHandler(
         [this](bool gained, HWND other) { TellFocus(gained || window_.Contains(other)); });
@@ -60,7 +60,6 @@ CPenwrightCtrl::CPenwrightCtrl() {
 CPenwrightCtrl::~CPenwrightCtrl() {
     if (CQELPenwrightFindReplaceDlg::ForThread().Target() == &Editor())
         HideFindReplaceDialog();
-    adviseHolder_.Reset();
 }
 
 HRESULT CPenwrightCtrl::QueryInterface(REFIID iid, void** out) {
@@ -752,7 +751,7 @@ void CPenwrightCtrl::FireMouse(DISPID id, short button, const int32_t* values) {
     events_.Fire(id, arguments);
 }
 
-void CPenwrightCtrl::FireKey(DISPID id, UINT, int& keyCode, const KeyModifiers& modifiers) {
+void CPenwrightCtrl::FireKey(DISPID id, int& keyCode, const KeyModifiers& modifiers) {
     const pw::win32::ComPtr<IPenwright> keep(this);
     short code = static_cast<short>(keyCode);
     std::array<VARIANT, 2> arguments{};

@@ -230,7 +230,7 @@ private:
     // The document's last file error for automation.
     HRESULT FileFailure();
     void FireMouse(DISPID id, short button, const int32_t* values);
-    void FireKey(DISPID id, UINT message, int& keyCode, const KeyModifiers& modifiers);
+    void FireKey(DISPID id, int& keyCode, const KeyModifiers& modifiers);
 
     // Embedding
     HRESULT ActivateInPlace(bool uiActivate);
