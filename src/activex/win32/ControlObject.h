@@ -3,7 +3,7 @@
 // (CQELPenwrightCtrl, in ControlWindow): automation forwards to the editor and its buffer, the
 // editor's notifications become events, and the host's document keeps a few properties. The
 // OLE embedding (in-place activation, drawing, focus, key pre-translation) is in
-// ControlEmbedding.cpp, persistence in ControlPersistence.cpp.
+// ControlEmbedding.cpp, events in ControlEvents.cpp, persistence in ControlPersistence.cpp.
 #include <windows.h>
 // After windows.h, which they need.
 #include <objsafe.h>
