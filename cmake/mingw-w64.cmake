@@ -1,10 +1,15 @@
-# Cross build for 64-bit Windows with mingw-w64 (posix thread variant, for std::thread).
+# Cross build for Windows with mingw-w64 (posix thread variant, for std::thread): x86_64, unless a
+# toolchain file that includes this one sets PW_MINGW_PROCESSOR first (i686).
+if(NOT PW_MINGW_PROCESSOR)
+  set(PW_MINGW_PROCESSOR x86_64)
+endif()
+set(pw_triple ${PW_MINGW_PROCESSOR}-w64-mingw32)
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
+set(CMAKE_SYSTEM_PROCESSOR ${PW_MINGW_PROCESSOR})
+set(CMAKE_C_COMPILER ${pw_triple}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${pw_triple}-g++-posix)
+set(CMAKE_RC_COMPILER ${pw_triple}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${pw_triple})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -15,6 +15,9 @@
 
 namespace {
 
+// The type library registers under the platform of the process that loads the DLL.
+constexpr SYSKIND kSysKind = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
+
 std::wstring ModulePath() {
     std::wstring path(MAX_PATH, L'\0');
     path.resize(GetModuleFileNameW(pw::ThisModule(), path.data(), MAX_PATH));
@@ -78,7 +81,7 @@ STDAPI DllUnregisterServer() {
         GUID library{};
         CLSIDFromString(ControlIds::kLibraryId, &library);
         const HRESULT typeLib = UnRegisterTypeLib(library, ControlIds::kLibraryMajor,
-                                                  ControlIds::kLibraryMinor, LOCALE_NEUTRAL, SYS_WIN64);
+                                                  ControlIds::kLibraryMinor, LOCALE_NEUTRAL, kSysKind);
         if (FAILED(typeLib) && typeLib != TYPE_E_REGISTRYACCESS)  // not registered: nothing to undo
             result = SELFREG_E_TYPELIB;
         for (const std::wstring& key : ServerRegistryKeys()) {
