@@ -62,12 +62,13 @@ std::vector<RegistryValue> ServerRegistryValues(const std::wstring& serverPath) 
     return values;
 }
 
-std::vector<std::wstring> ServerRegistryKeys() {
-    std::vector<std::wstring> keys;
+std::vector<RegistryKey> ServerRegistryKeys() {
+    std::vector<RegistryKey> keys;
     for (const Class& c : kClasses) {
-        keys.push_back(std::wstring(L"CLSID\\") + c.classId);
-        keys.push_back(c.progId);
-        keys.push_back(c.currentProgId);
+        const std::wstring classKey = std::wstring(L"CLSID\\") + c.classId;
+        keys.push_back({classKey, L""});
+        keys.push_back({c.progId, classKey});
+        keys.push_back({c.currentProgId, classKey});
     }
     return keys;
 }

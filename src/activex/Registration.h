@@ -16,5 +16,11 @@ struct RegistryValue {
 };
 
 std::vector<RegistryValue> ServerRegistryValues(const std::wstring& serverPath);
-// The keys unregistering deletes, each with its subkeys.
-std::vector<std::wstring> ServerRegistryKeys();
+// A key unregistering deletes, with its subkeys. The 32- and the 64-bit servers have class keys
+// of their own but share the ProgIDs: a ProgID stays while `keptWhile`, its class's key, is still
+// there for the other one.
+struct RegistryKey {
+    std::wstring key;
+    std::wstring keptWhile;  // empty: always deleted
+};
+std::vector<RegistryKey> ServerRegistryKeys();

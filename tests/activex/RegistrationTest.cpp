@@ -37,14 +37,23 @@ TEST(Registration, ProgIdsLeadToClassesServedByTheFileAndAllIsUndone) {
     }
     EXPECT_EQ(at(L"Component Categories\\{7DD95801-9882-11CF-9FA9-00AA006C42C4}", L"409"),
               L"Controls that are safely scriptable");
-    const std::vector<std::wstring> deleted = ServerRegistryKeys();
+    const std::vector<RegistryKey> deleted = ServerRegistryKeys();
     for (const RegistryValue& v : values)
         EXPECT_TRUE(v.key.rfind(L"Component Categories\\", 0) == 0 ||
                     std::any_of(deleted.begin(), deleted.end(),
-                                [&](const std::wstring& key) {
-                                    return v.key == key || v.key.rfind(key + L"\\", 0) == 0;
+                                [&](const RegistryKey& key) {
+                                    return v.key == key.key || v.key.rfind(key.key + L"\\", 0) == 0;
                                 }))
             << std::string(v.key.begin(), v.key.end());
+    // A ProgID, shared by the 32- and 64-bit servers, stays while its class is still there for
+    // the other one; class keys always go.
+    for (const RegistryKey& key : deleted) {
+        const bool classKey = key.key.rfind(L"CLSID\\", 0) == 0;
+        EXPECT_EQ(key.keptWhile.empty(), classKey) << std::string(key.key.begin(), key.key.end());
+        if (!classKey) {
+            EXPECT_EQ(L"CLSID\\" + at(key.key + L"\\CLSID"), key.keptWhile);
+        }
+    }
 }
 
 }  // namespace

@@ -37,6 +37,16 @@ bool WriteValue(const RegistryValue& value) {
     return written;
 }
 
+// Whether the server of the other bitness has `key` (a class key: those are apart for each).
+bool InOtherView(const std::wstring& key) {
+    const REGSAM other = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ | other, &opened) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(opened);
+    return true;
+}
+
 }  // namespace
 
 STDAPI DllGetClassObject(REFCLSID classId, REFIID iid, void** out) {
@@ -84,8 +94,10 @@ STDAPI DllUnregisterServer() {
                                                   ControlIds::kLibraryMinor, LOCALE_NEUTRAL, kSysKind);
         if (FAILED(typeLib) && typeLib != TYPE_E_REGISTRYACCESS)  // not registered: nothing to undo
             result = SELFREG_E_TYPELIB;
-        for (const std::wstring& key : ServerRegistryKeys()) {
-            const LSTATUS status = RegDeleteTreeW(HKEY_CLASSES_ROOT, key.c_str());
+        for (const RegistryKey& key : ServerRegistryKeys()) {
+            if (!key.keptWhile.empty() && InOtherView(key.keptWhile))
+                continue;
+            const LSTATUS status = RegDeleteTreeW(HKEY_CLASSES_ROOT, key.key.c_str());
             if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND && SUCCEEDED(result))
                 result = SELFREG_E_CLASS;
         }
