@@ -54,7 +54,7 @@ void UndoManager::Clear() {
 void UndoManager::Forget() {
     const bool modified = IsModified();
     Clear();
-    saved = modified ? kNeverSaved : 0;
+    modified ? MarkUnsaved() : MarkSaved();
 }
 
 void UndoManager::SetGroupMode(bool on) {

@@ -26,6 +26,8 @@ public:
     // Drops every command, the text staying modified or unmodified as it was.
     void Forget();
     void MarkSaved() { saved = IdAt(current); }
+    // The text counts as changed since the last save until it is saved again (no step matches).
+    void MarkUnsaved() { saved = kNeverSaved; }
     bool IsModified() const { return IdAt(current) != saved; }
     // On: the following commands form one step, until switched off.
     void SetGroupMode(bool on);

@@ -160,6 +160,13 @@ TEST_F(ControlObject, ReadOnlyRefusesEveryEditAndUndoKeepsTheModifiedState) {
     Call(control_, L"ClearUndoBuffer");
     EXPECT_FALSE(Get(control_, L"CanUndo").result.Bool());
     EXPECT_TRUE(Get(control_, L"Modified").result.Bool());
+    // The host marks the text saved or changed; neither touches the undo steps.
+    Put(control_, L"RowText", {1L, L"again"});
+    for (const bool modified : {false, true, false}) {
+        EXPECT_EQ(Put(control_, L"Modified", {modified}).hr, S_OK);
+        EXPECT_EQ(Get(control_, L"Modified").result.Bool(), modified);
+        EXPECT_TRUE(Get(control_, L"CanUndo").result.Bool());
+    }
 }
 
 std::wstring TempPath(const wchar_t* name) {

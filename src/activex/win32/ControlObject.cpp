@@ -340,15 +340,7 @@ HRESULT CPenwrightCtrl::get_Modified(VARIANT_BOOL* modified) {
 
 HRESULT CPenwrightCtrl::put_Modified(VARIANT_BOOL modified) {
     UndoManager& undo = Buffer().GetUndoManager();
-    if (modified == VARIANT_FALSE)
-        undo.MarkSaved();
-    else if (!Buffer().IsModified()) {
-        // No step to tell apart: what stands now counts as changed since the last save.
-        const bool canUndo = undo.CanUndo();
-        undo.Forget();
-        if (canUndo)
-            return Fail(E_FAIL, L"The text can be marked modified only while it has no undo steps.");
-    }
+    modified == VARIANT_FALSE ? undo.MarkSaved() : undo.MarkUnsaved();
     return S_OK;
 }
 
@@ -486,19 +478,18 @@ HRESULT CPenwrightCtrl::get_Selection(IDispatch** selection) {
 }
 
 HRESULT CPenwrightCtrl::SetRowBkColor(long row, OLE_COLOR color) {
-    const std::optional<int32_t> value = RowColorArgument(color, SystemColor);
-    if (!value || (row != -1 && FAILED(CheckRow(row))))
-        return Fail(E_INVALIDARG, L"No such row or colour.");
-    Editor().Core()->GetRowColors().SetBack(static_cast<int>(row), *value);
-    Editor().Invalidate();
-    return S_OK;
+    return SetHostRowColor(row, color, &RowColorMaps::SetBack);
 }
 
 HRESULT CPenwrightCtrl::SetRowColor(long row, OLE_COLOR color) {
+    return SetHostRowColor(row, color, &RowColorMaps::SetText);
+}
+
+HRESULT CPenwrightCtrl::SetHostRowColor(long row, OLE_COLOR color, void (RowColorMaps::*set)(int, int32_t)) {
     const std::optional<int32_t> value = RowColorArgument(color, SystemColor);
     if (!value || (row != -1 && FAILED(CheckRow(row))))
         return Fail(E_INVALIDARG, L"No such row or colour.");
-    Editor().Core()->GetRowColors().SetText(static_cast<int>(row), *value);
+    (Editor().Core()->GetRowColors().*set)(static_cast<int>(row), *value);
     Editor().Invalidate();
     return S_OK;
 }

@@ -215,6 +215,8 @@ private:
     CQELPenwrightBufferManager& Buffer() { return *Editor().GetBuffer(); }
     HRESULT GetOption(EditorOptions::Option option, VARIANT_BOOL* on);
     HRESULT SetOption(EditorOptions::Option option, VARIANT_BOOL on);
+    // One row's colour (-1: every row's) through `set`, the argument translated from OLE_COLOR.
+    HRESULT SetHostRowColor(long row, OLE_COLOR color, void (RowColorMaps::*set)(int, int32_t));
     // The row must be one of the text's (`allowAppend`: or the one past the last).
     HRESULT CheckRow(long row, bool allowAppend = false);
     // A failed call's HRESULT, its description handed to automation as the error information.
