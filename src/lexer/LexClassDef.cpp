@@ -6,6 +6,10 @@
 #include "lexer/LexText.h"
 
 LexAttrDef* LexClassDef::FindAttribute(std::wstring_view fullName) {
+    return const_cast<LexAttrDef*>(std::as_const(*this).FindAttribute(fullName));
+}
+
+const LexAttrDef* LexClassDef::FindAttribute(std::wstring_view fullName) const {
     auto found = std::find_if(attributes.rbegin(), attributes.rend(),
                               [&](const LexAttrDef& a) { return EqualNoCase(a.FullName(), fullName); });
     return found == attributes.rend() ? nullptr : &*found;

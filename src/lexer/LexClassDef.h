@@ -47,6 +47,7 @@ struct LexClassDef {
     // The attribute of that full name (case ignored) that takes effect: the last one given, as
     // a later value of a property replaces an earlier one. Null when there is none.
     LexAttrDef* FindAttribute(std::wstring_view fullName);
+    const LexAttrDef* FindAttribute(std::wstring_view fullName) const;
     // The options dialog's edits of a property. Setting changes the occurrence that takes
     // effect, or appends the attribute; removing takes every occurrence, so that no earlier one
     // comes back into effect.

@@ -30,3 +30,8 @@
 #define PW_IDC_PRINT_DEVICE 121
 #define PW_IDC_PRINT_PORT 122
 #define PW_IDC_PRINT_PAGE 123
+
+// The options dialog's pages.
+#define PW_IDD_OPTIONS_EDITOR 9705  // "Editor"
+#define PW_IDD_OPTIONS_FONT 9706    // "Editor Font"
+#define PW_IDD_OPTIONS_COLORS 9707  // "Syntax Color"
