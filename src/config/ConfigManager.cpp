@@ -184,19 +184,57 @@ ConfigManager::Events ConfigManager::OnFileChanged(const std::wstring& path, uin
         }
     }
     if (kinds == 0 || (kinds & FileWatcher::kSchemaFile)) {
-        for (Scheme& scheme : schemes_) {
-            if (!EqualNoCase(scheme.entry.path, path))
-                continue;
-            // A scheme whose file is gone has no schema until the file is back.
-            scheme.schema = change == FileWatcher::Change::kDisappeared ? pw::RefPtr<TextSchema>()
-                                                                        : LoadScheme(scheme.entry.name, path);
-            scheme.entry.loaded = scheme.schema != nullptr;
-            return {{kSchemeReloaded, scheme.entry.name, scheme.schema, {}}};
-        }
+        Events events = ReloadSchemaFile(path, change);
+        if (!events.empty())
+            return events;
     }
     if (kinds == 0 || (kinds & FileWatcher::kConfigFile))
         StartReload();
     return {};
+}
+
+ConfigManager::Events ConfigManager::ReloadSchemaFile(const std::wstring& path, FileWatcher::Change change) {
+    Events events;
+    for (Scheme& scheme : schemes_) {
+        if (!EqualNoCase(scheme.entry.path, path))
+            continue;
+        // A scheme whose file is gone has no schema until the file is back.
+        scheme.schema = change == FileWatcher::Change::kDisappeared ? pw::RefPtr<TextSchema>()
+                                                                    : LoadScheme(scheme.entry.name, path);
+        scheme.entry.loaded = scheme.schema != nullptr;
+        events.push_back({kSchemeReloaded, scheme.entry.name, scheme.schema, {}});
+    }
+    return events;
+}
+
+SchemaCache ConfigManager::CopySchemaDefinitions() const {
+    Lock lock(lock_);
+    SchemaCache copy;
+    SchemaReader::Instance().CopyCache(copy);
+    return copy;
+}
+
+bool ConfigManager::EditSchemaFile(const std::wstring& path,
+                                   const std::function<void(SchemaFileDefs&)>& edit) {
+    Events events;
+    {
+        Lock lock(lock_);
+        // A file gone meanwhile takes no edits: writing them would make a file of them alone.
+        if (!FileWatcher::IsFile(path))
+            return false;
+        SchemaReader& reader = SchemaReader::Instance();
+        reader.ReadSchemaFile(path, false);
+        SchemaFileDefs current{reader.GetDefinitions(), false};
+        edit(current);
+        if (!current.modified)
+            return true;
+        if (reader.WriteBack(path, current) != 1)
+            return false;
+        events = ReloadSchemaFile(path, FileWatcher::Change::kModified);
+        watcher_.Seen(path);
+    }
+    Send(events);
+    return true;
 }
 
 void ConfigManager::StartReload() {

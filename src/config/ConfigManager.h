@@ -10,6 +10,7 @@
 // The threads hold references to the manager while they run: Close ends them, and whoever made
 // a manager closes it when done (the buffer managers do so for the shared one).
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "buffer/BufferConfig.h"
 #include "config/FileWatcher.h"
 #include "config/Theme.h"
+#include "lexer/SchemaReader.h"
 #include "notify/NotificationConnectionMT.h"
 #include "parser/TextSchema.h"
 #include "platform/CriticalSection.h"
@@ -69,6 +71,16 @@ public:
     std::vector<Entry> GetThemes() const;
     pw::RefPtr<Theme> GetTheme(std::wstring_view name) const;
 
+    // A copy of the raw definitions of every schema file read so far, under its lower-cased
+    // path, as they were when the file was last read.
+    SchemaCache CopySchemaDefinitions() const;
+    // Reads the schema file as it is now, lets `edit` change its definitions (setting them
+    // modified), writes the changes back into the file (SchemaReader::WriteBack) and reloads the
+    // schemes of the file at once. Editing what the file holds at the time, under the lock the
+    // reader's other users take, keeps whatever else was changed in it since it was copied.
+    // False, the file untouched, when it is missing or could not be written so.
+    bool EditSchemaFile(const std::wstring& path, const std::function<void(SchemaFileDefs&)>& edit);
+
     // Makes `name` the current theme and applies it (none when no theme has that name) to every
     // scheme, and to `schema` too when one is given.
     void SetCurrentTheme(const std::wstring& name, TextSchema* schema = nullptr);
@@ -96,6 +108,8 @@ private:
     void ApplyTheme(TextSchema& schema) const;
     void ApplyThemeToAll() const;
     Events OnFileChanged(const std::wstring& path, uint32_t kinds, FileWatcher::Change change);
+    // Under the lock: every scheme of that file loaded again, or without a schema when it is gone.
+    Events ReloadSchemaFile(const std::wstring& path, FileWatcher::Change change);
     void StartReload();
     void ReloadBody();
     void Send(const Events& events);

@@ -66,6 +66,14 @@ void FileWatcher::Clear() {
     shared_->files.clear();
 }
 
+void FileWatcher::Seen(const std::wstring& path) {
+    std::optional<pw::FileInfo> info = pw::IsPathUsable(path) ? FileInfoOf(path) : std::nullopt;
+    std::lock_guard<std::mutex> lock(shared_->mutex);
+    for (Watched& file : shared_->files)
+        if (EqualNoCase(file.path, path))
+            file.info = info;
+}
+
 bool FileWatcher::Start(Handler handler) {
     if (thread_.IsRunning())
         return false;

@@ -37,6 +37,9 @@ public:
     // Puts the resolved path under watch with `kind` added to its kinds; answers the resolved path.
     std::wstring Watch(const std::wstring& path, const std::wstring& baseFolder, uint32_t kind);
     void Clear();
+    // The watched file was changed by this process, which has dealt with the change: the next
+    // poll compares with the file as it is now and does not report it.
+    void Seen(const std::wstring& path);
 
     // Starts the polling thread, which calls `handler` for each report. False when it runs.
     bool Start(Handler handler);

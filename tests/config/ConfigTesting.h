@@ -75,6 +75,16 @@ private:
     CQELNotificationSinkMT sink_;
 };
 
+// Read under the schema's data lock: the watcher applies themes to the configuration's schemas.
+inline int32_t CommentColour(TextSchema& schema) {
+    pw::ScopedLock<pw::TimedMutex> lock(schema.DataLock());
+    for (const pw::RefPtr<LexClass>& top : schema.GetClassSet().GetTree(ClassSet::kCompleteParseTree))
+        for (const pw::RefPtr<LexClass>& cls : top->GetChildren())
+            if (cls->GetName() == L"comment")
+                return cls->GetNumber(L"txt:colorFG", false, -1);
+    return -2;
+}
+
 // A schema of one language, ".tst" files: plain text, a "/* */" comment and a keyword.
 inline std::string SmallSchema(std::string_view commentColor = "0x123456") {
     std::string text =

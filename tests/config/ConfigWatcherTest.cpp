@@ -13,16 +13,6 @@ namespace {
 
 constexpr uint32_t kFastPollMs = 10;
 
-// Read under the schema's data lock: the watcher applies themes to the configuration's schemas.
-int32_t CommentColour(TextSchema& schema) {
-    pw::ScopedLock<pw::TimedMutex> lock(schema.DataLock());
-    for (const pw::RefPtr<LexClass>& top : schema.GetClassSet().GetTree(ClassSet::kCompleteParseTree))
-        for (const pw::RefPtr<LexClass>& cls : top->GetChildren())
-            if (cls->GetName() == L"comment")
-                return cls->GetNumber(L"txt:colorFG", false, -1);
-    return -2;
-}
-
 class WatcherTest : public ::testing::Test {
 protected:
     void Start(const std::string& ini) {
