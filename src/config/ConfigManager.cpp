@@ -338,11 +338,17 @@ pw::RefPtr<Theme> ConfigManager::GetTheme(std::wstring_view name) const {
 }
 
 void ConfigManager::SetCurrentTheme(const std::wstring& name, TextSchema* schema) {
-    Lock lock(lock_);
-    currentTheme_ = name;
-    ApplyThemeToAll();
-    if (schema)
-        ApplyTheme(*schema);
+    pw::RefPtr<Theme> theme;
+    {
+        Lock lock(lock_);
+        currentTheme_ = name;
+        ApplyThemeToAll();
+        if (schema)
+            ApplyTheme(*schema);
+        theme = themes_->Find(name);
+    }
+    // The buffers' parsers hold schemas of their own: the event has them take the theme too.
+    Send({{kThemeReloaded, name, {}, theme}});
 }
 
 std::wstring ConfigManager::GetCurrentTheme() const {

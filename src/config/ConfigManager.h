@@ -82,7 +82,7 @@ public:
     bool EditSchemaFile(const std::wstring& path, const std::function<void(SchemaFileDefs&)>& edit);
 
     // Makes `name` the current theme and applies it (none when no theme has that name) to every
-    // scheme, and to `schema` too when one is given.
+    // scheme, and to `schema` too when one is given; the buffers hear it as a theme reloaded.
     void SetCurrentTheme(const std::wstring& name, TextSchema* schema = nullptr);
     std::wstring GetCurrentTheme() const;
     // A key of the current theme (Theme::GetValue); empty without one.

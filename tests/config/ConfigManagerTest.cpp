@@ -239,6 +239,7 @@ TEST(ConfigManagerTest, ThemeColoursBothTreesAndSwitchingBackRestoresTheSchema) 
     temp.Write("Penwright.ini", "[themes]\nPlain=Plain.ini\nBlue=Blue.ini\n[schemes]\nTest=tst.pws\n");
     ClosingConfig config;
     ASSERT_TRUE(config->SetConfigFile(temp.Path("Penwright.ini")));
+    EventRecorder events(config->GetEventSource());
     pw::RefPtr<TextSchema> schema = config->GetSchema(L"Test");
     ASSERT_TRUE(schema);
 
@@ -259,6 +260,7 @@ TEST(ConfigManagerTest, ThemeColoursBothTreesAndSwitchingBackRestoresTheSchema) 
     });
 
     config->SetCurrentTheme(L"Blue");
+    EXPECT_TRUE(events.WaitFor(BufferConfig::kThemeReloaded, L"Blue"));  // the buffers' copies follow
     comments([](const LexClass& cls) {
         EXPECT_EQ(Property(cls, L"txt:colorFG"), 0xFF0000);  // 0xRRGGBB stored as 0x00BBGGRR
         EXPECT_EQ(Property(cls, L"txt:Bold"), 1);
