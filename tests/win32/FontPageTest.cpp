@@ -213,6 +213,20 @@ TEST_F(FontPageTest, ApplyGivesTheControlTheFontAndOnlyTheTouchedColours) {
     SendMessageW(Item(PW_IDC_FONT_SEL_TEXT_PICK), BM_CLICK, 0, 0);
     ASSERT_TRUE(page.IsModified());
 
+    struct Sample {
+        int id;
+        COLORREF back;
+    };
+    pw::win32::DibSection section(60, 30);
+    ASSERT_TRUE(section);
+    for (const Sample& s : {Sample{PW_IDC_FONT_SAMPLE, 0x00FFFF},
+                            Sample{PW_IDC_FONT_SELECTED_SAMPLE, GetSysColor(COLOR_HIGHLIGHT)}}) {
+        DRAWITEMSTRUCT draw{ODT_STATIC,   static_cast<UINT>(s.id), 0, ODA_DRAWENTIRE, 0, Item(s.id),
+                            section.Dc(), RECT{0, 0, 60, 30},      0};
+        SendMessageW(page.Handle(), WM_DRAWITEM, static_cast<WPARAM>(s.id), reinterpret_cast<LPARAM>(&draw));
+        EXPECT_EQ(section.Pixel(1, 1), s.back) << "the sample shows the colours before Apply: " << s.id;
+    }
+
     SendMessageW(sheet, PSM_APPLY, 0, 0);
     EXPECT_FALSE(page.IsModified());
     const LOGFONTW& font = ctrl.GetPainter()->GetLogFont();
