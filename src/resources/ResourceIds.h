@@ -35,3 +35,19 @@
 #define PW_IDD_OPTIONS_EDITOR 9705  // "Editor"
 #define PW_IDD_OPTIONS_FONT 9706    // "Editor Font"
 #define PW_IDD_OPTIONS_COLORS 9707  // "Syntax Color"
+
+// The "Editor Font" page's controls.
+#define PW_IDC_FONT_FACE 101
+#define PW_IDC_FONT_STYLE 103
+#define PW_IDC_FONT_SIZE 105
+#define PW_IDC_FONT_TEXT_COLOR 106  // each colour picker with its "..." button after it
+#define PW_IDC_FONT_TEXT_PICK 107
+#define PW_IDC_FONT_BACK_COLOR 108
+#define PW_IDC_FONT_BACK_PICK 109
+#define PW_IDC_FONT_SEL_TEXT_COLOR 110
+#define PW_IDC_FONT_SEL_TEXT_PICK 111
+#define PW_IDC_FONT_SEL_BACK_COLOR 112
+#define PW_IDC_FONT_SEL_BACK_PICK 113
+#define PW_IDC_FONT_SCRIPT 115
+#define PW_IDC_FONT_SAMPLE 116           // "AaBbCc" in the normal colours
+#define PW_IDC_FONT_SELECTED_SAMPLE 117  // "XxYyZz" in the selected ones
