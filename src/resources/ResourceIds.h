@@ -40,14 +40,27 @@
 #define PW_IDC_FONT_FACE 101
 #define PW_IDC_FONT_STYLE 103
 #define PW_IDC_FONT_SIZE 105
-#define PW_IDC_FONT_TEXT_COLOR 106  // each colour picker with its "..." button after it
-#define PW_IDC_FONT_TEXT_PICK 107
-#define PW_IDC_FONT_BACK_COLOR 108
-#define PW_IDC_FONT_BACK_PICK 109
-#define PW_IDC_FONT_SEL_TEXT_COLOR 110
-#define PW_IDC_FONT_SEL_TEXT_PICK 111
-#define PW_IDC_FONT_SEL_BACK_COLOR 112
-#define PW_IDC_FONT_SEL_BACK_PICK 113
 #define PW_IDC_FONT_SCRIPT 115
-#define PW_IDC_FONT_SAMPLE 116           // "AaBbCc" in the normal colours
-#define PW_IDC_FONT_SELECTED_SAMPLE 117  // "XxYyZz" in the selected ones
+
+// The four colour pickers, each with its "..." button after it, and the two samples, on the
+// "Editor Font" and the "Syntax Color" pages alike.
+#define PW_IDC_TEXT_COLOR 106
+#define PW_IDC_TEXT_PICK 107
+#define PW_IDC_BACK_COLOR 108
+#define PW_IDC_BACK_PICK 109
+#define PW_IDC_SEL_TEXT_COLOR 110
+#define PW_IDC_SEL_TEXT_PICK 111
+#define PW_IDC_SEL_BACK_COLOR 112
+#define PW_IDC_SEL_BACK_PICK 113
+#define PW_IDC_SAMPLE 118           // "AaBbCc" in the normal colours
+#define PW_IDC_SELECTED_SAMPLE 119  // "XxYyZz" in the selected ones
+
+// The "Syntax Color" page's controls besides the colour pickers and samples.
+#define PW_IDC_COLORS_FILE_TYPES 201
+#define PW_IDC_COLORS_ATTRIBUTES 203
+#define PW_IDC_COLORS_BOLD 204
+#define PW_IDC_COLORS_ITALIC 205
+#define PW_IDC_COLORS_UNDERLINE 117
+#define PW_IDC_COLORS_THEME 206       // beyond the classic page: the configuration's current theme,
+#define PW_IDC_COLORS_THEME_NOTE 207  // what it shows over the schema's values,
+#define PW_IDC_COLORS_RESET 208       // and a class back to the defaults

@@ -146,25 +146,25 @@ TEST_F(FontPageTest, EachColourItemIsPaintedWithASwatchOfItsColour) {
     };
     picked = 0x123456;
     OpenSheet();
-    SendMessageW(Item(PW_IDC_FONT_SEL_BACK_PICK), BM_CLICK, 0, 0);
-    ASSERT_EQ(Count(PW_IDC_FONT_SEL_BACK_COLOR), 17);
+    SendMessageW(Item(PW_IDC_SEL_BACK_PICK), BM_CLICK, 0, 0);
+    ASSERT_EQ(Count(PW_IDC_SEL_BACK_COLOR), 17);
 
     pw::win32::DibSection section(120, 20);
     ASSERT_TRUE(section);
     for (LRESULT i = 0; i < 17; ++i) {
         const Named& expected = items[i];
-        EXPECT_EQ(ItemText(Item(PW_IDC_FONT_SEL_BACK_COLOR), i), expected.name);
+        EXPECT_EQ(ItemText(Item(PW_IDC_SEL_BACK_COLOR), i), expected.name);
         DRAWITEMSTRUCT draw{ODT_COMBOBOX,
-                            PW_IDC_FONT_SEL_BACK_COLOR,
+                            PW_IDC_SEL_BACK_COLOR,
                             static_cast<UINT>(i),
                             ODA_DRAWENTIRE,
                             0,
-                            Item(PW_IDC_FONT_SEL_BACK_COLOR),
+                            Item(PW_IDC_SEL_BACK_COLOR),
                             section.Dc(),
                             RECT{0, 0, 120, 20},
                             0};
         section.Dc().FillSolid(RECT{0, 0, 120, 20}, RGB(1, 2, 3));
-        SendMessageW(page.Handle(), WM_DRAWITEM, PW_IDC_FONT_SEL_BACK_COLOR, reinterpret_cast<LPARAM>(&draw));
+        SendMessageW(page.Handle(), WM_DRAWITEM, PW_IDC_SEL_BACK_COLOR, reinterpret_cast<LPARAM>(&draw));
         const RECT swatch = CQELPenwrightColorComboBox::SwatchRect(draw.rcItem);
         EXPECT_EQ(section.Pixel((swatch.left + swatch.right) / 2, (swatch.top + swatch.bottom) / 2),
                   expected.color)
@@ -188,10 +188,10 @@ TEST_F(FontPageTest, TheDotsButtonOffersTheShownColourAndSelectsWhatWasPicked) {
     COLORREF shown = GetSysColor(COLOR_WINDOW);
     for (const Pick& p : picks) {
         picked = p.picked;
-        SendMessageW(Item(PW_IDC_FONT_BACK_PICK), BM_CLICK, 0, 0);
+        SendMessageW(Item(PW_IDC_BACK_PICK), BM_CLICK, 0, 0);
         EXPECT_EQ(offered, shown);
-        EXPECT_EQ(Shown(PW_IDC_FONT_BACK_COLOR), p.shown);
-        EXPECT_EQ(Count(PW_IDC_FONT_BACK_COLOR), p.count);
+        EXPECT_EQ(Shown(PW_IDC_BACK_COLOR), p.shown);
+        EXPECT_EQ(Count(PW_IDC_BACK_COLOR), p.count);
         if (p.picked)
             shown = *p.picked & 0xFFFFFF;
     }
@@ -200,7 +200,7 @@ TEST_F(FontPageTest, TheDotsButtonOffersTheShownColourAndSelectsWhatWasPicked) {
 TEST_F(FontPageTest, ApplyGivesTheControlTheFontAndOnlyTheTouchedColours) {
     ctrl.GetPainter()->SetColor(PainterColors::kSelText, 0x0000FF, false);
     OpenSheet();
-    EXPECT_EQ(Shown(PW_IDC_FONT_SEL_TEXT_COLOR), L"Red") << "the control's own colour";
+    EXPECT_EQ(Shown(PW_IDC_SEL_TEXT_COLOR), L"Red") << "the control's own colour";
     EXPECT_FALSE(page.IsModified());
 
     Choose(PW_IDC_FONT_STYLE, 3);  // bold italic
@@ -208,9 +208,9 @@ TEST_F(FontPageTest, ApplyGivesTheControlTheFontAndOnlyTheTouchedColours) {
     ASSERT_NE(sizeEdit, nullptr);
     SendMessageW(sizeEdit, EM_SETSEL, 0, -1);
     for (const wchar_t c : std::wstring(L"-14")) SendMessageW(sizeEdit, WM_CHAR, c, 1);
-    Choose(PW_IDC_FONT_BACK_COLOR, L"Yellow");
+    Choose(PW_IDC_BACK_COLOR, L"Yellow");
     picked = GetSysColor(COLOR_HIGHLIGHTTEXT);  // the selected text's default again
-    SendMessageW(Item(PW_IDC_FONT_SEL_TEXT_PICK), BM_CLICK, 0, 0);
+    SendMessageW(Item(PW_IDC_SEL_TEXT_PICK), BM_CLICK, 0, 0);
     ASSERT_TRUE(page.IsModified());
 
     struct Sample {
@@ -219,8 +219,8 @@ TEST_F(FontPageTest, ApplyGivesTheControlTheFontAndOnlyTheTouchedColours) {
     };
     pw::win32::DibSection section(60, 30);
     ASSERT_TRUE(section);
-    for (const Sample& s : {Sample{PW_IDC_FONT_SAMPLE, 0x00FFFF},
-                            Sample{PW_IDC_FONT_SELECTED_SAMPLE, GetSysColor(COLOR_HIGHLIGHT)}}) {
+    for (const Sample& s :
+         {Sample{PW_IDC_SAMPLE, 0x00FFFF}, Sample{PW_IDC_SELECTED_SAMPLE, GetSysColor(COLOR_HIGHLIGHT)}}) {
         DRAWITEMSTRUCT draw{ODT_STATIC,   static_cast<UINT>(s.id), 0, ODA_DRAWENTIRE, 0, Item(s.id),
                             section.Dc(), RECT{0, 0, 60, 30},      0};
         SendMessageW(page.Handle(), WM_DRAWITEM, static_cast<WPARAM>(s.id), reinterpret_cast<LPARAM>(&draw));

@@ -12,19 +12,9 @@ namespace pw::options {
 
 namespace {
 
-struct ColorSlot {
-    int combo;
-    int button;
-    int systemColor;
-    PainterColors::Slot slot;
-};
-
-constexpr ColorSlot kSlots[] = {
-    {PW_IDC_FONT_TEXT_COLOR, PW_IDC_FONT_TEXT_PICK, COLOR_WINDOWTEXT, PainterColors::kText},
-    {PW_IDC_FONT_BACK_COLOR, PW_IDC_FONT_BACK_PICK, COLOR_WINDOW, PainterColors::kBack},
-    {PW_IDC_FONT_SEL_TEXT_COLOR, PW_IDC_FONT_SEL_TEXT_PICK, COLOR_HIGHLIGHTTEXT, PainterColors::kSelText},
-    {PW_IDC_FONT_SEL_BACK_COLOR, PW_IDC_FONT_SEL_BACK_PICK, COLOR_HIGHLIGHT, PainterColors::kSelBack},
-};
+// The pickers' slots in the painter, in the order Apply writes them.
+constexpr PainterColors::Slot kPainterSlots[ColorPickers::kCount] = {
+    PainterColors::kText, PainterColors::kBack, PainterColors::kSelText, PainterColors::kSelBack};
 
 std::wstring ComboText(HWND combo, LRESULT index) {
     const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, index, 0);
@@ -70,12 +60,7 @@ int CALLBACK AddScriptAndSize(const LOGFONTW* font, const TEXTMETRICW* metrics, 
 
 }  // namespace
 
-FontPage::FontPage(const OptionsHost& host)
-    : OptionsPage(PW_IDD_OPTIONS_FONT, host),
-      colors_{CQELPenwrightColorComboBox(GetSysColor(kSlots[0].systemColor)),
-              CQELPenwrightColorComboBox(GetSysColor(kSlots[1].systemColor)),
-              CQELPenwrightColorComboBox(GetSysColor(kSlots[2].systemColor)),
-              CQELPenwrightColorComboBox(GetSysColor(kSlots[3].systemColor))} {
+FontPage::FontPage(const OptionsHost& host) : OptionsPage(PW_IDD_OPTIONS_FONT, host) {
     font_.lfHeight = HeightOf(size_, PixelsPerInch());
     font_.lfWeight = WeightOf(FontStyle::kRegular);
     font_.lfCharSet = DEFAULT_CHARSET;
@@ -95,11 +80,9 @@ void FontPage::OnInit() {
         font_ = painter->GetLogFont();
         size_ = CheckedSize(PointSize(font_.lfHeight, PixelsPerInch()));
     }
-    for (size_t i = 0; i < kColors; ++i) {
-        colors_[i].Attach(Handle(), kSlots[i].combo);
-        if (painter)
-            colors_[i].SetColor(painter->Colors().At(kSlots[i].slot).custom);
-    }
+    pickers_.Attach(Handle());
+    for (size_t i = 0; i < ColorPickers::kCount && painter; ++i)
+        pickers_.Show(i, painter->Colors().At(kPainterSlots[i]).custom);
     for (int i = 0; i < kFontStyles; ++i)
         AddItem(Item(PW_IDC_FONT_STYLE), StyleName(static_cast<FontStyle>(i)), i);
     SendMessageW(Item(PW_IDC_FONT_STYLE), CB_SETCURSEL,
@@ -171,15 +154,7 @@ void FontPage::MakeFont() {
     if (script >= 0)
         font_.lfCharSet = static_cast<BYTE>(SendMessageW(scripts, CB_GETITEMDATA, script, 0));
     sampleFont_.Reset(CreateFontIndirectW(&font_));
-    InvalidateRect(Item(PW_IDC_FONT_SAMPLE), nullptr, FALSE);
-    InvalidateRect(Item(PW_IDC_FONT_SELECTED_SAMPLE), nullptr, FALSE);
-}
-
-CQELPenwrightColorComboBox* FontPage::ColorCombo(int id) {
-    for (size_t i = 0; i < kColors; ++i)
-        if (kSlots[i].combo == id)
-            return &colors_[i];
-    return nullptr;
+    pickers_.RedrawSamples();
 }
 
 void FontPage::OnCommand(int id, UINT code, HWND control) {
@@ -201,11 +176,8 @@ void FontPage::OnCommand(int id, UINT code, HWND control) {
         FillFaceLists();
         filling_ = false;
         changed = true;
-    } else if (CQELPenwrightColorComboBox* combo = ColorCombo(id); combo && code == CBN_SELCHANGE) {
-        combo->Changed();
-        changed = true;
-    } else if (CQELPenwrightColorComboBox* picker = ColorCombo(id - 1); picker && code == BN_CLICKED) {
-        changed = picker->Choose(Host());
+    } else {
+        changed = pickers_.OnCommand(id, code, Host()).has_value();
     }
     if (changed) {
         MakeFont();
@@ -213,41 +185,11 @@ void FontPage::OnCommand(int id, UINT code, HWND control) {
     }
 }
 
-bool FontPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
-    const int id = static_cast<int>(wParam);
-    if (message == WM_MEASUREITEM) {
-        if (CQELPenwrightColorComboBox* combo = ColorCombo(id)) {
-            combo->Measure(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
-            result = TRUE;
-            return true;
-        }
-    } else if (message == WM_DRAWITEM) {
-        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-        if (CQELPenwrightColorComboBox* combo = ColorCombo(id))
-            combo->Draw(item);
-        else if (id == PW_IDC_FONT_SAMPLE || id == PW_IDC_FONT_SELECTED_SAMPLE)
-            DrawSample(item);
-        else
-            return false;
-        result = TRUE;
-        return true;
-    }
-    return false;
-}
-
-void FontPage::DrawSample(const DRAWITEMSTRUCT& item) const {
-    const bool selected = item.CtlID == PW_IDC_FONT_SELECTED_SAMPLE;
-    const CQELPenwrightColorComboBox& text = colors_[selected ? 2 : 0];
-    const CQELPenwrightColorComboBox& back = colors_[selected ? 3 : 1];
-    const pw::win32::DCHandle dc(item.hDC);
-    dc.FillSolid(item.rcItem, back.Color());
-    const pw::win32::SelectScope font(dc, sampleFont_.Get());
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, text.Color());
-    RECT area = item.rcItem;
-    const std::wstring sample = WindowText(item.hwndItem);
-    DrawTextW(dc, sample.c_str(), static_cast<int>(sample.size()), &area,
-              DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOPREFIX);
+bool FontPage::OnMessage(UINT message, WPARAM /*wParam*/, LPARAM lParam, INT_PTR& result) {
+    if (!pickers_.OnMessage(message, lParam, sampleFont_.Get()))
+        return false;
+    result = TRUE;
+    return true;
 }
 
 bool FontPage::OnApply() {
@@ -255,8 +197,8 @@ bool FontPage::OnApply() {
     if (!ctrl)
         return true;
     ctrl->SetFont(&font_, true);
-    for (size_t i = 0; i < kColors; ++i)
-        ctrl->GetPainter()->SetColor(kSlots[i].slot, colors_[i].Chosen(), true);
+    for (size_t i = 0; i < ColorPickers::kCount; ++i)
+        ctrl->GetPainter()->SetColor(kPainterSlots[i], pickers_.Chosen(i), true);
     InvalidateRect(ctrl->Handle(), nullptr, FALSE);
     return true;
 }

@@ -8,7 +8,7 @@
 
 #include "editor/win32/Gdi.h"
 #include "options/FontChoices.h"
-#include "options/win32/ColorComboBox.h"
+#include "options/win32/ColorPickers.h"
 #include "options/win32/OptionsPage.h"
 
 namespace pw::options {
@@ -27,23 +27,18 @@ protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
 private:
-    // Text, background, selected text, selected background: the order Apply writes them in.
-    enum { kColors = 4 };
-
     void FillFaces();
     // The sizes and scripts the chosen face offers, the font's own selected.
     void FillFaceLists();
     void ShowSize();
     // The font from the lists as they are now, shown on the samples.
     void MakeFont();
-    void DrawSample(const DRAWITEMSTRUCT& item) const;
-    CQELPenwrightColorComboBox* ColorCombo(int id);
     int PixelsPerInch() const;
 
     LOGFONTW font_{};
     int size_ = 10;
     FontChoices choices_;
-    std::array<CQELPenwrightColorComboBox, kColors> colors_;
+    ColorPickers pickers_;
     pw::win32::Font sampleFont_;
     // Set while the page fills its lists, whose notifications are no user's change.
     bool filling_ = false;
