@@ -6,6 +6,7 @@
 #include <objsafe.h>
 #include <ocidl.h>
 #include <olectl.h>
+#include <prsht.h>
 
 #include <gtest/gtest.h>
 
@@ -416,6 +417,41 @@ TEST_F(ControlObject, AHostAskingForSafetyKeepsScriptsFromFilesAndDevices) {
     SetText(L"still editable");
     EXPECT_EQ(Text(), L"still editable");
     safety->Release();
+}
+
+// The sheet is modal: a timer of the thread, run by the sheet's own loop, finds it and cancels it.
+HWND shownSheet = nullptr;
+BOOL CALLBACK FindOptionsSheet(HWND window, LPARAM) {
+    wchar_t text[32] = {};
+    GetWindowTextW(window, text, 32);
+    if (!IsWindowVisible(window) || std::wstring(text) != L"Options")
+        return TRUE;
+    shownSheet = window;
+    return FALSE;
+}
+void CALLBACK CancelOptionsSheet(HWND, UINT, UINT_PTR timer, DWORD) {
+    EnumThreadWindows(GetCurrentThreadId(), FindOptionsSheet, 0);
+    if (shownSheet) {
+        KillTimer(nullptr, timer);
+        PropSheet_PressButton(shownSheet, PSBTN_CANCEL);
+    }
+}
+
+TEST_F(ControlObject, TheOptionsDialogShowsModallyEvenToUntrustedCallers) {
+    IObjectSafety* safety = As<IObjectSafety>(IID_IObjectSafety);
+    ASSERT_TRUE(safety);
+    ASSERT_EQ(safety->SetInterfaceSafetyOptions(IID_IDispatch, INTERFACESAFE_FOR_UNTRUSTED_CALLER,
+                                                INTERFACESAFE_FOR_UNTRUSTED_CALLER),
+              S_OK);
+    safety->Release();
+    Put(control_, L"ShowLineNumbers", {true});
+    shownSheet = nullptr;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, CancelOptionsSheet);
+    EXPECT_EQ(Call(control_, L"ShowOptionsDialog").hr, S_OK);
+    KillTimer(nullptr, timer);
+    EXPECT_NE(shownSheet, nullptr);
+    EXPECT_FALSE(IsWindow(shownSheet)) << "gone when the call returns";
+    EXPECT_TRUE(Get(control_, L"ShowLineNumbers").result.Bool());
 }
 
 }  // namespace
