@@ -6,7 +6,6 @@
 #include <objsafe.h>
 #include <ocidl.h>
 #include <olectl.h>
-#include <prsht.h>
 
 #include <gtest/gtest.h>
 
@@ -15,6 +14,7 @@
 #include <vector>
 
 #include "AutomationClient.h"
+#include "OptionsSheetCanceller.h"
 #include "activex/win32/TypeLibrary.h"
 
 namespace {
@@ -419,24 +419,6 @@ TEST_F(ControlObject, AHostAskingForSafetyKeepsScriptsFromFilesAndDevices) {
     safety->Release();
 }
 
-// The sheet is modal: a timer of the thread, run by the sheet's own loop, finds it and cancels it.
-HWND shownSheet = nullptr;
-BOOL CALLBACK FindOptionsSheet(HWND window, LPARAM) {
-    wchar_t text[32] = {};
-    GetWindowTextW(window, text, 32);
-    if (!IsWindowVisible(window) || std::wstring(text) != L"Options")
-        return TRUE;
-    shownSheet = window;
-    return FALSE;
-}
-void CALLBACK CancelOptionsSheet(HWND, UINT, UINT_PTR timer, DWORD) {
-    EnumThreadWindows(GetCurrentThreadId(), FindOptionsSheet, 0);
-    if (shownSheet) {
-        KillTimer(nullptr, timer);
-        PropSheet_PressButton(shownSheet, PSBTN_CANCEL);
-    }
-}
-
 TEST_F(ControlObject, TheOptionsDialogShowsModallyEvenToUntrustedCallers) {
     IObjectSafety* safety = As<IObjectSafety>(IID_IObjectSafety);
     ASSERT_TRUE(safety);
@@ -445,12 +427,10 @@ TEST_F(ControlObject, TheOptionsDialogShowsModallyEvenToUntrustedCallers) {
               S_OK);
     safety->Release();
     Put(control_, L"ShowLineNumbers", {true});
-    shownSheet = nullptr;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 50, CancelOptionsSheet);
+    pw::test::OptionsSheetCanceller canceller;
     EXPECT_EQ(Call(control_, L"ShowOptionsDialog").hr, S_OK);
-    KillTimer(nullptr, timer);
-    EXPECT_NE(shownSheet, nullptr);
-    EXPECT_FALSE(IsWindow(shownSheet)) << "gone when the call returns";
+    EXPECT_NE(canceller.Cancelled(), nullptr);
+    EXPECT_FALSE(IsWindow(canceller.Cancelled())) << "gone when the call returns";
     EXPECT_TRUE(Get(control_, L"ShowLineNumbers").result.Bool());
 }
 
