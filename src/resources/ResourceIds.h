@@ -64,3 +64,17 @@
 #define PW_IDC_COLORS_THEME 206       // beyond the classic page: the configuration's current theme,
 #define PW_IDC_COLORS_THEME_NOTE 207  // what it shows over the schema's values,
 #define PW_IDC_COLORS_RESET 208       // and a class back to the defaults
+// The options sheet's "Editor" page.
+#define PW_IDC_EDITOR_VSCROLLBAR 100
+#define PW_IDC_EDITOR_HSCROLLBAR 101
+#define PW_IDC_EDITOR_LINE_NUMBERS 102
+#define PW_IDC_EDITOR_SEL_MARGIN 103
+#define PW_IDC_EDITOR_AUTO_INDENT 104
+#define PW_IDC_EDITOR_SYNTAX_COLOR 105
+#define PW_IDC_EDITOR_KEEP_TABS 106
+#define PW_IDC_EDITOR_INSERT_SPACES 107
+#define PW_IDC_EDITOR_TAB_SIZE 108
+#define PW_IDC_EDITOR_THIN_CARET 110
+#define PW_IDC_EDITOR_THICK_CARET 111
+#define PW_IDC_EDITOR_AUTO_RELOAD 112
+#define PW_IDC_EDITOR_VIRTUAL_SPACE 113

@@ -13,6 +13,7 @@
 #include "DemoWindow.h"
 #include "PngFile.h"
 #include "editor/win32/DibSection.h"
+#include "win32/OptionsSheetCanceller.h"
 
 namespace {
 
@@ -108,8 +109,8 @@ TEST_F(Com, TheWindowHostsTheControlAboveItsStatusLine) {
             for (int x = 60; x < 280; ++x) count += image.Pixel(x, y) != back;
         return count;
     };
-    EXPECT_GT(ink(0, 12), 20);  // "first"
-    EXPECT_EQ(ink(70, 140), 0);  // above the scroll bar
+    EXPECT_GT(ink(0, 12), 20);             // "first"
+    EXPECT_EQ(ink(70, 140), 0);            // above the scroll bar
     EXPECT_NE(image.Pixel(5, 199), back);  // the status line
 
     // The host hears the keys: Ctrl+F opens the find dialog and goes no further.
@@ -123,6 +124,14 @@ TEST_F(Com, TheWindowHostsTheControlAboveItsStatusLine) {
     ASSERT_EQ(control->get_FindReplaceDialogVisible(&visible), S_OK);
     EXPECT_EQ(visible, 1);
     control->HideFindReplaceDialog();
+
+    // The menu bar's one command opens the control's options sheet over the window.
+    const HMENU tools = GetSubMenu(GetMenu(window.Handle()), 0);
+    ASSERT_NE(tools, nullptr);
+    pw::test::OptionsSheetCanceller canceller;
+    SendMessageW(window.Handle(), WM_COMMAND, GetMenuItemID(tools, 0), 0);
+    ASSERT_NE(canceller.Cancelled(), nullptr);
+    EXPECT_EQ(canceller.Owner(), window.Handle());
 }
 
 }  // namespace

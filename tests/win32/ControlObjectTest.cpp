@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "AutomationClient.h"
+#include "OptionsSheetCanceller.h"
 #include "activex/win32/TypeLibrary.h"
 
 namespace {
@@ -416,6 +417,21 @@ TEST_F(ControlObject, AHostAskingForSafetyKeepsScriptsFromFilesAndDevices) {
     SetText(L"still editable");
     EXPECT_EQ(Text(), L"still editable");
     safety->Release();
+}
+
+TEST_F(ControlObject, TheOptionsDialogShowsModallyEvenToUntrustedCallers) {
+    IObjectSafety* safety = As<IObjectSafety>(IID_IObjectSafety);
+    ASSERT_TRUE(safety);
+    ASSERT_EQ(safety->SetInterfaceSafetyOptions(IID_IDispatch, INTERFACESAFE_FOR_UNTRUSTED_CALLER,
+                                                INTERFACESAFE_FOR_UNTRUSTED_CALLER),
+              S_OK);
+    safety->Release();
+    Put(control_, L"ShowLineNumbers", {true});
+    pw::test::OptionsSheetCanceller canceller;
+    EXPECT_EQ(Call(control_, L"ShowOptionsDialog").hr, S_OK);
+    EXPECT_NE(canceller.Cancelled(), nullptr);
+    EXPECT_FALSE(IsWindow(canceller.Cancelled())) << "gone when the call returns";
+    EXPECT_TRUE(Get(control_, L"ShowLineNumbers").result.Bool());
 }
 
 }  // namespace

@@ -86,6 +86,7 @@ TEST_F(TypeLibrary, MembersAnswerToTheirDispatchIds) {
         {L"ReadOnly", 17},
         {L"Modified", 18},
         {L"TabSize", 19},
+        {L"ShowOptionsDialog", 20},
         {L"OpenFile", 50},
         {L"SaveFile", 51},
         {L"SaveFileAs", 52},

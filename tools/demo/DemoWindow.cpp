@@ -5,6 +5,7 @@
 namespace {
 
 constexpr int kStatusHeight = 22;
+constexpr UINT kOptionsCommand = 1;
 
 const pw::win32::WindowClass& FrameClass() {
     static const pw::win32::WindowClass windowClass(L"PenwrightDemo", CS_HREDRAW | CS_VREDRAW,
@@ -113,12 +114,18 @@ bool DemoWindow::Create(const std::wstring& title, const std::wstring& name, SIZ
     control_ = std::move(control);
     const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     RECT rect{0, 0, client.cx, client.cy};
-    AdjustWindowRectEx(&rect, style, FALSE, 0);
+    AdjustWindowRectEx(&rect, style, TRUE, 0);
     OffsetRect(&rect, 40 - rect.left, 40 - rect.top);
     return control_ && Window::Create(FrameClass(), nullptr, style, 0, rect, 0, title.c_str());
 }
 
 bool DemoWindow::OnCreate(const CREATESTRUCTW&) {
+    // The window destroys its menu with itself.
+    const HMENU tools = CreatePopupMenu();
+    const HMENU bar = CreateMenu();
+    AppendMenuW(tools, MF_STRING, kOptionsCommand, L"&Options...");
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(tools), L"&Tools");
+    SetMenu(Handle(), bar);
     site_ = std::make_unique<ControlSite>(Handle());
     const auto object = As<IOleObject>(control_.Get(), IID_IOleObject);
     if (!object || FAILED(site_->Embed(object.Get(), ControlRect())))
@@ -144,6 +151,13 @@ void DemoWindow::OnDestroy() {
         object->SetClientSite(nullptr);
     }
     PostQuitMessage(0);
+}
+
+void DemoWindow::OnCommand(UINT id, UINT code, HWND control) {
+    if (id == kOptionsCommand && !control && control_)
+        control_->ShowOptionsDialog();
+    else
+        Window::OnCommand(id, code, control);
 }
 
 HWND DemoWindow::ControlWindow() const {

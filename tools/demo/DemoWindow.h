@@ -2,7 +2,7 @@
 // The demo's top-level window: an OLE container whose one control, the Penwright control from its
 // DLL, fills it but for a status line at the foot. The host hears the control's events: Ctrl+F
 // and Ctrl+H open the find dialog, Ctrl+P prints and Ctrl+Shift+P previews, and the status line
-// follows the caret.
+// follows the caret. Its menu bar opens the control's options dialog.
 #include <windows.h>
 
 #include <memory>
@@ -44,6 +44,7 @@ protected:
     void OnPrintClient(HDC dc, UINT flags) override;
     LRESULT OnEraseBackground(HDC) override { return TRUE; }
     void OnDestroy() override;
+    void OnCommand(UINT id, UINT code, HWND control) override;
 
 private:
     RECT StatusRect() const;

@@ -13,6 +13,7 @@
 #include "activex/win32/TextSelection.h"
 #include "editor/win32/Clipboard.h"
 #include "editor/win32/FindReplaceDlg.h"
+#include "options/win32/OptionsSheet.h"
 #include "platform/ModulePath.h"
 #include "platform/win32/Module.h"
 
@@ -513,6 +514,19 @@ HRESULT CPenwrightCtrl::get_FindReplaceDialogVisible(long* visible) {
     const CQELPenwrightFindReplaceDlg& dialog = CQELPenwrightFindReplaceDlg::ForThread();
     *visible = dialog.Handle() && IsWindowVisible(dialog.Handle()) ? (dialog.Model().replaceMode ? 2 : 1) : 0;
     return S_OK;
+}
+
+// Untrusted callers may open it too: it writes the profile and schema files only when the user
+// applies changes there.
+HRESULT CPenwrightCtrl::ShowOptionsDialog() {
+    return Guarded([&] {
+        pw::options::OptionsHost host;
+        host.ctrl = &Editor();
+        pw::options::OptionsSheet sheet(host);
+        return sheet.Show(GetAncestor(Editor().Handle(), GA_ROOT)) < 0
+                   ? Fail(E_FAIL, L"The options dialog could not be shown.")
+                   : S_OK;
+    });
 }
 
 // Printing

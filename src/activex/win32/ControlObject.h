@@ -121,6 +121,7 @@ public:
     HRESULT STDMETHODCALLTYPE ClearUndoBuffer() override;
     HRESULT STDMETHODCALLTYPE IndentSelection() override;
     HRESULT STDMETHODCALLTYPE UnindentSelection() override;
+    HRESULT STDMETHODCALLTYPE ShowOptionsDialog() override;
 
     // IOleObject
     HRESULT STDMETHODCALLTYPE SetClientSite(IOleClientSite* site) override;

@@ -6,11 +6,14 @@
 #include "editor/PainterColors.h"
 #include "editor/win32/Painter.h"
 #include "editor/win32/PenwrightCtrl.h"
+#include "platform/StringTable.h"
 #include "resources/ResourceIds.h"
 
 namespace pw::options {
 
 namespace {
+
+constexpr unsigned kNotSaved = 9802;
 
 // The pickers' slots in the painter, in the order Apply writes them.
 constexpr PainterColors::Slot kPainterSlots[ColorPickers::kCount] = {
@@ -196,10 +199,13 @@ bool FontPage::OnApply() {
     CQELPenwrightCtrl* ctrl = Host().ctrl;
     if (!ctrl)
         return true;
-    ctrl->SetFont(&font_, true);
+    bool saved = ctrl->SetFont(&font_, true);
     for (size_t i = 0; i < ColorPickers::kCount; ++i)
-        ctrl->GetPainter()->SetColor(kPainterSlots[i], pickers_.Chosen(i), true);
+        saved = ctrl->GetPainter()->SetColor(kPainterSlots[i], pickers_.Chosen(i), true) && saved;
     InvalidateRect(ctrl->Handle(), nullptr, FALSE);
+    // In effect either way; the user hears that the next session will not have it.
+    if (!saved)
+        Host().Ask(Handle(), pw::LoadString(kNotSaved), MB_OK | MB_ICONWARNING);
     return true;
 }
 
