@@ -64,6 +64,7 @@
 #define PW_IDC_COLORS_THEME 206       // beyond the classic page: the configuration's current theme,
 #define PW_IDC_COLORS_THEME_NOTE 207  // what it shows over the schema's values,
 #define PW_IDC_COLORS_RESET 208       // and a class back to the defaults
+#define PW_IDC_COLORS_OPEN_SCHEMA 209  // the file types' pop-up menu item
 // The options sheet's "Editor" page.
 #define PW_IDC_EDITOR_VSCROLLBAR 100
 #define PW_IDC_EDITOR_HSCROLLBAR 101

@@ -18,6 +18,7 @@
 #include "PumpUntil.h"
 #include "buffer/PenwrightDoc.h"
 #include "config/ConfigManager.h"
+#include "editor/win32/Painter.h"
 #include "editor/win32/PenwrightCtrl.h"
 #include "options/win32/OptionsSheet.h"
 #include "platform/Profile.h"
@@ -224,6 +225,11 @@ protected:
         config = dynamic_cast<ConfigManager*>(ctrl.GetBuffer()->GetConfigManager().get());
         ASSERT_NE(config, nullptr);
         host.chooseColor = [this](HWND, COLORREF) { return std::optional<COLORREF>(chosenColor); };
+        ReopenOnColors();
+    }
+    void ReopenOnColors() {
+        if (sheet_)
+            DestroyWindow(sheet_);
         Open();
         ASSERT_TRUE(PropSheet_SetCurSel(sheet_, nullptr, 2));
     }
@@ -326,6 +332,87 @@ TEST_F(ColorPageTest, AFileThatCannotBeWrittenKeepsTheEdits) {
     temp.Write("tst.pws", "lexClass:\n\tname = comment\n//:lexClass\n");
     EXPECT_TRUE(Apply());
     EXPECT_NE(temp.Read("tst.pws").find("txt:colorFG = 0x123456"), std::string::npos);
+}
+
+// Reset takes every colour and style of the class back to the defaults, in the file too.
+TEST_F(ColorPageTest, ResetLeavesTheClassToTheDefaults) {
+    SelectLine(PW_IDC_COLORS_ATTRIBUTES, 1);
+    Click(PW_IDC_COLORS_RESET);
+    EXPECT_EQ(IsDlgButtonChecked(Page(), PW_IDC_COLORS_BOLD), BST_UNCHECKED);
+    EXPECT_TRUE(ColorPageModified());
+    ASSERT_TRUE(Apply());
+    const std::string file = temp.Read("tst.pws");
+    EXPECT_EQ(file.find("txt:"), std::string::npos) << file;
+    EXPECT_NE(file.find("DisplayName = 'Comment'"), std::string::npos) << file;
+}
+
+// One Apply reaches every page the user changed.
+TEST_F(ColorPageTest, OneApplyReachesEveryPage) {
+    Click(PW_IDC_COLORS_BOLD);  // on "tst"
+    ASSERT_TRUE(PropSheet_SetCurSel(sheet_, nullptr, 0));
+    Click(PW_IDC_EDITOR_LINE_NUMBERS);
+    ASSERT_TRUE(PropSheet_SetCurSel(sheet_, nullptr, 1));
+    Click(PW_IDC_BACK_PICK);
+    ASSERT_TRUE(Apply());
+    EXPECT_FALSE(ctrl.GetOption(EditorOptions::kLineNumbers));
+    EXPECT_EQ(ctrl.GetPainter()->Colors().back.custom, static_cast<int32_t>(chosenColor));
+    EXPECT_NE(temp.Read("tst.pws").find("txt:Bold = 1"), std::string::npos);
+    for (const auto& page : options_->Pages()) EXPECT_FALSE(page->IsModified());
+}
+
+// "Open Schema File" closes the sheet and has the host open the file, the changes waiting in the
+// sheet applied or dropped as the user answers.
+TEST_F(ColorPageTest, OpeningTheSchemaFileAsksAboutWaitingChanges) {
+    struct Case {
+        std::vector<int> answers;  // to the question, then to applying first
+        bool opened;
+        bool written;
+    };
+    const Case cases[] = {
+        {{IDNO}, false, false},
+        {{IDYES, IDCANCEL}, false, false},
+        {{IDYES, IDNO}, true, false},
+        {{IDYES, IDYES}, true, true},
+    };
+    std::vector<std::wstring> opened;
+    host.openDocument = [&](const std::wstring& path) {
+        opened.push_back(path);
+        return true;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.answers.size() << " answers, the last " << c.answers.back());
+        std::vector<int> answers = c.answers;
+        told.clear();
+        opened.clear();
+        host.messageBox = [&](HWND, const std::wstring& text, UINT) {
+            told.push_back(text);
+            const int answer = answers.empty() ? IDCANCEL : answers.front();
+            if (!answers.empty())
+                answers.erase(answers.begin());
+            return answer;
+        };
+        if (!Page())
+            ReopenOnColors();
+        Click(PW_IDC_COLORS_ITALIC);
+        SendMessageW(Page(), WM_COMMAND, PW_IDC_COLORS_OPEN_SCHEMA, 0);
+        EXPECT_TRUE(answers.empty());
+        ASSERT_FALSE(told.empty());
+        EXPECT_EQ(told.front(), pw::LoadString(9789, {L"tst", L".pws"}));
+        EXPECT_EQ(opened.size(), c.opened ? 1u : 0u);
+        if (c.opened) {
+            EXPECT_EQ(opened.front(), config->GetSchemes().front().path);
+            EXPECT_TRUE(PumpUntil([&] { return Page() == nullptr; }));
+        } else {
+            Click(PW_IDC_COLORS_ITALIC);  // back as it was
+        }
+        EXPECT_EQ(temp.Read("tst.pws").find("txt:Italic") != std::string::npos, c.written);
+    }
+    // A host that cannot open documents is never asked to.
+    host.openDocument = nullptr;
+    ReopenOnColors();
+    told.clear();
+    SendMessageW(Page(), WM_COMMAND, PW_IDC_COLORS_OPEN_SCHEMA, 0);
+    EXPECT_TRUE(told.empty());
 }
 
 }  // namespace

@@ -217,6 +217,9 @@ void ColorPage::OnCommand(int id, UINT code, HWND /*control*/) {
                 SetModified(true);
             }
             break;
+        case PW_IDC_COLORS_OPEN_SCHEMA:
+            OpenSchemaFile();
+            break;
         case PW_IDC_COLORS_THEME:
             if (code == CBN_SELCHANGE) {
                 ShowThemeNote();
@@ -285,20 +288,21 @@ void ColorPage::OnFileTypeMenu(POINT screen) {
             ShowFileType();
         }
     }
-    const LRESULT type = Send(list, LB_GETCURSEL);
     // Only a host that opens documents can show the file.
-    if (!Host().openDocument || type < 0 || static_cast<size_t>(type) >= fileTypes_.size())
+    if (!Host().openDocument || Send(list, LB_GETCURSEL) < 0)
         return;
+    // The item comes back as a command, as it would from any menu of the page.
     HMENU menu = CreatePopupMenu();
-    AppendMenuW(menu, MF_STRING, 1, pw::LoadString(kOpenSchemaText).c_str());
-    const int chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, screen.x,
-                                      screen.y, 0, Handle(), nullptr);
+    AppendMenuW(menu, MF_STRING, PW_IDC_COLORS_OPEN_SCHEMA, pw::LoadString(kOpenSchemaText).c_str());
+    TrackPopupMenu(menu, TPM_RIGHTBUTTON, screen.x, screen.y, 0, Handle(), nullptr);
     DestroyMenu(menu);
-    if (chosen == 1)
-        OpenSchemaFile(fileTypes_[type].scheme.path);
 }
 
-void ColorPage::OpenSchemaFile(const std::wstring& path) {
+void ColorPage::OpenSchemaFile() {
+    const LRESULT type = Send(Item(PW_IDC_COLORS_FILE_TYPES), LB_GETCURSEL);
+    if (!Host().openDocument || type < 0 || static_cast<size_t>(type) >= fileTypes_.size())
+        return;
+    const std::wstring path = fileTypes_[type].scheme.path;
     if (!FileWatcher::IsFile(path))
         return;
     const auto [name, extension] = NameAndExtension(path);
@@ -308,8 +312,7 @@ void ColorPage::OpenSchemaFile(const std::wstring& path) {
     HWND sheet = GetParent(Handle());
     // Changes still waiting in the sheet are applied or dropped as the user says, never lost
     // unasked: the file about to open may be one of those the page edited.
-    if (SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0) &&
-        IsWindowEnabled(GetDlgItem(sheet, kApplyNowButton))) {
+    if (IsWindowEnabled(GetDlgItem(sheet, kApplyNowButton))) {
         const int answer =
             Host().Ask(Handle(), pw::LoadString(kApplyFirstQuestion), MB_YESNOCANCEL | MB_ICONQUESTION);
         if (answer == IDCANCEL || (answer == IDYES && !SendMessageW(sheet, PSM_APPLY, 0, 0)))

@@ -51,7 +51,8 @@ private:
     int SelectedClass() const;
     void Changed();
     void OnFileTypeMenu(POINT screen);
-    void OpenSchemaFile(const std::wstring& path);
+    // The selected file type's schema file opened by the host, the sheet closed.
+    void OpenSchemaFile();
 
     const FontPage& fontPage_;
     // Lower-cased schema file path to the page's copy of its definitions and the edits.
