@@ -189,7 +189,7 @@ TEST_F(OptionsSheetTest, CancelLeavesTheControlAndTheDocumentAsTheyWere) {
     Click(PW_IDC_EDITOR_LINE_NUMBERS);
     TypeTabSize(L"3");
     const int before = TabSize();
-    options_->Cancel();
+    PropSheet_PressButton(sheet_, PSBTN_CANCEL);
     EXPECT_TRUE(PumpUntil([&] { return Page() == nullptr; })) << "the caller's loop destroys the sheet then";
     EXPECT_TRUE(ctrl.GetOption(EditorOptions::kLineNumbers));
     EXPECT_EQ(TabSize(), before);

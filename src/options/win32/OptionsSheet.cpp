@@ -51,9 +51,4 @@ HWND OptionsSheet::Handle() const {
     return nullptr;
 }
 
-void OptionsSheet::Cancel() const {
-    if (const HWND sheet = Handle())
-        PropSheet_PressButton(sheet, PSBTN_CANCEL);
-}
-
 }  // namespace pw::options

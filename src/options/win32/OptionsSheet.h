@@ -29,8 +29,6 @@ public:
     HWND Create(HWND owner);
     // The sheet's window while it is shown, else null.
     HWND Handle() const;
-    // Closes the sheet as Cancel does (a page that hands the user over to something else).
-    void Cancel() const;
 
     const std::vector<std::unique_ptr<OptionsPage>>& Pages() const { return pages_; }
 
