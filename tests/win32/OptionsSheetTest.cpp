@@ -18,6 +18,7 @@
 #include "PumpUntil.h"
 #include "buffer/PenwrightDoc.h"
 #include "config/ConfigManager.h"
+#include "editor/win32/DibSection.h"
 #include "editor/win32/Painter.h"
 #include "editor/win32/PenwrightCtrl.h"
 #include "options/win32/OptionsSheet.h"
@@ -296,6 +297,19 @@ TEST_F(ColorPageTest, AppliedColoursReachTheFileAndTheText) {
     Click(PW_IDC_BACK_PICK);
     Click(PW_IDC_COLORS_BOLD);  // off: the attribute goes
     EXPECT_TRUE(ColorPageModified());
+    // The class's line shows the colour before Apply.
+    pw::win32::DibSection line(150, 16);
+    DRAWITEMSTRUCT item{ODT_LISTBOX,
+                        PW_IDC_COLORS_ATTRIBUTES,
+                        1,
+                        ODA_DRAWENTIRE,
+                        ODS_SELECTED,
+                        Item(PW_IDC_COLORS_ATTRIBUTES),
+                        line.Dc(),
+                        {0, 0, 150, 16},
+                        0};
+    SendMessageW(Page(), WM_DRAWITEM, PW_IDC_COLORS_ATTRIBUTES, reinterpret_cast<LPARAM>(&item));
+    EXPECT_EQ(line.Pixel(140, 8), chosenColor);
     EXPECT_EQ(temp.Read("tst.pws").find("0x0080FF"), std::string::npos) << "not before Apply";
     ASSERT_TRUE(Apply());
     EXPECT_FALSE(ColorPageModified());

@@ -61,6 +61,15 @@ ConfigManager* ColorPage::Config() const {
 
 void ColorPage::OnInit() {
     pickers_.Attach(Handle());
+    // Room for the bold and underlined lines; WM_MEASUREITEM came before the page knew itself.
+    TEXTMETRICW metrics{};
+    {
+        const pw::win32::WindowDC dc(Handle());
+        const pw::win32::SelectScope font(dc,
+                                          reinterpret_cast<HFONT>(SendMessageW(Handle(), WM_GETFONT, 0, 0)));
+        GetTextMetricsW(dc, &metrics);
+    }
+    Send(Item(PW_IDC_COLORS_ATTRIBUTES), LB_SETITEMHEIGHT, 0, metrics.tmHeight + 4);
     MakeSampleFont();
     FillFileTypes();
     FillThemes();
@@ -177,6 +186,44 @@ void ColorPage::MakeSampleFont() {
 void ColorPage::Changed() {
     SetModified(true);
     MakeSampleFont();
+    InvalidateRect(Item(PW_IDC_COLORS_ATTRIBUTES), nullptr, FALSE);
+}
+
+void ColorPage::DrawClass(const DRAWITEMSTRUCT& item) const {
+    const pw::win32::DCHandle dc(item.hDC);
+    ClassColorsEditor* editor = Editor();
+    const bool known = editor && item.itemID < editor->Classes().size();
+    const ClassLook look = known ? editor->Look(item.itemID) : ClassLook{};
+    const auto color = [&](ClassColor slot, int system) {
+        const auto& set = look.colors[static_cast<size_t>(slot)];
+        return set ? static_cast<COLORREF>(*set) : GetSysColor(system);
+    };
+    dc.FillSolid(item.rcItem, color(ClassColor::kBack, COLOR_WINDOW));
+    if (known) {
+        LOGFONTW font{};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0)), sizeof(font),
+                   &font);
+        font.lfWeight = look.styles[0] ? FW_BOLD : FW_NORMAL;
+        font.lfItalic = look.styles[1] ? TRUE : FALSE;
+        font.lfUnderline = look.styles[2] ? TRUE : FALSE;
+        const pw::win32::Font styled(CreateFontIndirectW(&font));
+        const pw::win32::SelectScope chosen(dc, styled.Get());
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, color(ClassColor::kText, COLOR_WINDOWTEXT));
+        RECT text = item.rcItem;
+        text.left += 3;
+        const std::wstring name = DisplayName(editor->Classes()[item.itemID]);
+        DrawTextW(dc, name.c_str(), static_cast<int>(name.size()), &text,
+                  DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    }
+    // The selection is a frame, so that the line keeps the class's own colours.
+    if (item.itemState & ODS_SELECTED) {
+        const pw::win32::Brush frame(CreateSolidBrush(GetSysColor(COLOR_HIGHLIGHT)));
+        RECT outer = item.rcItem;
+        for (int i = 0; i < 2; ++i, InflateRect(&outer, -1, -1)) FrameRect(dc, &outer, frame.Get());
+    }
+    if (item.itemState & ODS_FOCUS)
+        DrawFocusRect(dc, &item.rcItem);
 }
 
 void ColorPage::OnCommand(int id, UINT code, HWND /*control*/) {
@@ -214,7 +261,7 @@ void ColorPage::OnCommand(int id, UINT code, HWND /*control*/) {
             if (code == BN_CLICKED && index >= 0) {
                 Editor()->Reset(index);
                 ShowClass();
-                SetModified(true);
+                Changed();
             }
             break;
         case PW_IDC_COLORS_OPEN_SCHEMA:
@@ -261,6 +308,11 @@ bool ColorPage::OnApply() {
 bool ColorPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
     if (message == WM_CONTEXTMENU && reinterpret_cast<HWND>(wParam) == Item(PW_IDC_COLORS_FILE_TYPES)) {
         OnFileTypeMenu({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        result = TRUE;
+        return true;
+    }
+    if (message == WM_DRAWITEM && wParam == PW_IDC_COLORS_ATTRIBUTES) {
+        DrawClass(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
         result = TRUE;
         return true;
     }

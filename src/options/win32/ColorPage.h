@@ -3,8 +3,9 @@
 // language's lex classes, edited in copies of the schema files' definitions. Apply writes the
 // recorded edits into each file as it is then (ConfigManager::EditSchemaFile), which reloads the
 // schemes at once; a file that cannot be written keeps its edits and the page stays modified.
-// Beyond the schema files, the page chooses the configuration's current theme and says where
-// the theme shows a class in colours other than the schema's.
+// The attribute list shows each class in its colours and styles as edited, a sample of the
+// language's look before it is applied. Beyond the schema files, the page chooses the configuration's current
+// theme and says where the theme shows a class in colours other than the schema's.
 #include <windows.h>
 
 #include <map>
@@ -50,6 +51,8 @@ private:
     ClassColorsEditor* Editor() const;
     int SelectedClass() const;
     void Changed();
+    // A line of the attribute list: the class's name in the class's own colours and styles.
+    void DrawClass(const DRAWITEMSTRUCT& item) const;
     void OnFileTypeMenu(POINT screen);
     // The selected file type's schema file opened by the host, the sheet closed.
     void OpenSchemaFile();
