@@ -21,10 +21,10 @@ std::optional<int32_t> NumberOf(const LexClassDef& definition, std::wstring_view
     const LexAttrDef* attribute = definition.FindAttribute(name);
     if (!attribute || attribute->values.size() != 1)
         return std::nullopt;
-    const std::wstring& value = attribute->values[0];
-    if (value.size() >= 2 && value.front() == L'\'' && value.back() == L'\'')
+    std::wstring quoted;
+    if (LexClass::ParseQuoted(attribute->values[0], quoted))
         return std::nullopt;
-    return LexValue::ParseNumber(value);
+    return LexValue::ParseNumber(attribute->values[0]);
 }
 
 }  // namespace

@@ -363,6 +363,8 @@ TEST_F(ColorPageTest, ResetLeavesTheClassToTheDefaults) {
 // One Apply reaches every page the user changed.
 TEST_F(ColorPageTest, OneApplyReachesEveryPage) {
     Click(PW_IDC_COLORS_BOLD);  // on "tst"
+    SendMessageW(Item(PW_IDC_COLORS_THEME), CB_SETCURSEL, 1, 0);
+    SendMessageW(Page(), WM_COMMAND, MAKEWPARAM(PW_IDC_COLORS_THEME, CBN_SELCHANGE), 0);
     ASSERT_TRUE(PropSheet_SetCurSel(sheet_, nullptr, 0));
     Click(PW_IDC_EDITOR_LINE_NUMBERS);
     ASSERT_TRUE(PropSheet_SetCurSel(sheet_, nullptr, 1));
@@ -371,6 +373,7 @@ TEST_F(ColorPageTest, OneApplyReachesEveryPage) {
     EXPECT_FALSE(ctrl.GetOption(EditorOptions::kLineNumbers));
     EXPECT_EQ(ctrl.GetPainter()->Colors().back.custom, static_cast<int32_t>(chosenColor));
     EXPECT_NE(temp.Read("tst.pws").find("txt:Bold = 1"), std::string::npos);
+    EXPECT_EQ(config->GetCurrentTheme(), L"Dark");
     for (const auto& page : options_->Pages()) EXPECT_FALSE(page->IsModified());
 }
 

@@ -70,7 +70,6 @@ void ColorPage::OnInit() {
         GetTextMetricsW(dc, &metrics);
     }
     Send(Item(PW_IDC_COLORS_ATTRIBUTES), LB_SETITEMHEIGHT, 0, metrics.tmHeight + 4);
-    MakeSampleFont();
     FillFileTypes();
     FillThemes();
     ShowFileType();
@@ -98,15 +97,14 @@ void ColorPage::FillThemes() {
     Send(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(pw::LoadString(kNoThemeText).c_str()));
     if (!config)
         return;
-    appliedTheme_ = config->GetCurrentTheme();
-    size_t current = 0;
+    const std::wstring current = config->GetCurrentTheme();
     for (const ConfigManager::Entry& theme : config->GetThemes()) {
-        if (EqualNoCase(theme.name, appliedTheme_) && config->GetTheme(theme.name))
-            current = themes_.size();
+        if (EqualNoCase(theme.name, current) && config->GetTheme(theme.name))
+            appliedTheme_ = themes_.size();
         themes_.push_back(theme.name);
         Send(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(theme.name.c_str()));
     }
-    Send(combo, CB_SETCURSEL, current);
+    Send(combo, CB_SETCURSEL, appliedTheme_);
 }
 
 ClassColorsEditor* ColorPage::Editor() const {
@@ -292,10 +290,10 @@ bool ColorPage::OnApply() {
             failed.push_back(type.scheme.path);
     }
     const LRESULT chosen = Send(Item(PW_IDC_COLORS_THEME), CB_GETCURSEL);
-    if (chosen >= 0 && static_cast<size_t>(chosen) < themes_.size() && themes_[chosen] != appliedTheme_ &&
-        (chosen > 0 || config->GetTheme(appliedTheme_))) {
-        appliedTheme_ = themes_[chosen];
-        config->SetCurrentTheme(appliedTheme_);
+    if (chosen >= 0 && static_cast<size_t>(chosen) < themes_.size() &&
+        static_cast<size_t>(chosen) != appliedTheme_) {
+        appliedTheme_ = static_cast<size_t>(chosen);
+        config->SetCurrentTheme(themes_[chosen]);
     }
     if (failed.empty())
         return true;

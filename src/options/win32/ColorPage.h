@@ -62,7 +62,7 @@ private:
     std::map<std::wstring, ClassColorsEditor> files_;
     std::vector<FileType> fileTypes_;
     std::vector<std::wstring> themes_;  // the picker's items; the first is "no theme"
-    std::wstring appliedTheme_;
+    size_t appliedTheme_ = 0;           // the item in force: the current theme when it is loaded, else none
     ColorPickers pickers_;
     pw::win32::Font sampleFont_;
 };
