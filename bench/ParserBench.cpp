@@ -1,8 +1,8 @@
 // Speed and memory of the parse with the shipped C++ schema on real library headers: full
-// parses of 1 and 10 MB (and of one row of 1 MB, made here), the reparse after typing one
-// character in the middle of 100,000 rows, 1 MB and 10 MB, the reparse after opening a block
-// comment near the top and after closing it again, and the memory the block tree takes per
-// megabyte of text.
+// parses of 1, 10 and 100 MB (and of one row of 1 MB, made here), the reparse after typing one
+// character or a line break in the middle of 100,000 rows, 1, 10 and 100 MB, the reparse after
+// opening a block comment near the top and after closing it again, and the memory the block tree
+// takes per megabyte of text.
 //
 // The texts come from /work/shared/bench/make-corpus.sh DIR; set PW_CORPUS_DIR=DIR. Without it
 // every benchmark is skipped with a message. Run the memory benchmark on its own
@@ -39,7 +39,7 @@ struct Corpus {
     int64_t bytes = 0;  // of the file the text came from
 };
 
-// "cpp1m", "cpp10m" or "rows100k" (the first 100,000 rows of the 10 MB text), loaded once and
+// "cpp1m", "cpp10m", "cpp100m" or "rows100k" (the first 100,000 rows of the 10 MB text), loaded once and
 // shared by the benchmarks, which leave the text as they found it.
 const Corpus* LoadCorpus(const std::string& name, benchmark::State& state) {
     static std::map<std::string, Corpus> loaded;
@@ -99,6 +99,12 @@ int32_t DeleteAndReparse(TextSchema& schema, CQELPenwrightBufferManager& buffer,
                       BlockChain::kDeleted, follow);
 }
 
+// Removes the line end after `at`'s row up to `at` again: the row break a typed line break made.
+int32_t JoinAndReparse(TextSchema& schema, CQELPenwrightBufferManager& buffer, LineCol at, Follow follow) {
+    buffer.DeleteText(at.row, at.col, at.row + 1, 1, false);
+    return FollowEdit(schema, buffer, {at.row, at.col - 1}, {at.row + 1, 0}, BlockChain::kDeleted, follow);
+}
+
 int64_t CountBlocks(const TextSchema& schema) {
     int64_t n = 0;
     for (pw::RefPtr<TextBlock> b = schema.GetChain().HeadBlock(); b; b = b->nextBlock) ++n;
@@ -119,7 +125,7 @@ SchemaPtr ParsedSchema(const Corpus& corpus, benchmark::State& state) {
     return schema;
 }
 
-const char* const kTexts[] = {"cpp1m", "cpp10m", "rows100k"};
+const char* const kTexts[] = {"cpp1m", "cpp10m", "rows100k", "cpp100m"};
 
 void FullParseThroughput(benchmark::State& state) {
     const Corpus* corpus = LoadCorpus(kTexts[state.range(0)], state);
@@ -138,7 +144,7 @@ void FullParseThroughput(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * corpus->bytes);
     state.SetLabel(kTexts[state.range(0)]);
 }
-BENCHMARK(FullParseThroughput)->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
+BENCHMARK(FullParseThroughput)->Args({0})->Args({1})->Args({3})->Unit(benchmark::kMillisecond);
 
 // One row of a megabyte of statements, strings, numbers and comments: no line end to rest at.
 void FullParseOneRow(benchmark::State& state) {
@@ -160,8 +166,8 @@ void FullParseOneRow(benchmark::State& state) {
 }
 BENCHMARK(FullParseOneRow)->Unit(benchmark::kMillisecond);
 
-// One character typed in the middle of the middle row; removing it again is not timed.
-// range(1) is how far the edit is followed (Follow).
+// One character (range(2) 0) or a line break (1) typed in the middle of the middle row; removing
+// it again is not timed. range(1) is how far the edit is followed (Follow).
 void ReparseAfterTypingInTheMiddle(benchmark::State& state) {
     const Corpus* corpus = LoadCorpus(kTexts[state.range(0)], state);
     if (!corpus)
@@ -173,19 +179,26 @@ void ReparseAfterTypingInTheMiddle(benchmark::State& state) {
     const int row = buffer.GetRowCount() / 2;
     const LineCol at{row, buffer.GetLineTextLength(row) / 2 + 1};
     const auto follow = static_cast<Follow>(state.range(1));
+    const bool lineBreak = state.range(2) != 0;
     int32_t result = 0;
     for (auto _ : state) {
-        result = InsertAndReparse(*schema, buffer, at, L"x", follow);
+        result = InsertAndReparse(*schema, buffer, at, lineBreak ? L"\r\n" : L"x", follow);
         state.PauseTiming();
-        DeleteAndReparse(*schema, buffer, at, 1, follow);
+        if (lineBreak)
+            JoinAndReparse(*schema, buffer, at, follow);
+        else
+            DeleteAndReparse(*schema, buffer, at, 1, follow);
         state.ResumeTiming();
     }
     state.counters["rows"] = buffer.GetRowCount();
     state.counters["done"] = (result & TextSchema::kDone) != 0;
     const char* const kFollow[] = {" buffer only", " buffer and positions", " reparse"};
-    state.SetLabel(std::string(kTexts[state.range(0)]) + kFollow[state.range(1)]);
+    state.SetLabel(std::string(kTexts[state.range(0)]) + (lineBreak ? " line break" : " character") +
+                   kFollow[state.range(1)]);
 }
-BENCHMARK(ReparseAfterTypingInTheMiddle)->ArgsProduct({{2, 0, 1}, {0, 1, 2}})->Unit(benchmark::kMicrosecond);
+BENCHMARK(ReparseAfterTypingInTheMiddle)
+    ->ArgsProduct({{2, 0, 1, 3}, {0, 1, 2}, {0, 1}})
+    ->Unit(benchmark::kMicrosecond);
 
 // The start of the first empty row after the first preprocessor row: between declarations,
 // past the licence comments, so that "/*" there opens a comment over code.
@@ -269,7 +282,7 @@ void BlockTreeMemory(benchmark::State& state) {
     state.counters["sizeof"] = static_cast<double>(sizeof(TextBlock));
     state.SetLabel(kTexts[state.range(0)]);
 }
-BENCHMARK(BlockTreeMemory)->DenseRange(0, 1)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BlockTreeMemory)->Args({0})->Args({1})->Args({3})->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

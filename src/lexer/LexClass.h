@@ -204,8 +204,6 @@ public:
         const TagFilter& filter = GetFilter(kStartTag);
         return code >= filter.chars.size() || filter.chars.test(code);
     }
-    // Whether the token separators hold around a token of `length` at the position.
-    bool MatchTokenSeparators(size_t length, TextIterator& it);
     // Whether the most recent block (or `from`) is of a class named in `classList`, starts at or
     // after `lowerLimit` when that is valid and has `parent` as its parent when that is given.
     // Every caller looks at one block, so only that one is examined.
@@ -242,6 +240,10 @@ private:
     bool BuildActiveTags(std::vector<const LexClass*>& path, std::vector<const LexClass*>& done);
     // The active tags, their start count and both indexes, which follow from lists and children.
     void ClearIndexes();
+    // The characters that may stand before the position for the class to start there.
+    TagTrie::Preceding PrecedingStart() const;
+    // Appends a condition list to the active tags, its tags to follow `preceding`.
+    void AppendActive(Condition list, const TagTrie::Preceding& preceding);
 
     // What a tag list can match at one ASCII character: the first character of a forward match,
     // the last of a backward one. Most positions fail every list at that character, and a list
@@ -281,6 +283,7 @@ private:
     std::array<bool, kGroupCount> groupEmpty_{true, true, true, true, true};
     bool empty_ = true;
     LexValueList activeTags_;
+    std::vector<TagTrie::Preceding> activePreceding_;  // by group of activeTags_
     size_t activeStartCount_ = 0;
     TagTrie activeIndex_;
     TagTrie tokenIndex_;

@@ -55,16 +55,36 @@ LexValueList Ordered(const LexValueList& list, bool exact) {
     return ordered;
 }
 
-void Append(LexValueList& to, const LexValueList& from, size_t count) {
-    const LexValueList part(from.begin(),
-                            from.begin() + static_cast<ptrdiff_t>(std::min(count, from.size())));
-    to.insert(to.end(), part.begin(), part.end());
+template <class List>
+void Append(List& to, const List& from, size_t count) {
+    to.insert(to.end(), from.begin(), from.begin() + static_cast<ptrdiff_t>(std::min(count, from.size())));
+}
+
+// The characters that may stand just before the position for a backward tag list to match there
+// (the last character of each string in either case, each member of a set): a superset of what
+// MatchTagList accepts under either case rule.
+TagTrie::Preceding PrecedingChars(const LexValueList& list) {
+    TagTrie::Preceding chars;
+    for (const pw::RefPtr<LexValue>& group : list) {
+        for (wchar_t ch = 1; ch < 0x80; ++ch) {
+            if (group->GetKind() == LexValue::kCharSet) {
+                if (group->GetCharSet().Matches(ch))
+                    chars.set(static_cast<size_t>(ch));
+            } else if (group->GetKind() == LexValue::kStrings) {
+                for (const std::wstring& tag : group->GetStrings())
+                    if (!tag.empty() && tag.size() <= kMaxMatchLength && FoldCase(tag.back()) == FoldCase(ch))
+                        chars.set(static_cast<size_t>(ch));
+            }
+        }
+    }
+    return chars;
 }
 
 }  // namespace
 
 void LexClass::ClearIndexes() {
     activeTags_.clear();
+    activePreceding_.clear();
     activeStartCount_ = 0;
     activeIndex_.Clear();
     tokenIndex_.Clear();
@@ -147,15 +167,35 @@ bool LexClass::BuildActiveTags() {
     return BuildActiveTags(path, done);
 }
 
+TagTrie::Preceding LexClass::PrecedingStart() const {
+    // Only "previous:tag" looked at right before the position limits it; "previous:tag:separators"
+    // may put any number of characters between.
+    if (IsGroupEmpty(kPrevious) || conditions_[kPreviousTag].empty() ||
+        !conditions_[kPreviousTagSeparators].empty())
+        return TagTrie::Preceding().set();
+    return PrecedingChars(conditions_[kPreviousTag]);
+}
+
+void LexClass::AppendActive(Condition list, const TagTrie::Preceding& preceding) {
+    activeTags_.insert(activeTags_.end(), conditions_[list].begin(), conditions_[list].end());
+    activePreceding_.insert(activePreceding_.end(), conditions_[list].size(), preceding);
+}
+
 bool LexClass::BuildActiveTags(std::vector<const LexClass*>& path, std::vector<const LexClass*>& done) {
     activeTags_.clear();
+    activePreceding_.clear();
+    const TagTrie::Preceding any = TagTrie::Preceding().set();
+    const TagTrie::Preceding start = PrecedingStart();
     if (!conditions_[kStartTag].empty()) {
-        Append(activeTags_, conditions_[kStartTag], SIZE_MAX);
+        AppendActive(kStartTag, start);
     } else {
-        Append(activeTags_, conditions_[kPreviousTag], SIZE_MAX);
-        Append(activeTags_, conditions_[kPreviousTagSeparators], SIZE_MAX);
+        // The position after a tag looked back at is offered whatever stands before the tag.
+        AppendActive(kPreviousTag, any);
+        AppendActive(kPreviousTagSeparators, any);
     }
-    Append(activeTags_, conditions_[kTokenTag], SIZE_MAX);
+    AppendActive(kTokenTag, conditions_[kTokenStartSeparators].empty()
+                                ? start
+                                : start & PrecedingChars(conditions_[kTokenStartSeparators]));
     // Set before descending: a child that contains this class again takes this much of it.
     activeStartCount_ = activeTags_.size();
     path.push_back(this);
@@ -167,14 +207,14 @@ bool LexClass::BuildActiveTags(std::vector<const LexClass*>& path, std::vector<c
             if (!seen)
                 complete = child->BuildActiveTags(path, done) && complete;
             Append(activeTags_, child->activeTags_, child->activeStartCount_);
+            Append(activePreceding_, child->activePreceding_, child->activeStartCount_);
         }
     }
     path.pop_back();
     done.push_back(this);
     activeStartCount_ = activeTags_.size();
-    for (Condition condition : {kSkipTag, kEndTag, kEndSeparators})
-        Append(activeTags_, conditions_[condition], SIZE_MAX);
-    return activeIndex_.Build(activeTags_, true) && complete;
+    for (Condition condition : {kSkipTag, kEndTag, kEndSeparators}) AppendActive(condition, any);
+    return activeIndex_.Build(activeTags_, true, activePreceding_) && complete;
 }
 
 size_t LexClass::ScanTagList(const TextIterator::Span& text, Condition list, ptrdiff_t at, int offset) {
@@ -280,21 +320,18 @@ int LexClass::RunStart(TextIterator& it, LexParseContext& ctx, TextBlock*& open,
     return flags;
 }
 
-bool LexClass::MatchTokenSeparators(size_t length, TextIterator& it) {
-    if (!conditions_[kTokenStartSeparators].empty() && MatchTagList(it, kTokenStartSeparators) == 0)
-        return false;
-    return conditions_[kTokenEndSeparators].empty() ||
-           MatchTagList(it, kTokenEndSeparators, static_cast<int>(length)) > 0;
-}
-
 int LexClass::RunToken(TextIterator& it, LexParseContext& ctx, TextBlock*& open) {
     if (conditions_[kTokenTag].empty())
+        return 0;
+    // The separator before the token is one look-back; most positions fail it, inside words.
+    if (!conditions_[kTokenStartSeparators].empty() && MatchTagList(it, kTokenStartSeparators) == 0)
         return 0;
     const wchar_t* text = it.GetTextPtr(static_cast<int>(TagTrie::kMaxTagLength));
     size_t length = tokenIndex_.Find(text, TagTrie::Mode::kLongest);
     if (length == 0 && tokenIndex_.HasNegatedSets() && *text != L'\0' && !tokenIndex_.InNegatedSets(*text))
         length = 1;
-    if (length == 0 || !MatchTokenSeparators(length, it))
+    if (length == 0 || (!conditions_[kTokenEndSeparators].empty() &&
+                        MatchTagList(it, kTokenEndSeparators, static_cast<int>(length)) == 0))
         return 0;
     const LineCol start = it.GetPosition();
     TextBlock* block = ctx.CreateBlock(*this, start, static_cast<int>(length));

@@ -21,38 +21,83 @@ constexpr size_t kFirstTableSize = 64;
 
 }  // namespace
 
-bool TagTrie::Build(const LexValueList& list, bool folded) {
+bool TagTrie::Build(const LexValueList& list, bool folded, const std::vector<Preceding>& preceding) {
     Clear();
     folded_ = folded;
+    beforeMasks_.fill(1);
+    std::vector<Preceding> known;
     bool complete = true;
-    for (const pw::RefPtr<LexValue>& group : list) {
-        if (group->GetKind() == LexValue::kCharSet) {
-            const LexCharSet& set = group->GetCharSet();
+    for (size_t g = 0; g < list.size(); ++g) {
+        const LexValue& group = *list[g];
+        const uint8_t mask = g < preceding.size() ? PrecedingBit(preceding[g], known) : 1;
+        if (group.GetKind() == LexValue::kCharSet) {
+            const LexCharSet& set = group.GetCharSet();
             for (wchar_t ch : Members(set.GetId())) {
                 if (set.IsNegated())
                     negated_.set(Key(ch));
                 else
-                    Add(&ch, 1);
+                    Add(&ch, 1, mask);
             }
             hasNegated_ = hasNegated_ || set.IsNegated();
-        } else if (group->GetKind() == LexValue::kStrings) {
-            for (const std::wstring& tag : group->GetStrings()) {
+        } else if (group.GetKind() == LexValue::kStrings) {
+            for (const std::wstring& tag : group.GetStrings()) {
                 if (tag.size() > kMaxTagLength)
                     complete = false;
                 else
-                    Add(tag.data(), tag.size());
+                    Add(tag.data(), tag.size(), mask);
             }
+        }
+    }
+    for (uint32_t before = 0; before < kAscii; ++before) {
+        const uint8_t allowed = before == 0 ? kAnyPreceding : beforeMasks_[before];
+        for (uint32_t ch = 0; ch < kAscii; ++ch) {
+            const uint32_t node = rootLinks_[Key(static_cast<wchar_t>(ch))];
+            if (node != 0 && (passMasks_[node] & allowed))
+                starts_.set(before * kAscii + ch);
         }
     }
     return complete;
 }
 
+size_t TagTrie::Scan(const wchar_t* text, size_t count, wchar_t before, size_t& length) const {
+    auto prev = static_cast<uint32_t>(before);
+    for (size_t i = 0; i < count; ++i) {
+        const auto ch = static_cast<uint32_t>(text[i]);
+        if ((ch | prev) >= kAscii || starts_[prev * kAscii + ch]) {
+            if ((length = Find(text + i, Mode::kShortest, static_cast<wchar_t>(prev))) > 0)
+                return i;
+        }
+        prev = ch;
+    }
+    length = 0;
+    return count;
+}
+
+uint8_t TagTrie::PrecedingBit(const Preceding& set, std::vector<Preceding>& known) {
+    if (set.all())
+        return 1;
+    auto it = std::find(known.begin(), known.end(), set);
+    if (it == known.end()) {
+        if (known.size() == 7)
+            return 1;
+        it = known.insert(known.end(), set);
+    }
+    const auto bit = static_cast<uint8_t>(2u << (it - known.begin()));
+    for (size_t ch = 0; ch < kAscii; ++ch)
+        if (set.test(ch))
+            beforeMasks_[ch] |= bit;
+    return bit;
+}
+
 void TagTrie::Clear() {
     rootLinks_.fill(0);
     pairs_.reset();
+    starts_.reset();
     links_.clear();
     linkCount_ = 0;
-    ends_.assign(1, 0);
+    endMasks_.assign(1, 0);
+    passMasks_.assign(1, 0);
+    beforeMasks_.fill(0);
     negated_.reset();
     hasNegated_ = false;
 }
@@ -90,7 +135,7 @@ void TagTrie::Grow() {
             Insert(link);
 }
 
-void TagTrie::Add(const wchar_t* tag, size_t length) {
+void TagTrie::Add(const wchar_t* tag, size_t length, uint8_t mask) {
     // An empty tag never matches, and nor does one with a NUL: the text ends there.
     if (length == 0 || std::find(tag, tag + length, L'\0') != tag + length)
         return;
@@ -101,8 +146,9 @@ void TagTrie::Add(const wchar_t* tag, size_t length) {
         const uint32_t key = Key(tag[i]);
         uint32_t child = Next(node, key);
         if (child == 0) {
-            child = static_cast<uint32_t>(ends_.size());
-            ends_.push_back(0);
+            child = static_cast<uint32_t>(endMasks_.size());
+            endMasks_.push_back(0);
+            passMasks_.push_back(0);
             if (node == 0 && key < kAscii) {
                 rootLinks_[key] = child;
             } else {
@@ -113,19 +159,20 @@ void TagTrie::Add(const wchar_t* tag, size_t length) {
             }
         }
         node = child;
+        passMasks_[node] |= mask;
     }
-    ends_[node] = 1;
+    endMasks_[node] |= mask;
 }
 
-size_t TagTrie::FindFrom(const wchar_t* text, Mode mode) const {
+size_t TagTrie::FindFrom(const wchar_t* text, Mode mode, uint8_t allowed) const {
     size_t found = 0;
     uint32_t node = 0;
     // NUL ends the text the iterator hands out; no tag holds one.
     for (size_t i = 0; i < kMaxTagLength && text[i] != L'\0'; ++i) {
         node = Next(node, Key(text[i]));
-        if (node == 0)
+        if (node == 0 || !(passMasks_[node] & allowed))
             break;
-        if (ends_[node]) {
+        if (endMasks_[node] & allowed) {
             found = i + 1;
             if (mode == Mode::kShortest)
                 break;

@@ -6,6 +6,11 @@
 // The parser walks it at nearly every character it skips, so a walk must be cheap: the links of
 // the root for ASCII characters sit in a table, every other link in one open-addressing hash
 // table keyed by node and character.
+//
+// A tag may also come with the characters that can stand before it (a keyword starts only after
+// a separator): a walk told the character before the text then passes over tags that cannot
+// begin there, so that the inside of an identifier costs one look-up per character. Each node
+// holds a mask of the preceding sets of the tags through it and of those ending at it.
 #include <array>
 #include <bitset>
 #include <cstddef>
@@ -25,33 +30,49 @@ public:
         kShortest,  // the first tag that ends, for the parser's quick scan
     };
 
+    // The ASCII characters that may stand before a group's tags; other characters always may.
+    using Preceding = std::bitset<128>;
+
     // Rebuilds from the strings and character sets of `list`. With `folded` the tags and every
-    // character looked up later are lower-cased, so letters match in any case. False when a tag
-    // longer than kMaxTagLength was left out; every other tag is in.
-    bool Build(const LexValueList& list, bool folded);
+    // character looked up later are lower-cased, so letters match in any case. `preceding`, when
+    // not empty, holds for each group of `list` the characters that may stand before its tags.
+    // False when a tag longer than kMaxTagLength was left out; every other tag is in.
+    bool Build(const LexValueList& list, bool folded, const std::vector<Preceding>& preceding = {});
     void Clear();
 
-    // The length of the tag that matches at `text` (read up to its NUL), 0 when none does.
-    size_t Find(const wchar_t* text, Mode mode) const {
+    // The length of the tag that matches at `text` (read up to its NUL) and may follow `before`,
+    // the character before `text` (0: not known, so any may), 0 when none does.
+    size_t Find(const wchar_t* text, Mode mode, wchar_t before = 0) const {
+        const uint8_t allowed = before > 0 && static_cast<uint32_t>(before) < kAscii
+                                    ? beforeMasks_[static_cast<uint32_t>(before)]
+                                    : kAnyPreceding;
         // Most characters begin no tag, and most that do are not followed by a second character
         // of one: the parser asks at nearly every character.
         const uint32_t first = Key(text[0]);
         if (first < kAscii) {
             const uint32_t node = rootLinks_[first];
-            if (node == 0)
+            if (node == 0 || !(passMasks_[node] & allowed))
                 return 0;
             const uint32_t second = Key(text[1]);
-            if (!ends_[node] && second < kAscii && !pairs_.test(first * kAscii + second))
+            if (!(endMasks_[node] & allowed) && second < kAscii && !pairs_.test(first * kAscii + second))
                 return 0;
         }
-        return FindFrom(text, mode);
+        return FindFrom(text, mode, allowed);
     }
+    // The first of the `count` positions of `text` where a tag begins (the shortest, as Find
+    // answers it; `before` is the character before the first position), with that tag's length
+    // in `length`; `count` and 0 when there is none. A table of character pairs (the one before
+    // and the one at a position) passes over most positions at one look-up each.
+    size_t Scan(const wchar_t* text, size_t count, wchar_t before, size_t& length) const;
     bool HasNegatedSets() const { return hasNegated_; }
     // Whether `ch` is in one of the negated sets of the list (the set itself, not its negation).
     bool InNegatedSets(wchar_t ch) const;
 
 private:
     static constexpr uint32_t kAscii = 128;
+    // Bit 0 stands for "any character may precede"; bits 1-7 for the distinct preceding sets met
+    // first (later ones count as any, which only makes the walk stop more often).
+    static constexpr uint8_t kAnyPreceding = 0xFF;
 
     struct Link {
         uint32_t node = 0;
@@ -59,8 +80,10 @@ private:
         uint32_t child = 0;  // 0: an empty slot (the root is nobody's child)
     };
 
-    size_t FindFrom(const wchar_t* text, Mode mode) const;
-    void Add(const wchar_t* tag, size_t length);
+    size_t FindFrom(const wchar_t* text, Mode mode, uint8_t allowed) const;
+    void Add(const wchar_t* tag, size_t length, uint8_t mask);
+    // The mask bit of a group's preceding set, registering the set when it is new.
+    uint8_t PrecedingBit(const Preceding& set, std::vector<Preceding>& known);
     uint32_t Key(wchar_t ch) const { return static_cast<uint32_t>(folded_ ? FoldCase(ch) : ch); }
     // The child of `node` by `key`, 0 when there is none.
     uint32_t Next(uint32_t node, uint32_t key) const;
@@ -70,10 +93,15 @@ private:
 
     std::array<uint32_t, kAscii> rootLinks_{};
     std::bitset<kAscii * kAscii> pairs_;  // the first two characters of the tags, when ASCII
-    std::vector<Link> links_;             // a power of two long, at most half full
+    // By character before (0: not known) and character at a position, both ASCII: whether a tag
+    // that may follow the one can begin with the other.
+    std::bitset<kAscii * kAscii> starts_;
+    std::vector<Link> links_;  // a power of two long, at most half full
     size_t linkCount_ = 0;
-    std::vector<uint8_t> ends_{0};  // by node: a tag ends there
-    std::bitset<kAscii> negated_;   // the sets hold ASCII characters only
+    std::vector<uint8_t> endMasks_{0};           // by node: the preceding sets of the tags ending there
+    std::vector<uint8_t> passMasks_{0};          // by node: those of the tags through it
+    std::array<uint8_t, kAscii> beforeMasks_{};  // by character: the sets it is in
+    std::bitset<kAscii> negated_;                // the sets hold ASCII characters only
     bool hasNegated_ = false;
     bool folded_ = false;
 };

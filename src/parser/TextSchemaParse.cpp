@@ -428,9 +428,8 @@ void TextSchema::SkipText(TextIterator& it, const LexClass& cls, int n) {
         size_t last = text.ahead < want ? text.ahead : kSkipStretch;
         if (skipBudget_ > 0)
             last = std::min(last, static_cast<size_t>(skipBudget_));
-        size_t i = 0;
         size_t length = 0;
-        while (i < last && (length = index.Find(text.at + i, TagTrie::Mode::kShortest)) == 0) ++i;
+        const size_t i = index.Scan(text.at, last, text.behind > 0 ? text.at[-1] : L'\0', length);
         it.Advance(static_cast<int>(i), 0);
         skipBudget_ -= static_cast<int32_t>(i);
         if (length > 0) {

@@ -237,8 +237,9 @@ void OnScreenContext::SkipText(TextIterator& it, const LexClass& cls, int n) {
     if (skipBudget_ == 0 || cls.GetActiveTags().empty() || index.HasNegatedSets())
         return;
     while (!it.IsEOF() && skipBudget_ != 0 && !PastLastRow(it)) {
+        const TextIterator::Span text = it.GetSpan(static_cast<int>(TagTrie::kMaxTagLength));
         const size_t length =
-            index.Find(it.GetTextPtr(static_cast<int>(TagTrie::kMaxTagLength)), TagTrie::Mode::kShortest);
+            index.Find(text.at, TagTrie::Mode::kShortest, text.behind > 0 ? text.at[-1] : L'\0');
         if (length > 0) {
             skipBudget_ = static_cast<int32_t>(length);
             return;

@@ -450,6 +450,39 @@ TEST(ClassMatching, ActiveTagsGatherTheChildrenAndCutCycles) {
     a->Clear();
 }
 
+// The active index passes over a child's tags where the character before cannot let the child
+// start: a token after a non-separator, a start tag after what its "previous:tag" does not hold.
+// Looking back past separators, or at a class, allows any character; so do the class's own end tags.
+TEST(ClassMatching, ActiveTagsBeginOnlyWhereTheirClassCanStart) {
+    std::vector<ClassPtr> classes = Compile(
+        L"lexClass:\n\tname = top\n\tend:tag = 'if'\n//:lexClass\n"
+        L"lexClass:\n\tname = word\n\ttoken:tag = 'if', 'in'\n\ttoken:start:separators = ' ', @eol\n"
+        L"\tprevious:tag = ' ', 'x('\n//:lexClass\n"
+        L"lexClass:\n\tname = number\n\tstart:tag = @digit\n\tprevious:tag = '='\n//:lexClass\n"
+        L"lexClass:\n\tname = spaced\n\tstart:tag = '#'\n\tprevious:tag = '='\n"
+        L"\tprevious:tag:separators = ' '\n//:lexClass\n");
+    ASSERT_EQ(classes.size(), 4u);
+    for (size_t i = 1; i < classes.size(); ++i) ASSERT_TRUE(classes[0]->AddChild(classes[i], false));
+    ASSERT_TRUE(classes[0]->BuildActiveTags());
+    const TagTrie& index = classes[0]->GetActiveTagIndex();
+    struct Case {
+        const wchar_t* text;
+        wchar_t before;
+        size_t found;
+    } cases[] = {
+        {L"in ", L' ', 2},  {L"in ", L'(', 0},     // the token needs both: a separator that "previous" holds
+        {L"in ", L'\n', 0}, {L"in ", L'a', 0},     // "\n" is a separator but no previous tag ends in it
+        {L"if", L'a', 2},                          // the top class's own end tag
+        {L"7", L'=', 1},    {L"7", L'a', 0},       // the number after "=" only
+        {L"#", L'a', 1},                           // separators in between: anything may precede
+        {L"7", L'\0', 1},   {L"in", L'\x416', 2},  // not known, or not ASCII: not ruled out
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(index.Find(c.text, TagTrie::Mode::kShortest, c.before), c.found)
+            << std::wstring(c.text) << " after " << static_cast<int>(c.before);
+    for (const ClassPtr& cls : classes) cls->Clear();
+}
+
 TEST(ClassMatching, LongRowsAndLongTags) {
     const std::wstring row = L"\"" + std::wstring(1 << 20, L'a') + L"\"";
     ClassPtr string = One(L"string", L"\tstart:tag = '\"'\n\tend:tag = '\"'\n\tskip:tag = @alpha\n");
