@@ -18,26 +18,38 @@ HtmlRenderer::Style HtmlRenderer::StyleOf(const LexTextAttributes& a) const {
             a.weight == LexTextAttributes::kBold, a.italic == 1, a.underline == 1};
 }
 
-void HtmlRenderer::Row(std::wstring_view text, const std::vector<RowRun>& runs, std::string& out) {
-    const Style plain{text_, background_, false, false, false};
-    if (runs.empty())
-        AppendText(text, true, out);
+template <class Span>
+void HtmlRenderer::ForEachSpan(const std::vector<RowRun>& runs, Span span) const {
     for (size_t i = 0; i < runs.size();) {
         const Style style = StyleOf(runs[i].attributes);
-        // Neighbours that look the same share one span.
         size_t j = i + 1;
         while (j < runs.size() && StyleOf(runs[j].attributes) == style) ++j;
-        const std::wstring_view part = RunText(text, {runs[i].start, runs[j - 1].end, {}});
-        if (style == plain) {
+        span(i, j, style);
+        i = j;
+    }
+}
+
+void HtmlRenderer::Learn(const std::vector<RowRun>& runs) {
+    ForEachSpan(runs, [&](size_t, size_t, const Style& style) {
+        if (style != Plain())
+            ClassOf(style);
+    });
+}
+
+void HtmlRenderer::Row(std::wstring_view text, const std::vector<RowRun>& runs, std::string& out) {
+    if (runs.empty())
+        AppendText(text, true, out);
+    // Neighbours that look the same share one span.
+    ForEachSpan(runs, [&](size_t first, size_t last, const Style& style) {
+        const std::wstring_view part = RunText(text, {runs[first].start, runs[last - 1].end, {}});
+        if (style == Plain()) {
             AppendText(part, true, out);
         } else {
-            auto found = classes_.try_emplace(style, static_cast<int>(classes_.size())).first;
-            out += "<span class=\"c" + std::to_string(found->second) + "\">";
+            out += "<span class=\"c" + std::to_string(ClassOf(style)) + "\">";
             AppendText(part, true, out);
             out += "</span>";
         }
-        i = j;
-    }
+    });
     out += '\n';
 }
 

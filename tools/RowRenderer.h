@@ -1,7 +1,8 @@
 #pragma once
 // Turns rows of text with the runs that colour them into output bytes. The caller writes
-// Prologue(), then every row, then Epilogue(): a renderer may need all rows before it can
-// write what precedes them.
+// Prologue(), then every row, then Epilogue(). A renderer whose prologue depends on the rows
+// says so, and is then shown every row's runs before the prologue is asked for, so that the
+// rows can be written as they are made instead of kept until the end.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -15,6 +16,8 @@ public:
     virtual ~RowRenderer() = default;
     // Appends the row, coloured by `runs` (columns of `text`), and a line end to `out`.
     virtual void Row(std::wstring_view text, const std::vector<RowRun>& runs, std::string& out) = 0;
+    virtual bool LearnsFromRows() const { return false; }
+    virtual void Learn(const std::vector<RowRun>& /*runs*/) {}
     virtual std::string Prologue() const = 0;
     virtual std::string Epilogue() const = 0;
 };

@@ -181,23 +181,25 @@ int Highlight(const Document& doc, const Arguments& args, const std::wstring& fi
     else
         renderer = std::make_unique<AnsiRenderer>(base);
     const CQELPenwrightBufferManager& buffer = *doc.Buffer();
-    std::string body;
-    // Room for the text and its markup at once, rather than growing by copying it over and over.
-    size_t chars = 0;
-    for (int row = 1; row <= buffer.GetRowCount(); ++row) chars += buffer.GetLineTextLength(row) + 1;
-    body.reserve(chars * 2);
     std::vector<RowRun> runs;
-    pw::RefPtr<TextBlock> cursor;
-    for (int row = 1; row <= buffer.GetRowCount(); ++row) {
-        doc.Schema()->GetRowRuns(buffer, row, 0, 0, base, nullptr, &cursor, runs);
-        renderer->Row(buffer.GetLineText(row), runs, body);
-    }
+    // Each pass over the rows walks the blocks once, from the head.
+    auto forEachRow = [&](auto&& use) {
+        pw::RefPtr<TextBlock> cursor;
+        for (int row = 1; row <= buffer.GetRowCount(); ++row) {
+            doc.Schema()->GetRowRuns(buffer, row, 0, 0, base, nullptr, &cursor, runs);
+            use(row);
+        }
+    };
+    // Walking the rows twice costs less than holding the whole output, which is larger than the text.
+    if (renderer->LearnsFromRows())
+        forEachRow([&](int) { renderer->Learn(runs); });
     Output out;
     out.Text() = renderer->Prologue();
-    out.Flush();
-    out.Text().swap(body);
-    out.Flush();
-    out.Text() = renderer->Epilogue();
+    forEachRow([&](int row) {
+        renderer->Row(buffer.GetLineText(row), runs, out.Text());
+        out.FlushIfLarge();
+    });
+    out.Text() += renderer->Epilogue();
     return 0;
 }
 

@@ -24,7 +24,9 @@ constexpr size_t kFirstTableSize = 64;
 bool TagTrie::Build(const LexValueList& list, bool folded, const std::vector<Preceding>& preceding) {
     Clear();
     folded_ = folded;
-    beforeMasks_.fill(1);
+    ascii_ = std::make_unique<AsciiTables>();
+    ascii_->beforeMasks.fill(1);
+    ascii_->beforeMasks[0] = kAnyPreceding;
     std::vector<Preceding> known;
     bool complete = true;
     for (size_t g = 0; g < list.size(); ++g) {
@@ -48,28 +50,30 @@ bool TagTrie::Build(const LexValueList& list, bool folded, const std::vector<Pre
             }
         }
     }
-    for (uint32_t before = 0; before < kAscii; ++before) {
-        const uint8_t allowed = before == 0 ? kAnyPreceding : beforeMasks_[before];
-        for (uint32_t ch = 0; ch < kAscii; ++ch) {
-            const uint32_t node = rootLinks_[Key(static_cast<wchar_t>(ch))];
-            if (node != 0 && (passMasks_[node] & allowed))
-                starts_.set(before * kAscii + ch);
-        }
+    if (linkCount_ == 0 && std::all_of(ascii_->rootLinks.begin(), ascii_->rootLinks.end(),
+                                       [](uint32_t node) { return node == 0; })) {
+        ascii_.reset();
+        return complete;
     }
+    for (uint32_t ch = 0; ch < kAscii; ++ch)
+        ascii_->firstMasks[ch] = passMasks_[ascii_->rootLinks[Key(static_cast<wchar_t>(ch))]];
     return complete;
 }
 
 size_t TagTrie::Scan(const wchar_t* text, size_t count, wchar_t before, size_t& length) const {
+    length = 0;
+    if (!ascii_)
+        return count;
+    const AsciiTables& t = *ascii_;
     auto prev = static_cast<uint32_t>(before);
     for (size_t i = 0; i < count; ++i) {
         const auto ch = static_cast<uint32_t>(text[i]);
-        if ((ch | prev) >= kAscii || starts_[prev * kAscii + ch]) {
+        if ((ch | prev) >= kAscii || (t.firstMasks[ch] & t.beforeMasks[prev])) {
             if ((length = Find(text + i, Mode::kShortest, static_cast<wchar_t>(prev))) > 0)
                 return i;
         }
         prev = ch;
     }
-    length = 0;
     return count;
 }
 
@@ -83,21 +87,18 @@ uint8_t TagTrie::PrecedingBit(const Preceding& set, std::vector<Preceding>& know
         it = known.insert(known.end(), set);
     }
     const auto bit = static_cast<uint8_t>(2u << (it - known.begin()));
-    for (size_t ch = 0; ch < kAscii; ++ch)
+    for (size_t ch = 1; ch < kAscii; ++ch)
         if (set.test(ch))
-            beforeMasks_[ch] |= bit;
+            ascii_->beforeMasks[ch] |= bit;
     return bit;
 }
 
 void TagTrie::Clear() {
-    rootLinks_.fill(0);
-    pairs_.reset();
-    starts_.reset();
+    ascii_.reset();
     links_.clear();
     linkCount_ = 0;
     endMasks_.assign(1, 0);
     passMasks_.assign(1, 0);
-    beforeMasks_.fill(0);
     negated_.reset();
     hasNegated_ = false;
 }
@@ -109,7 +110,7 @@ size_t TagTrie::Slot(uint32_t node, uint32_t key) const {
 
 uint32_t TagTrie::Next(uint32_t node, uint32_t key) const {
     if (node == 0 && key < kAscii)
-        return rootLinks_[key];
+        return ascii_->rootLinks[key];
     if (links_.empty())
         return 0;
     for (size_t i = Slot(node, key);; i = (i + 1) & (links_.size() - 1)) {
@@ -140,7 +141,7 @@ void TagTrie::Add(const wchar_t* tag, size_t length, uint8_t mask) {
     if (length == 0 || std::find(tag, tag + length, L'\0') != tag + length)
         return;
     if (length >= 2 && Key(tag[0]) < kAscii && Key(tag[1]) < kAscii)
-        pairs_.set(Key(tag[0]) * kAscii + Key(tag[1]));
+        ascii_->pairs.set(Key(tag[0]) * kAscii + Key(tag[1]));
     uint32_t node = 0;
     for (size_t i = 0; i < length; ++i) {
         const uint32_t key = Key(tag[i]);
@@ -150,7 +151,7 @@ void TagTrie::Add(const wchar_t* tag, size_t length, uint8_t mask) {
             endMasks_.push_back(0);
             passMasks_.push_back(0);
             if (node == 0 && key < kAscii) {
-                rootLinks_[key] = child;
+                ascii_->rootLinks[key] = child;
             } else {
                 if (2 * (linkCount_ + 1) > links_.size())
                     Grow();

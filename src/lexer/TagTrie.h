@@ -15,6 +15,7 @@
 #include <bitset>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "lexer/LexText.h"
@@ -43,26 +44,29 @@ public:
     // The length of the tag that matches at `text` (read up to its NUL) and may follow `before`,
     // the character before `text` (0: not known, so any may), 0 when none does.
     size_t Find(const wchar_t* text, Mode mode, wchar_t before = 0) const {
-        const uint8_t allowed = before > 0 && static_cast<uint32_t>(before) < kAscii
-                                    ? beforeMasks_[static_cast<uint32_t>(before)]
+        if (!ascii_)
+            return 0;  // no tags
+        const AsciiTables& t = *ascii_;
+        const uint8_t allowed = static_cast<uint32_t>(before) < kAscii
+                                    ? t.beforeMasks[static_cast<uint32_t>(before)]
                                     : kAnyPreceding;
         // Most characters begin no tag, and most that do are not followed by a second character
         // of one: the parser asks at nearly every character.
         const uint32_t first = Key(text[0]);
         if (first < kAscii) {
-            const uint32_t node = rootLinks_[first];
+            const uint32_t node = t.rootLinks[first];
             if (node == 0 || !(passMasks_[node] & allowed))
                 return 0;
             const uint32_t second = Key(text[1]);
-            if (!(endMasks_[node] & allowed) && second < kAscii && !pairs_.test(first * kAscii + second))
+            if (!(endMasks_[node] & allowed) && second < kAscii && !t.pairs[first * kAscii + second])
                 return 0;
         }
         return FindFrom(text, mode, allowed);
     }
     // The first of the `count` positions of `text` where a tag begins (the shortest, as Find
     // answers it; `before` is the character before the first position), with that tag's length
-    // in `length`; `count` and 0 when there is none. A table of character pairs (the one before
-    // and the one at a position) passes over most positions at one look-up each.
+    // in `length`; `count` and 0 when there is none. Two small tables (the sets a character may
+    // follow, the sets a character is in) pass over most positions at a look-up each.
     size_t Scan(const wchar_t* text, size_t count, wchar_t before, size_t& length) const;
     bool HasNegatedSets() const { return hasNegated_; }
     // Whether `ch` is in one of the negated sets of the list (the set itself, not its negation).
@@ -91,17 +95,22 @@ private:
     void Insert(const Link& link);
     void Grow();
 
-    std::array<uint32_t, kAscii> rootLinks_{};
-    std::bitset<kAscii * kAscii> pairs_;  // the first two characters of the tags, when ASCII
-    // By character before (0: not known) and character at a position, both ASCII: whether a tag
-    // that may follow the one can begin with the other.
-    std::bitset<kAscii * kAscii> starts_;
+    // What a walk reads for ASCII characters, made with the first tag: most classes' token tries
+    // hold none, and a class is copied for every tree and every document.
+    struct AsciiTables {
+        std::array<uint32_t, kAscii> rootLinks{};
+        std::bitset<kAscii * kAscii> pairs;  // the first two characters of the tags
+        // By character: the preceding sets of the tags that begin with it (folded as looked up)...
+        std::array<uint8_t, kAscii> firstMasks{};
+        // ...and the sets it is in, where 0 (not known) is in all.
+        std::array<uint8_t, kAscii> beforeMasks{};
+    };
+    std::unique_ptr<AsciiTables> ascii_;
     std::vector<Link> links_;  // a power of two long, at most half full
     size_t linkCount_ = 0;
-    std::vector<uint8_t> endMasks_{0};           // by node: the preceding sets of the tags ending there
-    std::vector<uint8_t> passMasks_{0};          // by node: those of the tags through it
-    std::array<uint8_t, kAscii> beforeMasks_{};  // by character: the sets it is in
-    std::bitset<kAscii> negated_;                // the sets hold ASCII characters only
+    std::vector<uint8_t> endMasks_{0};   // by node: the preceding sets of the tags ending there
+    std::vector<uint8_t> passMasks_{0};  // by node: those of the tags through it
+    std::bitset<kAscii> negated_;        // the sets hold ASCII characters only
     bool hasNegated_ = false;
     bool folded_ = false;
 };

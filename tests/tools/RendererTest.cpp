@@ -102,6 +102,14 @@ TEST(Renderers, HtmlIsAStandalonePageWithOneClassPerLook) {
     EXPECT_NE(head.find(".c1 { color: #ff0000; font-weight: bold }"), std::string::npos) << head;
     EXPECT_NE(head.find("tab-size: 8"), std::string::npos);
     EXPECT_EQ(page.Epilogue(), "</pre>\n</body>\n</html>\n");
+    // A page that learns the rows first has their classes in its sheet before any row is written.
+    HtmlRenderer streamed(L"a<b>.c", base, 8);
+    streamed.Learn({{0, 1, base}, {1, 2, redBold}});
+    streamed.Learn({{0, 2, red}});
+    std::string rows;
+    streamed.Row(L"z", {{0, 1, red}}, rows);
+    EXPECT_NE(streamed.Prologue().find(".c0 { color: #ff0000; font-weight: bold }"), std::string::npos);
+    EXPECT_EQ(rows, "<span class=\"c1\">z</span>\n");
 }
 
 TEST(Renderers, AnsiSpellsColoursAndStylesOncePerChange) {
