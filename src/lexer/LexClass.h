@@ -141,8 +141,9 @@ public:
     }
     // Which classes of child list `which` may start at a position whose character is `ch`:
     // bit i stands for entry i and is set for every entry whose MayStartWith can hold there
-    // under either case rule. All bits when the list has no table (longer than 64 entries, or
-    // changed since BuildIndexes) or `ch` is not ASCII.
+    // under either case rule, or, for a class that starts with a token, where a token may begin. All bits
+    // when the list has no table (longer than 64 entries, or changed since BuildIndexes) or `ch` is not
+    // ASCII.
     uint64_t StartCandidates(size_t which, wchar_t ch) const {
         const StartTable& table = startTables_[which];
         const auto code = static_cast<uint32_t>(ch);
@@ -260,7 +261,8 @@ private:
         std::vector<uint64_t> masks;
     };
     void BuildStartTables();
-    // MayStartWith for either case rule, from the start tags themselves.
+    // MayStartWith for either case rule, from the start tags themselves, or from the token tags of
+    // a class without a start group.
     bool MayStartWithAnyCase(wchar_t ch) const;
     // The filter of a tag list for the class's case rule, made on first use like the cached
     // answers.

@@ -118,9 +118,12 @@ void LexClass::BuildStartTables() {
 }
 
 bool LexClass::MayStartWithAnyCase(wchar_t ch) const {
-    if (IsGroupEmpty(kStart) || conditions_[kStartTag].empty())
+    // Without a start group the class starts with one of its tokens, when it has a token group.
+    const bool byToken = IsGroupEmpty(kStart) && !IsGroupEmpty(kToken);
+    const LexValueList& tags = conditions_[byToken ? kTokenTag : kStartTag];
+    if ((!byToken && IsGroupEmpty(kStart)) || tags.empty())
         return true;
-    for (const pw::RefPtr<LexValue>& group : conditions_[kStartTag]) {
+    for (const pw::RefPtr<LexValue>& group : tags) {
         if (group->GetKind() == LexValue::kStrings) {
             for (const std::wstring& tag : group->GetStrings())
                 if (!tag.empty() && (tag.front() == ch || FoldCase(tag.front()) == FoldCase(ch)))

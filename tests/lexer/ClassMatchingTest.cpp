@@ -483,6 +483,38 @@ TEST(ClassMatching, ActiveTagsBeginOnlyWhereTheirClassCanStart) {
     for (const ClassPtr& cls : classes) cls->Clear();
 }
 
+// A parent's start table leaves out a child only where the child cannot start: each child run at
+// each ASCII character that starts it has its bit, and a token class has none where no token
+// begins.
+TEST(ClassMatching, StartTablesKeepEveryClassThatCanStart) {
+    std::vector<ClassPtr> classes = Compile(
+        L"lexClass:\n\tname = top\n//:lexClass\n"
+        L"lexClass:\n\tname = word\n\ttoken:tag = 'If', 'do'\n\ttoken:tag = @digit\n//:lexClass\n"
+        L"lexClass:\n\tname = other\n\ttoken:tag = @specs:not\n//:lexClass\n"
+        L"lexClass:\n\tname = hash\n\tstart:tag = '#'\n\tend:separators = @eol\n//:lexClass\n"
+        L"lexClass:\n\tname = after\n\tprevious:tag = '='\n//:lexClass\n");
+    ASSERT_EQ(classes.size(), 5u);
+    ClassPtr top = classes[0];
+    for (size_t i = 1; i < classes.size(); ++i) ASSERT_TRUE(top->AddChild(classes[i], false));
+    top->BuildIndexes();
+    for (wchar_t ch = 1; ch < 0x80; ++ch) {
+        const uint64_t candidates = top->StartCandidates(0, ch);
+        for (size_t i = 1; i < classes.size(); ++i) {
+            Buffer buffer = MakeBuffer({std::wstring(L"=") + ch + L"f "});
+            Iterator it = pw::MakeRef<TextIterator>(buffer.get());
+            FakeContext ctx;
+            if (Step(*classes[i], ctx, *it, {1, 1}).flags & kRunStarted)
+                EXPECT_TRUE(candidates >> (i - 1) & 1)
+                    << pw::Narrow(classes[i]->GetName()) << " at " << int(ch);
+        }
+    }
+    EXPECT_EQ(top->StartCandidates(0, L'i') & 1, 1u);  // "If" in either case
+    EXPECT_EQ(top->StartCandidates(0, L'x') & 1, 0u);
+    EXPECT_EQ(top->StartCandidates(0, L'x') & 2, 2u);  // anything but the specials
+    EXPECT_EQ(top->StartCandidates(0, L'x') & 8, 8u);  // no start group: anywhere
+    top->Clear();
+}
+
 TEST(ClassMatching, LongRowsAndLongTags) {
     const std::wstring row = L"\"" + std::wstring(1 << 20, L'a') + L"\"";
     ClassPtr string = One(L"string", L"\tstart:tag = '\"'\n\tend:tag = '\"'\n\tskip:tag = @alpha\n");
