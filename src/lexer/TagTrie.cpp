@@ -1,6 +1,9 @@
 #include "lexer/TagTrie.h"
 
 #include <algorithm>
+#include <mutex>
+#include <string>
+#include <unordered_map>
 
 #include "lexer/LexClass.h"
 #include "lexer/LexValue.h"
@@ -19,16 +22,69 @@ std::vector<wchar_t> Members(int id) {
 
 constexpr size_t kFirstTableSize = 64;
 
+// What makes two lists build the same trie: the case rule, and each group's kind, contents and
+// preceding set, written out without ambiguity (lengths before strings). `complete` is cleared
+// when a tag is too long to be entered.
+std::wstring ContentKey(const LexValueList& list, bool folded,
+                        const std::vector<TagTrie::Preceding>& preceding, bool& complete) {
+    std::wstring key(1, folded ? L'F' : L'f');
+    for (size_t g = 0; g < list.size(); ++g) {
+        const LexValue& group = *list[g];
+        if (group.GetKind() == LexValue::kCharSet) {
+            key += L"s" + std::to_wstring(group.GetCharSet().GetId()) +
+                   (group.GetCharSet().IsNegated() ? L"!" : L"");
+        } else if (group.GetKind() == LexValue::kStrings) {
+            key += L"t";
+            for (const std::wstring& tag : group.GetStrings()) {
+                key += std::to_wstring(tag.size()) + L":" + tag;
+                complete = complete && tag.size() <= TagTrie::kMaxTagLength;
+            }
+        }
+        if (g < preceding.size() && !preceding[g].all()) {
+            const std::string bits = preceding[g].to_string();
+            key += L"p" + std::wstring(bits.begin(), bits.end());
+        }
+        key += L";";
+    }
+    return key;
+}
+
 }  // namespace
 
 bool TagTrie::Build(const LexValueList& list, bool folded, const std::vector<Preceding>& preceding) {
-    Clear();
-    folded_ = folded;
-    ascii_ = std::make_unique<AsciiTables>();
-    ascii_->beforeMasks.fill(1);
-    ascii_->beforeMasks[0] = kAnyPreceding;
-    std::vector<Preceding> known;
     bool complete = true;
+    const std::wstring key = ContentKey(list, folded, preceding, complete);
+    // Every schema of every document builds its tries here, from any thread.
+    static std::mutex lock;
+    static std::unordered_map<std::wstring, std::weak_ptr<const Index>> shared;
+    static size_t sweepAt = 64;
+    std::lock_guard<std::mutex> guard(lock);
+    if (auto found = shared.find(key); found != shared.end()) {
+        if ((index_ = found->second.lock()))
+            return complete;
+    }
+    // Not make_shared: the entry left behind by a trie let go would keep the tables in memory.
+    std::shared_ptr<const Index> index(new Index(list, folded, preceding));
+    const bool empty =
+        index->linkCount == 0 && !index->hasNegated &&
+        std::all_of(index->rootLinks.begin(), index->rootLinks.end(), [](uint32_t n) { return n == 0; });
+    index_ = empty ? nullptr : index;
+    if (index_) {
+        shared[key] = index_;
+        // Tries of classes gone leave entries behind; they go when the table has doubled.
+        if (shared.size() >= sweepAt) {
+            std::erase_if(shared, [](const auto& entry) { return entry.second.expired(); });
+            sweepAt = std::max<size_t>(64, 2 * shared.size());
+        }
+    }
+    return complete;
+}
+
+TagTrie::Index::Index(const LexValueList& list, bool foldedCase, const std::vector<Preceding>& preceding)
+    : folded(foldedCase) {
+    beforeMasks.fill(1);
+    beforeMasks[0] = kAnyPreceding;
+    std::vector<Preceding> known;
     for (size_t g = 0; g < list.size(); ++g) {
         const LexValue& group = *list[g];
         const uint8_t mask = g < preceding.size() ? PrecedingBit(preceding[g], known) : 1;
@@ -36,40 +92,31 @@ bool TagTrie::Build(const LexValueList& list, bool folded, const std::vector<Pre
             const LexCharSet& set = group.GetCharSet();
             for (wchar_t ch : Members(set.GetId())) {
                 if (set.IsNegated())
-                    negated_.set(Key(ch));
+                    negated.set(Key(ch));
                 else
                     Add(&ch, 1, mask);
             }
-            hasNegated_ = hasNegated_ || set.IsNegated();
+            hasNegated = hasNegated || set.IsNegated();
         } else if (group.GetKind() == LexValue::kStrings) {
-            for (const std::wstring& tag : group.GetStrings()) {
-                if (tag.size() > kMaxTagLength)
-                    complete = false;
-                else
+            for (const std::wstring& tag : group.GetStrings())
+                if (tag.size() <= kMaxTagLength)
                     Add(tag.data(), tag.size(), mask);
-            }
         }
     }
-    if (linkCount_ == 0 && std::all_of(ascii_->rootLinks.begin(), ascii_->rootLinks.end(),
-                                       [](uint32_t node) { return node == 0; })) {
-        ascii_.reset();
-        return complete;
-    }
     for (uint32_t ch = 0; ch < kAscii; ++ch)
-        ascii_->firstMasks[ch] = passMasks_[ascii_->rootLinks[Key(static_cast<wchar_t>(ch))]];
-    return complete;
+        firstMasks[ch] = passMasks[rootLinks[Key(static_cast<wchar_t>(ch))]];
 }
 
 size_t TagTrie::Scan(const wchar_t* text, size_t count, wchar_t before, size_t& length) const {
     length = 0;
-    if (!ascii_)
+    if (!index_)
         return count;
-    const AsciiTables& t = *ascii_;
+    const Index& t = *index_;
     auto prev = static_cast<uint32_t>(before);
     for (size_t i = 0; i < count; ++i) {
         const auto ch = static_cast<uint32_t>(text[i]);
         if ((ch | prev) >= kAscii || (t.firstMasks[ch] & t.beforeMasks[prev])) {
-            if ((length = Find(text + i, Mode::kShortest, static_cast<wchar_t>(prev))) > 0)
+            if ((length = t.Find(text + i, Mode::kShortest, static_cast<wchar_t>(prev))) > 0)
                 return i;
         }
         prev = ch;
@@ -77,7 +124,7 @@ size_t TagTrie::Scan(const wchar_t* text, size_t count, wchar_t before, size_t& 
     return count;
 }
 
-uint8_t TagTrie::PrecedingBit(const Preceding& set, std::vector<Preceding>& known) {
+uint8_t TagTrie::Index::PrecedingBit(const Preceding& set, std::vector<Preceding>& known) {
     if (set.all())
         return 1;
     auto it = std::find(known.begin(), known.end(), set);
@@ -89,32 +136,22 @@ uint8_t TagTrie::PrecedingBit(const Preceding& set, std::vector<Preceding>& know
     const auto bit = static_cast<uint8_t>(2u << (it - known.begin()));
     for (size_t ch = 1; ch < kAscii; ++ch)
         if (set.test(ch))
-            ascii_->beforeMasks[ch] |= bit;
+            beforeMasks[ch] |= bit;
     return bit;
 }
 
-void TagTrie::Clear() {
-    ascii_.reset();
-    links_.clear();
-    linkCount_ = 0;
-    endMasks_.assign(1, 0);
-    passMasks_.assign(1, 0);
-    negated_.reset();
-    hasNegated_ = false;
-}
-
-size_t TagTrie::Slot(uint32_t node, uint32_t key) const {
+size_t TagTrie::Index::Slot(uint32_t node, uint32_t key) const {
     const uint64_t mixed = ((uint64_t{node} << 32) | key) * 0x9E3779B97F4A7C15u;
-    return static_cast<size_t>(mixed >> 32) & (links_.size() - 1);
+    return static_cast<size_t>(mixed >> 32) & (links.size() - 1);
 }
 
-uint32_t TagTrie::Next(uint32_t node, uint32_t key) const {
+uint32_t TagTrie::Index::Next(uint32_t node, uint32_t key) const {
     if (node == 0 && key < kAscii)
-        return ascii_->rootLinks[key];
-    if (links_.empty())
+        return rootLinks[key];
+    if (links.empty())
         return 0;
-    for (size_t i = Slot(node, key);; i = (i + 1) & (links_.size() - 1)) {
-        const Link& link = links_[i];
+    for (size_t i = Slot(node, key);; i = (i + 1) & (links.size() - 1)) {
+        const Link& link = links[i];
         if (link.child == 0)
             return 0;
         if (link.node == node && link.key == key)
@@ -122,58 +159,58 @@ uint32_t TagTrie::Next(uint32_t node, uint32_t key) const {
     }
 }
 
-void TagTrie::Insert(const Link& link) {
+void TagTrie::Index::Insert(const Link& link) {
     size_t i = Slot(link.node, link.key);
-    while (links_[i].child != 0) i = (i + 1) & (links_.size() - 1);
-    links_[i] = link;
+    while (links[i].child != 0) i = (i + 1) & (links.size() - 1);
+    links[i] = link;
 }
 
-void TagTrie::Grow() {
-    std::vector<Link> old(links_.empty() ? kFirstTableSize : links_.size() * 2);
-    old.swap(links_);
+void TagTrie::Index::Grow() {
+    std::vector<Link> old(links.empty() ? kFirstTableSize : links.size() * 2);
+    old.swap(links);
     for (const Link& link : old)
         if (link.child != 0)
             Insert(link);
 }
 
-void TagTrie::Add(const wchar_t* tag, size_t length, uint8_t mask) {
+void TagTrie::Index::Add(const wchar_t* tag, size_t length, uint8_t mask) {
     // An empty tag never matches, and nor does one with a NUL: the text ends there.
     if (length == 0 || std::find(tag, tag + length, L'\0') != tag + length)
         return;
     if (length >= 2 && Key(tag[0]) < kAscii && Key(tag[1]) < kAscii)
-        ascii_->pairs.set(Key(tag[0]) * kAscii + Key(tag[1]));
+        pairs.set(Key(tag[0]) * kAscii + Key(tag[1]));
     uint32_t node = 0;
     for (size_t i = 0; i < length; ++i) {
         const uint32_t key = Key(tag[i]);
         uint32_t child = Next(node, key);
         if (child == 0) {
-            child = static_cast<uint32_t>(endMasks_.size());
-            endMasks_.push_back(0);
-            passMasks_.push_back(0);
+            child = static_cast<uint32_t>(endMasks.size());
+            endMasks.push_back(0);
+            passMasks.push_back(0);
             if (node == 0 && key < kAscii) {
-                ascii_->rootLinks[key] = child;
+                rootLinks[key] = child;
             } else {
-                if (2 * (linkCount_ + 1) > links_.size())
+                if (2 * (linkCount + 1) > links.size())
                     Grow();
                 Insert({node, key, child});
-                ++linkCount_;
+                ++linkCount;
             }
         }
         node = child;
-        passMasks_[node] |= mask;
+        passMasks[node] |= mask;
     }
-    endMasks_[node] |= mask;
+    endMasks[node] |= mask;
 }
 
-size_t TagTrie::FindFrom(const wchar_t* text, Mode mode, uint8_t allowed) const {
+size_t TagTrie::Index::FindFrom(const wchar_t* text, Mode mode, uint8_t allowed) const {
     size_t found = 0;
     uint32_t node = 0;
     // NUL ends the text the iterator hands out; no tag holds one.
     for (size_t i = 0; i < kMaxTagLength && text[i] != L'\0'; ++i) {
         node = Next(node, Key(text[i]));
-        if (node == 0 || !(passMasks_[node] & allowed))
+        if (node == 0 || !(passMasks[node] & allowed))
             break;
-        if (endMasks_[node] & allowed) {
+        if (endMasks[node] & allowed) {
             found = i + 1;
             if (mode == Mode::kShortest)
                 break;
@@ -183,6 +220,8 @@ size_t TagTrie::FindFrom(const wchar_t* text, Mode mode, uint8_t allowed) const 
 }
 
 bool TagTrie::InNegatedSets(wchar_t ch) const {
-    const uint32_t key = Key(ch);
-    return key < kAscii && negated_.test(key);
+    if (!index_)
+        return false;
+    const uint32_t key = index_->Key(ch);
+    return key < kAscii && index_->negated.test(key);
 }

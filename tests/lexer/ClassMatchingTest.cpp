@@ -503,9 +503,10 @@ TEST(ClassMatching, StartTablesKeepEveryClassThatCanStart) {
             Buffer buffer = MakeBuffer({std::wstring(L"=") + ch + L"f "});
             Iterator it = pw::MakeRef<TextIterator>(buffer.get());
             FakeContext ctx;
-            if (Step(*classes[i], ctx, *it, {1, 1}).flags & kRunStarted)
+            if (Step(*classes[i], ctx, *it, {1, 1}).flags & kRunStarted) {
                 EXPECT_TRUE(candidates >> (i - 1) & 1)
                     << pw::Narrow(classes[i]->GetName()) << " at " << int(ch);
+            }
         }
     }
     EXPECT_EQ(top->StartCandidates(0, L'i') & 1, 1u);  // "If" in either case

@@ -129,6 +129,24 @@ TEST(TagTrie, PrecedingSetsBeyondSevenLoseNoTag) {
     EXPECT_EQ(trie.Find(L"i", TagTrie::Mode::kShortest, L'a'), 1u);
 }
 
+// Tries of equal lists share their index: one let go or rebuilt leaves the other as it was, and
+// a list that differs only in its case rule or preceding sets builds a trie of its own.
+TEST(TagTrie, TriesOfEqualListsStayIndependent) {
+    const LexValueList list{LexValue::MakeStrings({L"If", L"in"})};
+    TagTrie a, b, exact, after;
+    ASSERT_TRUE(a.Build(list, true));
+    ASSERT_TRUE(b.Build(list, true));
+    ASSERT_TRUE(exact.Build(list, false));
+    ASSERT_TRUE(after.Build(list, true, {TagTrie::Preceding().set(L' ')}));
+    a.Clear();
+    ASSERT_TRUE(a.Build({LexValue::MakeStrings({L"x"})}, true));
+    EXPECT_EQ(b.Find(L"if", TagTrie::Mode::kLongest, L'a'), 2u);
+    EXPECT_EQ(exact.Find(L"if", TagTrie::Mode::kLongest), 0u);
+    EXPECT_EQ(after.Find(L"if", TagTrie::Mode::kLongest, L'a'), 0u);
+    EXPECT_EQ(after.Find(L"if", TagTrie::Mode::kLongest, L' '), 2u);
+    EXPECT_EQ(a.Find(L"if", TagTrie::Mode::kLongest), 0u);
+}
+
 TEST(TagTrie, CharacterSetsAreOneCharacterTags) {
     TagTrie trie;
     ASSERT_TRUE(
