@@ -1,30 +1,77 @@
 #include "buffer/RowArray.h"
 
 #include <algorithm>
+#include <cstring>
+#include <limits>
+#include <new>
 
-std::wstring_view RowArray::GetAt(int row) const {
-    if (row < 1 || row > GetRowCount() || !slots_[row])
-        return {};
-    return *slots_[row];
+void RowArray::Row::Replace(size_t at, size_t count, std::wstring_view text) {
+    const size_t length = length_ - count + text.size();
+    if (length > std::numeric_limits<uint32_t>::max())
+        throw std::bad_alloc();
+    wchar_t* chars = chars_.get();
+    if (length > capacity_) {
+        // Rows as loaded take exactly their length; a row being typed into grows by half.
+        const size_t capacity =
+            length_ == 0 ? length : std::min<size_t>(std::max(length, size_t{capacity_} * 3 / 2), UINT32_MAX);
+        std::unique_ptr<wchar_t[]> grown(new wchar_t[capacity]);
+        std::copy_n(chars, at, grown.get());
+        std::copy_n(chars + at + count, length_ - at - count, grown.get() + at + text.size());
+        chars_ = std::move(grown);
+        capacity_ = static_cast<uint32_t>(capacity);
+    } else {
+        std::memmove(chars + at + text.size(), chars + at + count, (length_ - at - count) * sizeof(wchar_t));
+    }
+    std::copy(text.begin(), text.end(), chars_.get() + at);
+    length_ = static_cast<uint32_t>(length);
 }
 
-std::wstring& RowArray::Writable(int row) {
+void RowArray::OpenSlots(size_t index, size_t count) {
+    if (gapEnd_ - gapStart_ < count) {
+        // A new gap of at least half the rows again, so that growing costs little per row.
+        const size_t used = Used();
+        std::vector<Row> grown(used + std::max({count, used / 2, size_t{64}}));
+        std::move(slots_.begin(), slots_.begin() + static_cast<ptrdiff_t>(gapStart_), grown.begin());
+        std::move_backward(slots_.begin() + static_cast<ptrdiff_t>(gapEnd_), slots_.end(), grown.end());
+        gapEnd_ = grown.size() - (slots_.size() - gapEnd_);
+        slots_.swap(grown);
+    }
+    // The gap moves to `index`, carrying the rows between across it.
+    if (index < gapStart_) {
+        std::move_backward(slots_.begin() + static_cast<ptrdiff_t>(index),
+                           slots_.begin() + static_cast<ptrdiff_t>(gapStart_),
+                           slots_.begin() + static_cast<ptrdiff_t>(gapEnd_));
+        gapEnd_ -= gapStart_ - index;
+    } else if (index > gapStart_) {
+        std::move(slots_.begin() + static_cast<ptrdiff_t>(gapEnd_),
+                  slots_.begin() + static_cast<ptrdiff_t>(gapEnd_ + (index - gapStart_)),
+                  slots_.begin() + static_cast<ptrdiff_t>(gapStart_));
+        gapEnd_ += index - gapStart_;
+    }
+    gapStart_ = index + count;
+}
+
+std::wstring_view RowArray::GetAt(int row) const {
+    if (row < 1 || row > GetRowCount())
+        return {};
+    return Slot(static_cast<size_t>(row)).View();
+}
+
+RowArray::Row& RowArray::Writable(int row) {
     ++changes_;
-    if (static_cast<size_t>(row) >= slots_.size())
-        slots_.resize(static_cast<size_t>(row) + 1);
-    auto& slot = slots_[row];
-    if (!slot)
-        slot = std::make_unique<std::wstring>();
-    return *slot;
+    if (static_cast<size_t>(row) >= Used())
+        OpenSlots(Used(), static_cast<size_t>(row) + 1 - Used());
+    return Slot(static_cast<size_t>(row));
 }
 
 bool RowArray::InsertAt(int row, std::wstring text) {
     if (!CanWrite(row))
         return false;
     if (row > GetRowCount()) {
-        Writable(row) = std::move(text);
+        Writable(row) = Row(text);
     } else {
-        slots_.insert(slots_.begin() + row, std::make_unique<std::wstring>(std::move(text)));
+        OpenSlots(static_cast<size_t>(row), 1);
+        Slot(static_cast<size_t>(row)) = Row(text);
         ++changes_;
     }
     return true;
@@ -35,13 +82,13 @@ bool RowArray::InsertRows(int row, std::vector<std::wstring> texts) {
         return true;
     if (!CanWrite(row))
         return false;
-    if (static_cast<size_t>(row) > slots_.size())
-        slots_.resize(static_cast<size_t>(row));  // the rows before it, empty
-    std::vector<std::unique_ptr<std::wstring>> fresh;
-    fresh.reserve(texts.size());
-    for (std::wstring& text : texts) fresh.push_back(std::make_unique<std::wstring>(std::move(text)));
-    slots_.insert(slots_.begin() + row, std::make_move_iterator(fresh.begin()),
-                  std::make_move_iterator(fresh.end()));
+    const auto at = std::min(static_cast<size_t>(row), Used());
+    // The rows before it, empty, then the new ones.
+    OpenSlots(at, static_cast<size_t>(row) - at + texts.size());
+    for (size_t i = 0; i < texts.size(); ++i) {
+        Slot(static_cast<size_t>(row) + i) = Row(texts[i]);
+        std::wstring().swap(texts[i]);  // each copy's source goes at once, not all at the end
+    }
     ++changes_;
     return true;
 }
@@ -49,8 +96,10 @@ bool RowArray::InsertRows(int row, std::vector<std::wstring> texts) {
 bool RowArray::RemoveAt(int row, int count) {
     if (row < 1 || row > GetRowCount() || count < 1)
         return false;
-    auto first = slots_.begin() + row;
-    slots_.erase(first, first + std::min(count, GetRowCount() - row + 1));
+    const auto removed = static_cast<size_t>(std::min(count, GetRowCount() - row + 1));
+    OpenSlots(static_cast<size_t>(row), 0);
+    for (size_t i = 0; i < removed; ++i) slots_[gapEnd_ + i] = Row();
+    gapEnd_ += removed;
     ++changes_;
     return true;
 }
@@ -59,11 +108,11 @@ bool RowArray::InsertChars(int row, int index, std::wstring_view text) {
     int length = GetLength(row);
     if (!CanWrite(row) || (index > length && index - length > kMaxPadding))
         return false;
-    std::wstring& s = Writable(row);
-    size_t at = static_cast<size_t>(std::max(index, 0));
-    if (at > s.size())
-        s.resize(at, L' ');
-    s.insert(at, text);
+    Row& r = Writable(row);
+    const size_t at = static_cast<size_t>(std::max(index, 0));
+    if (at > r.View().size())
+        r.Replace(r.View().size(), 0, std::wstring(at - r.View().size(), L' '));
+    r.Replace(at, 0, text);
     return true;
 }
 
@@ -71,7 +120,8 @@ bool RowArray::DeleteChars(int row, int index, int count) {
     int length = GetLength(row);
     if (index < 0 || count < 1 || index >= length)
         return false;
-    slots_[row]->erase(static_cast<size_t>(index), static_cast<size_t>(std::min(count, length - index)));
+    Slot(static_cast<size_t>(row))
+        .Replace(static_cast<size_t>(index), static_cast<size_t>(std::min(count, length - index)), {});
     ++changes_;
     return true;
 }

@@ -1,10 +1,15 @@
 #pragma once
-// The rows of a document, one owned string per row without its line end. Row n lives in slot n
-// (slot 0 never holds text), and inserting or removing a row moves only pointers.
+// The rows of a document, one owned run of characters per row without its line end. Row n lives
+// in slot n (slot 0 never holds text). The slots are a gap buffer: inserting or removing rows
+// moves only the slots between the last such edit and this one, so that typing line breaks in
+// a file of millions of rows does not shift them all each time. A slot is a pointer and two
+// lengths, and a row's characters are one allocation of exactly what was loaded: per row the
+// text costs its characters and little else.
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class RowArray {
@@ -14,7 +19,7 @@ public:
     // is a bad argument, not a request for gigabytes of blanks.
     static constexpr int kMaxPadding = 1 << 24;
 
-    int GetRowCount() const { return slots_.empty() ? 0 : static_cast<int>(slots_.size() - 1); }
+    int GetRowCount() const { return Used() == 0 ? 0 : static_cast<int>(Used() - 1); }
     // Empty for a row that does not exist or has no string yet.
     std::wstring_view GetAt(int row) const;
     int GetLength(int row) const { return static_cast<int>(GetAt(row).size()); }
@@ -35,6 +40,7 @@ public:
     bool DeleteChars(int row, int index, int count);
     void RemoveAll() {
         slots_.clear();
+        gapStart_ = gapEnd_ = 0;
         ++changes_;
     }
     // Grows with every change of the rows: whoever keeps something derived from them (the edit
@@ -42,10 +48,42 @@ public:
     uint64_t GetChangeCount() const { return changes_; }
 
 private:
-    bool CanWrite(int row) const { return row >= 1 && row - GetRowCount() - 1 <= kMaxPadding; }
-    // The row's string, growing the array and creating the string when missing. Needs CanWrite.
-    std::wstring& Writable(int row);
+    // One row's characters: none, or an allocation of `capacity` holding `length`.
+    class Row {
+    public:
+        Row() = default;
+        explicit Row(std::wstring_view text) { Replace(0, 0, text); }
+        // A row moved from is empty: the gap's slots are rows nobody has written.
+        Row(Row&& other) noexcept { *this = std::move(other); }
+        Row& operator=(Row&& other) noexcept {
+            chars_ = std::move(other.chars_);
+            length_ = std::exchange(other.length_, 0);
+            capacity_ = std::exchange(other.capacity_, 0);
+            return *this;
+        }
+        std::wstring_view View() const { return {chars_.get(), length_}; }
+        // Replaces `count` characters from `at` (both within the row) by `text`.
+        void Replace(size_t at, size_t count, std::wstring_view text);
 
-    std::vector<std::unique_ptr<std::wstring>> slots_;
+    private:
+        std::unique_ptr<wchar_t[]> chars_;
+        uint32_t length_ = 0;
+        uint32_t capacity_ = 0;
+    };
+
+    bool CanWrite(int row) const { return row >= 1 && row - GetRowCount() - 1 <= kMaxPadding; }
+    // The slots in use, the gap left out.
+    size_t Used() const { return slots_.size() - (gapEnd_ - gapStart_); }
+    Row& Slot(size_t index) { return slots_[index < gapStart_ ? index : index + (gapEnd_ - gapStart_)]; }
+    const Row& Slot(size_t index) const {
+        return slots_[index < gapStart_ ? index : index + (gapEnd_ - gapStart_)];
+    }
+    // Empty slots at `index` for `count` new rows, which the caller fills.
+    void OpenSlots(size_t index, size_t count);
+    // The row, growing the array with empty rows up to it. Needs CanWrite.
+    Row& Writable(int row);
+
+    std::vector<Row> slots_;
+    size_t gapStart_ = 0, gapEnd_ = 0;  // slots [gapStart_, gapEnd_) hold no row
     uint64_t changes_ = 0;
 };

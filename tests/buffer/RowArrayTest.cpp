@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 TEST(RowArray, SlotZeroHoldsNoRow) {
     RowArray rows;
     EXPECT_EQ(rows.GetRowCount(), 0);
@@ -101,4 +103,68 @@ TEST(RowArray, ChangeCountGrowsWithEveryChange) {
     changed(rows.RemoveAt(5), false);
     rows.RemoveAll();
     changed(true, true);
+}
+
+// Rows inserted and removed here and there, chars typed and deleted, rows written past the end:
+// the rows always read as a plain vector of strings edited the same way, wherever the gap stands.
+TEST(RowArray, RandomEditsMatchAPlainVector) {
+    std::mt19937 random(5);
+    RowArray rows;
+    std::vector<std::wstring> model{L""};  // slot 0, as in the array
+    auto pick = [&](size_t n) { return static_cast<int>(random() % n); };
+    for (int step = 0; step < 20000; ++step) {
+        const int count = static_cast<int>(model.size()) - 1;
+        const int row = pick(static_cast<size_t>(count) + 3) + 1;  // sometimes past the end
+        const std::wstring text(static_cast<size_t>(pick(4)), static_cast<wchar_t>(L'a' + step % 26));
+        auto pad = [&](int upTo) {
+            if (static_cast<int>(model.size()) <= upTo)
+                model.resize(static_cast<size_t>(upTo) + 1);
+        };
+        // Removals win once there are many rows, so that the array grows and shrinks by turns.
+        switch (count > 150 && pick(2) == 0 ? 2 : pick(5)) {
+            case 0:
+                ASSERT_TRUE(rows.InsertAt(row, text));
+                if (row > count) {
+                    pad(row);
+                    model[static_cast<size_t>(row)] = text;
+                } else {
+                    model.insert(model.begin() + row, text);
+                }
+                break;
+            case 1: {
+                std::vector<std::wstring> more(static_cast<size_t>(pick(5)) + 1, text);
+                ASSERT_TRUE(rows.InsertRows(row, more));
+                pad(row - 1);
+                model.insert(model.begin() + row, more.begin(), more.end());
+                break;
+            }
+            case 2: {
+                const int n = pick(4) + 1;
+                ASSERT_EQ(rows.RemoveAt(row, n), row <= count);
+                if (row <= count)
+                    model.erase(model.begin() + row, model.begin() + std::min(row + n, count + 1));
+                break;
+            }
+            case 3: {
+                const int at = pick(12);
+                ASSERT_TRUE(rows.InsertChars(row, at, text));
+                pad(row);
+                std::wstring& s = model[static_cast<size_t>(row)];
+                s.resize(std::max(s.size(), static_cast<size_t>(at)), L' ');
+                s.insert(static_cast<size_t>(at), text);
+                break;
+            }
+            default: {
+                const int at = pick(8), n = pick(6) + 1;
+                const bool inside =
+                    row <= count && at < static_cast<int>(model[static_cast<size_t>(row)].size());
+                ASSERT_EQ(rows.DeleteChars(row, at, n), inside);
+                if (inside)
+                    model[static_cast<size_t>(row)].erase(static_cast<size_t>(at), static_cast<size_t>(n));
+                break;
+            }
+        }
+        ASSERT_EQ(rows.GetRowCount(), static_cast<int>(model.size()) - 1) << "step " << step;
+        for (size_t r = 1; r < model.size(); ++r) ASSERT_EQ(rows.GetAt(static_cast<int>(r)), model[r]) << step;
+    }
 }
