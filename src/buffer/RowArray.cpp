@@ -82,13 +82,16 @@ bool RowArray::InsertRows(int row, std::vector<std::wstring> texts) {
         return true;
     if (!CanWrite(row))
         return false;
+    // All copies made before any source goes, so that the rows lie side by side in memory as
+    // they lie in the text: a parse reading them in order then reads memory in order.
+    std::vector<Row> fresh;
+    fresh.reserve(texts.size());
+    for (const std::wstring& text : texts) fresh.emplace_back(text);
+    std::vector<std::wstring>().swap(texts);
     const auto at = std::min(static_cast<size_t>(row), Used());
     // The rows before it, empty, then the new ones.
-    OpenSlots(at, static_cast<size_t>(row) - at + texts.size());
-    for (size_t i = 0; i < texts.size(); ++i) {
-        Slot(static_cast<size_t>(row) + i) = Row(texts[i]);
-        std::wstring().swap(texts[i]);  // each copy's source goes at once, not all at the end
-    }
+    OpenSlots(at, static_cast<size_t>(row) - at + fresh.size());
+    for (size_t i = 0; i < fresh.size(); ++i) Slot(static_cast<size_t>(row) + i) = std::move(fresh[i]);
     ++changes_;
     return true;
 }
