@@ -196,7 +196,7 @@ int Highlight(const Document& doc, const Arguments& args, const std::wstring& fi
     Output out;
     out.Text() = renderer->Prologue();
     forEachRow([&](int row) {
-        renderer->Row(buffer.GetLineText(row), runs, out.Text());
+        renderer->Row(buffer.GetLineView(row), runs, out.Text());
         out.FlushIfLarge();
     });
     out.Text() += renderer->Epilogue();
