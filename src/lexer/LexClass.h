@@ -261,9 +261,9 @@ private:
         std::vector<uint64_t> masks;
     };
     void BuildStartTables();
-    // MayStartWith for either case rule, from the start tags themselves, or from the token tags of
-    // a class without a start group.
-    bool MayStartWithAnyCase(wchar_t ch) const;
+    // The ASCII characters where MayStartWith can hold under either case rule, from the start
+    // tags themselves, or from the token tags of a class without a start group.
+    std::bitset<128> StartCharsAnyCase() const;
     // The filter of a tag list for the class's case rule, made on first use like the cached
     // answers.
     const TagFilter& GetFilter(Condition list) const {

@@ -110,29 +110,40 @@ void LexClass::BuildStartTables() {
             continue;
         table.size = list.size();
         table.masks.assign(0x80, 0);
-        for (size_t i = 0; i < list.size(); ++i)
-            for (wchar_t ch = 0; ch < 0x80; ++ch)
-                if (list[i]->MayStartWithAnyCase(ch))
-                    table.masks[static_cast<size_t>(ch)] |= uint64_t{1} << i;
+        for (size_t i = 0; i < list.size(); ++i) {
+            const std::bitset<128> chars = list[i]->StartCharsAnyCase();
+            for (size_t ch = 0; ch < 0x80; ++ch)
+                if (chars[ch])
+                    table.masks[ch] |= uint64_t{1} << i;
+        }
     }
 }
 
-bool LexClass::MayStartWithAnyCase(wchar_t ch) const {
+std::bitset<128> LexClass::StartCharsAnyCase() const {
     // Without a start group the class starts with one of its tokens, when it has a token group.
     const bool byToken = IsGroupEmpty(kStart) && !IsGroupEmpty(kToken);
     const LexValueList& tags = conditions_[byToken ? kTokenTag : kStartTag];
+    std::bitset<128> chars;
     if ((!byToken && IsGroupEmpty(kStart)) || tags.empty())
-        return true;
+        return chars.set();
     for (const pw::RefPtr<LexValue>& group : tags) {
         if (group->GetKind() == LexValue::kStrings) {
-            for (const std::wstring& tag : group->GetStrings())
-                if (!tag.empty() && (tag.front() == ch || FoldCase(tag.front()) == FoldCase(ch)))
-                    return true;
-        } else if (group->GetKind() == LexValue::kCharSet && group->GetCharSet().Matches(ch)) {
-            return true;
+            for (const std::wstring& tag : group->GetStrings()) {
+                if (tag.empty())
+                    continue;
+                // The character itself, and the ASCII characters that fold as it folds.
+                const wchar_t first = tag.front(), folded = FoldCase(first);
+                for (wchar_t ch : {first, folded, static_cast<wchar_t>(folded - 0x20)})
+                    if (static_cast<uint32_t>(ch) < 0x80 && (ch == first || FoldCase(ch) == folded))
+                        chars.set(static_cast<size_t>(ch));
+            }
+        } else if (group->GetKind() == LexValue::kCharSet) {
+            for (wchar_t ch = 0; ch < 0x80; ++ch)
+                if (group->GetCharSet().Matches(ch))
+                    chars.set(static_cast<size_t>(ch));
         }
     }
-    return false;
+    return chars;
 }
 
 void LexClass::BuildFilters() const {

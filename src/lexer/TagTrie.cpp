@@ -23,28 +23,38 @@ std::vector<wchar_t> Members(int id) {
 constexpr size_t kFirstTableSize = 64;
 
 // What makes two lists build the same trie: the case rule, and each group's kind, contents and
-// preceding set, written out without ambiguity (lengths before strings). `complete` is cleared
-// when a tag is too long to be entered.
+// preceding set, written out without ambiguity (numbers as two 16-bit units, lengths before
+// strings). `complete` is cleared when a tag is too long to be entered.
 std::wstring ContentKey(const LexValueList& list, bool folded,
                         const std::vector<TagTrie::Preceding>& preceding, bool& complete) {
     std::wstring key(1, folded ? L'F' : L'f');
+    auto number = [&key](size_t n) {
+        key += static_cast<wchar_t>((n >> 16) & 0xFFFF);
+        key += static_cast<wchar_t>(n & 0xFFFF);
+    };
     for (size_t g = 0; g < list.size(); ++g) {
         const LexValue& group = *list[g];
         if (group.GetKind() == LexValue::kCharSet) {
-            key += L"s" + std::to_wstring(group.GetCharSet().GetId()) +
-                   (group.GetCharSet().IsNegated() ? L"!" : L"");
+            key += group.GetCharSet().IsNegated() ? L'!' : L's';
+            number(static_cast<size_t>(group.GetCharSet().GetId()));
         } else if (group.GetKind() == LexValue::kStrings) {
-            key += L"t";
+            key += L't';
+            number(group.GetStrings().size());
             for (const std::wstring& tag : group.GetStrings()) {
-                key += std::to_wstring(tag.size()) + L":" + tag;
+                number(tag.size());
+                key += tag;
                 complete = complete && tag.size() <= TagTrie::kMaxTagLength;
             }
         }
         if (g < preceding.size() && !preceding[g].all()) {
-            const std::string bits = preceding[g].to_string();
-            key += L"p" + std::wstring(bits.begin(), bits.end());
+            key += L'p';
+            for (size_t bit = 0; bit < preceding[g].size(); bit += 16) {
+                size_t unit = 0;
+                for (size_t b = 0; b < 16; ++b) unit |= size_t{preceding[g][bit + b]} << b;
+                key += static_cast<wchar_t>(unit);
+            }
         }
-        key += L";";
+        key += L';';
     }
     return key;
 }
