@@ -82,6 +82,15 @@ bool Decode(std::string_view bytes, std::wstring& out, bool strict) {
     out.reserve(bytes.size());
     size_t pos = 0;
     while (pos < bytes.size()) {
+        // Runs of ASCII, most of any source text, are widened as they are.
+        size_t run = pos;
+        while (run < bytes.size() && static_cast<uint8_t>(bytes[run]) < 0x80) ++run;
+        const size_t at = out.size();
+        out.resize(at + (run - pos));
+        for (size_t i = pos; i < run; ++i) out[at + (i - pos)] = static_cast<wchar_t>(bytes[i]);
+        pos = run;
+        if (pos == bytes.size())
+            break;
         char32_t code = 0;
         if (!DecodeOne(bytes, pos, code)) {
             if (strict)

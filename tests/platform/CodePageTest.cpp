@@ -19,11 +19,12 @@ TEST(Utf8, KnownEncodingsBothWays) {
     } cases[] = {
         {"", L""},
         {"plain", L"plain"},
-        {"\xC3\xA9", L"\x00E9"},                // e acute, two bytes
-        {"\xE2\x82\xAC", L"\x20AC"},            // euro sign, three bytes
-        {"\xEF\xBF\xBF", L"\xFFFF"},            // the highest BMP code point
-        {"\xF0\x9F\x98\x80", L"\xD83D\xDE00"},  // beyond the BMP: a surrogate pair
-        {"\xF4\x8F\xBF\xBF", L"\xDBFF\xDFFF"},  // U+10FFFF
+        {"\xC3\xA9", L"\x00E9"},                              // e acute, two bytes
+        {"\xE2\x82\xAC", L"\x20AC"},                          // euro sign, three bytes
+        {"\xEF\xBF\xBF", L"\xFFFF"},                          // the highest BMP code point
+        {"\xF0\x9F\x98\x80", L"\xD83D\xDE00"},                // beyond the BMP: a surrogate pair
+        {"\xF4\x8F\xBF\xBF", L"\xDBFF\xDFFF"},                // U+10FFFF
+        {"a\xC3\xA9z x\xE2\x82\xAC!", L"a\x00E9z x\x20AC!"},  // ASCII runs between
     };
     for (const auto& c : cases) {
         EXPECT_EQ(ToUtf16(c.utf8), c.utf16) << c.utf8;
