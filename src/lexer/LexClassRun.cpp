@@ -60,21 +60,28 @@ void Append(List& to, const List& from, size_t count) {
     to.insert(to.end(), from.begin(), from.begin() + static_cast<ptrdiff_t>(std::min(count, from.size())));
 }
 
+// Sets the ASCII characters that are `c` or fold as it folds.
+void SetFoldingAlike(wchar_t c, std::bitset<128>& chars) {
+    const wchar_t folded = FoldCase(c);
+    for (wchar_t ch : {c, folded, static_cast<wchar_t>(folded - 0x20)})
+        if (static_cast<uint32_t>(ch) < 0x80 && (ch == c || FoldCase(ch) == folded))
+            chars.set(static_cast<size_t>(ch));
+}
+
 // The characters that may stand just before the position for a backward tag list to match there
 // (the last character of each string in either case, each member of a set): a superset of what
 // MatchTagList accepts under either case rule.
 TagTrie::Preceding PrecedingChars(const LexValueList& list) {
     TagTrie::Preceding chars;
     for (const pw::RefPtr<LexValue>& group : list) {
-        for (wchar_t ch = 1; ch < 0x80; ++ch) {
-            if (group->GetKind() == LexValue::kCharSet) {
+        if (group->GetKind() == LexValue::kCharSet) {
+            for (wchar_t ch = 1; ch < 0x80; ++ch)
                 if (group->GetCharSet().Matches(ch))
                     chars.set(static_cast<size_t>(ch));
-            } else if (group->GetKind() == LexValue::kStrings) {
-                for (const std::wstring& tag : group->GetStrings())
-                    if (!tag.empty() && tag.size() <= kMaxMatchLength && FoldCase(tag.back()) == FoldCase(ch))
-                        chars.set(static_cast<size_t>(ch));
-            }
+        } else if (group->GetKind() == LexValue::kStrings) {
+            for (const std::wstring& tag : group->GetStrings())
+                if (!tag.empty() && tag.size() <= kMaxMatchLength)
+                    SetFoldingAlike(tag.back(), chars);
         }
     }
     return chars;
@@ -128,15 +135,9 @@ std::bitset<128> LexClass::StartCharsAnyCase() const {
         return chars.set();
     for (const pw::RefPtr<LexValue>& group : tags) {
         if (group->GetKind() == LexValue::kStrings) {
-            for (const std::wstring& tag : group->GetStrings()) {
-                if (tag.empty())
-                    continue;
-                // The character itself, and the ASCII characters that fold as it folds.
-                const wchar_t first = tag.front(), folded = FoldCase(first);
-                for (wchar_t ch : {first, folded, static_cast<wchar_t>(folded - 0x20)})
-                    if (static_cast<uint32_t>(ch) < 0x80 && (ch == first || FoldCase(ch) == folded))
-                        chars.set(static_cast<size_t>(ch));
-            }
+            for (const std::wstring& tag : group->GetStrings())
+                if (!tag.empty())
+                    SetFoldingAlike(tag.front(), chars);
         } else if (group->GetKind() == LexValue::kCharSet) {
             for (wchar_t ch = 0; ch < 0x80; ++ch)
                 if (group->GetCharSet().Matches(ch))
