@@ -19,8 +19,8 @@ void RowArray::Row::Replace(size_t at, size_t count, std::wstring_view text) {
         std::copy_n(chars + at + count, length_ - at - count, grown.get() + at + text.size());
         chars_ = std::move(grown);
         capacity_ = static_cast<uint32_t>(capacity);
-    } else {
-        std::memmove(chars + at + text.size(), chars + at + count, (length_ - at - count) * sizeof(wchar_t));
+    } else if (const size_t tail = length_ - at - count; tail > 0) {
+        std::memmove(chars + at + text.size(), chars + at + count, tail * sizeof(wchar_t));
     }
     std::copy(text.begin(), text.end(), chars_.get() + at);
     length_ = static_cast<uint32_t>(length);
